@@ -1,0 +1,75 @@
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "platform/family/FilesLib.h"
+
+using namespace Qt::StringLiterals;
+using platform::family::FilesLib;
+
+namespace {
+
+void touch(const QString& path)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("x");
+}
+
+} // namespace
+
+TEST(FilesLib, FindFilesMatchesMasksWithoutRegardToCase)
+{
+    QTemporaryDir dir;
+    const QString names[] = {u"Доверенность МЧД.xml"_s, u"Доверенность мчд.XML"_s, u"Доверенность МЧД.xml.sgn"_s,
+                             u"ON_EMCHD_1.xml"_s,       u"on_emchd_2.XML"_s,       u"МЧД.xml"_s};
+    for (const QString& name : names)
+        touch(dir.filePath(name));
+    QDir(dir.path()).mkdir(u"Папка МЧД.xml"_s);
+
+    const FilesLib files;
+    EXPECT_EQ(files.FindFiles(dir.path(), u"* МЧД.xml"_s, 0, true),
+              (QStringList{dir.filePath(u"Доверенность МЧД.xml"_s), dir.filePath(u"Доверенность мчд.XML"_s)}));
+    EXPECT_EQ(files.FindFiles(dir.path(), u"ON_EMCHD_*.xml"_s, 0, true).size(), 2);
+    EXPECT_EQ(files.FindFiles(dir.path(), u"?ЧД.xml"_s, 0, true), QStringList{dir.filePath(u"МЧД.xml"_s)});
+    EXPECT_TRUE(files.FindFiles(dir.filePath(u"missing"_s), u"*"_s, 0, true).isEmpty());
+}
+
+TEST(FilesLib, RemoveFileAndExistingPath)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"a.txt"_s);
+    const FilesLib files;
+    EXPECT_EQ(files.ExistingFilePath(path), QString());
+    touch(path);
+    EXPECT_EQ(files.ExistingFilePath(path), path);
+    files.RemoveFile(path, true);
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_NO_THROW(files.RemoveFile(path, true)) << "a file that is not there is no failure";
+    EXPECT_EQ(files.ExistingFilePath(dir.path()), QString()) << "a folder is no file";
+}
+
+TEST(FilesLib, RenameFolderMovesItAsideWithoutLosingIt)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(u"Документ"_s);
+    QDir().mkpath(folder);
+    touch(folder + u"/part.pdf"_s);
+    QDir().mkpath(folder + u"~1"_s);
+
+    const FilesLib files;
+    const QString moved = files.RenameFolder(folder, 0, 0);
+    EXPECT_EQ(moved, folder + u"~2"_s);
+    EXPECT_FALSE(QFile::exists(folder));
+    EXPECT_TRUE(QFile::exists(moved + u"/part.pdf"_s));
+}
+
+TEST(FilesLib, DriveRootOfAPathThatDoesNotExistYet)
+{
+    QTemporaryDir dir;
+    const FilesLib files;
+    EXPECT_FALSE(files.DriveRoot(dir.filePath(u"not/yet/there"_s)).isEmpty());
+    EXPECT_EQ(files.DriveRoot(QString()), QString());
+}

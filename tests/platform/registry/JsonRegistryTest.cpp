@@ -1,0 +1,134 @@
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "core/Error.h"
+#include "platform/registry/JsonRegistry.h"
+
+using namespace Qt::StringLiterals;
+using namespace platform::registry;
+
+namespace {
+
+const QString kKey = u"Software\\Quorvel Labs\\N7_Fetchling\\Options"_s;
+
+class JsonRegistryTest : public testing::Test
+{
+protected:
+    QTemporaryDir folder;
+    JsonRegistry store{folder.path()};
+};
+
+} // namespace
+
+TEST_F(JsonRegistryTest, KeepsEveryValueTypeApart)
+{
+    const Value values[] = {Value(u"394802"_s), Value(quint32{394802}), Value(quint64{0xFFFFFFFFFFFFFFFFull}),
+                            Value(QStringList{u"а"_s, QString(), u"б"_s}), Value(QByteArray("\x00\x01\xFF", 3))};
+    int n = 0;
+    for (const Value& value : values)
+        store.write(Hive::User, kKey, u"v"_s + QString::number(n++), value);
+
+    JsonRegistry reopened(folder.path());
+    n = 0;
+    for (const Value& value : values) {
+        const auto read = reopened.read(Hive::User, kKey, u"v"_s + QString::number(n++));
+        ASSERT_TRUE(read.has_value());
+        EXPECT_EQ(typeOf(*read), typeOf(value));
+        EXPECT_EQ(*read, value);
+    }
+}
+
+TEST_F(JsonRegistryTest, KeysAndNamesCompareWithoutRegardToCaseAndNamesKeepAnyCharacter)
+{
+    store.write(Hive::User, kKey + u"\\OrgCheccked"_s, u"org7701234567/"_s, quint32{1});
+    store.write(Hive::User, kKey + u"\\OrgCheccked"_s, u"org7701234567|dep\\Отдел"_s, quint32{0});
+
+    const QString otherCase = u"SOFTWARE\\quorvel labs\\n7_fetchling\\OPTIONS\\orgcheccked"_s;
+    EXPECT_EQ(store.read(Hive::User, otherCase, u"ORG7701234567/"_s), Value(quint32{1}));
+    EXPECT_EQ(store.read(Hive::User, otherCase, u"org7701234567|DEP\\отдел"_s), Value(quint32{0}));
+    EXPECT_EQ(store.valueNames(Hive::User, otherCase),
+              (QStringList{u"org7701234567/"_s, u"org7701234567|dep\\Отдел"_s}));
+    EXPECT_TRUE(store.keyExists(Hive::User, u"software\\QUORVEL LABS"_s));
+    EXPECT_EQ(store.subKeys(Hive::User, u"Software\\Quorvel Labs\\N7_Fetchling"_s), QStringList{u"Options"_s});
+}
+
+TEST_F(JsonRegistryTest, HivesAreSeparateAndTheMachineHiveIsReadOnly)
+{
+    JsonRegistry setup(folder.path(), JsonRegistry::MachineAccess::ReadWrite);
+    setup.write(Hive::Machine, u"SOFTWARE\\Quorvel Labs\\Larimo9\\General"_s, u"RootPath"_s, u"/srv/larimo"_s);
+
+    EXPECT_FALSE(store.read(Hive::User, u"SOFTWARE\\Quorvel Labs\\Larimo9\\General"_s, u"RootPath"_s));
+    EXPECT_EQ(store.read(Hive::Machine, u"SOFTWARE\\Quorvel Labs\\Larimo9\\General"_s, u"RootPath"_s),
+              Value(u"/srv/larimo"_s));
+    EXPECT_THROW(store.write(Hive::Machine, kKey, u"x"_s, quint32{1}), core::Error);
+}
+
+TEST_F(JsonRegistryTest, EveryReadSeesTheLastWriteOfAnotherInstance)
+{
+    JsonRegistry other(folder.path());
+    store.write(Hive::User, kKey, u"TasksLimit"_s, quint32{5});
+    EXPECT_EQ(other.read(Hive::User, kKey, u"TasksLimit"_s), Value(quint32{5}));
+    other.write(Hive::User, kKey, u"TasksLimit"_s, quint32{6});
+    EXPECT_EQ(store.read(Hive::User, kKey, u"TasksLimit"_s), Value(quint32{6}));
+    store.removeValue(Hive::User, kKey, u"TASKSLIMIT"_s);
+    EXPECT_FALSE(other.read(Hive::User, kKey, u"TasksLimit"_s));
+}
+
+TEST_F(JsonRegistryTest, FilesAreReadableByTheOwnerOnly)
+{
+    store.write(Hive::User, kKey, u"Path"_s, u"/home/user/Документы"_s);
+    struct stat info = {};
+    ASSERT_EQ(::stat(QFile::encodeName(store.fileOf(Hive::User)).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+}
+
+TEST_F(JsonRegistryTest, ACrashInTheMiddleOfAWriteLeavesTheOldFileWhole)
+{
+    store.write(Hive::User, kKey, u"Path"_s, u"старый"_s);
+    const pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        JsonRegistry dying(folder.path());
+        dying.setBeforeCommitHook([] { _exit(3); });
+        dying.write(Hive::User, kKey, u"Path"_s, u"новый"_s);
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 3) << "the child must die between writing and committing";
+
+    JsonRegistry after(folder.path());
+    EXPECT_EQ(after.read(Hive::User, kKey, u"Path"_s), Value(u"старый"_s));
+    after.write(Hive::User, kKey, u"Path"_s, u"новый"_s);
+    EXPECT_EQ(after.read(Hive::User, kKey, u"Path"_s), Value(u"новый"_s));
+}
+
+TEST_F(JsonRegistryTest, ADamagedFileIsReportedAndNeverOverwritten)
+{
+    store.write(Hive::User, kKey, u"Path"_s, u"x"_s);
+    QFile file(store.fileOf(Hive::User));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("{\"format\":1,\"keys\":[");
+    file.close();
+
+    EXPECT_THROW(store.read(Hive::User, kKey, u"Path"_s), core::Error);
+    EXPECT_THROW(store.write(Hive::User, kKey, u"Path"_s, u"y"_s), core::Error);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("{\"format\":1,\"keys\":["));
+}
+
+TEST_F(JsonRegistryTest, AMissingFolderReadsAsEmptyAndIsCreatedOnWrite)
+{
+    JsonRegistry fresh(folder.path() + u"/a/b"_s);
+    EXPECT_FALSE(fresh.read(Hive::User, kKey, u"Path"_s));
+    EXPECT_FALSE(fresh.keyExists(Hive::User, kKey));
+    fresh.write(Hive::User, kKey, u"Path"_s, u"x"_s);
+    EXPECT_TRUE(fresh.keyExists(Hive::User, kKey));
+}
