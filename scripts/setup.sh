@@ -9,6 +9,7 @@ packages=(
     libzip-dev zlib1g-dev libpugixml-dev libxlsxwriter-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     clang-format
+    fonts-dejavu-core
 )
 
 missing=()
