@@ -1,0 +1,209 @@
+#include "SandboxDocumentsTask.h"
+
+#include <algorithm>
+#include <utility>
+
+#include <QSet>
+
+#include "SandboxAsyncResult.h"
+#include "SandboxDocument.h"
+#include "SandboxList.h"
+#include "SandboxService.h"
+
+using namespace Qt::StringLiterals;
+
+namespace platform::diadoc {
+
+namespace {
+
+constexpr int kTop = 100;
+
+// 30 December 1899, the zero of VB dates, stands for no bound as well as an unset date.
+bool isBound(const QDateTime& value)
+{
+    return value.isValid() && value.date() != QDate(1899, 12, 30);
+}
+
+struct ParsedCategory
+{
+    QString type;
+    QString documentClass;
+    QString status;
+};
+
+ParsedCategory parseCategory(const QString& text)
+{
+    ParsedCategory category;
+    QString head = text;
+    if (const qsizetype blank = text.indexOf(u' '); blank >= 0) {
+        head = text.left(blank);
+        category.status = text.mid(blank + 1);
+    }
+    const qsizetype dot = head.indexOf(u'.');
+    if (dot < 0)
+        return {head, {}, {}};
+    category.type = head.left(dot);
+    category.documentClass = head.mid(dot + 1);
+    return category;
+}
+
+QSet<QString> departmentTree(const OrganizationData& org, const QString& rootId)
+{
+    QSet<QString> ids{rootId};
+    bool grew = true;
+    while (grew) {
+        grew = false;
+        for (const DepartmentData& d : org.departments) {
+            if (ids.contains(d.parentId) && !ids.contains(d.id)) {
+                ids.insert(d.id);
+                grew = true;
+            }
+        }
+    }
+    return ids;
+}
+
+} // namespace
+
+SandboxDocumentsTask::SandboxDocumentsTask(std::shared_ptr<SandboxService> service,
+                                           const OrganizationData* organization)
+    : m_service(std::move(service))
+    , m_organization(organization)
+{
+}
+
+FaultQuery SandboxDocumentsTask::query(const QString& operation) const
+{
+    const ParsedCategory category = parseCategory(m_category);
+    FaultQuery q;
+    q.operation = operation;
+    q.organization = m_organization;
+    q.type = category.type;
+    q.documentClass = category.documentClass;
+    q.from =
+        isBound(m_fromDocumentDate) ? m_fromDocumentDate : (isBound(m_fromSendDate) ? m_fromSendDate : QDateTime());
+    q.to = isBound(m_toDocumentDate) ? m_toDocumentDate : (isBound(m_toSendDate) ? m_toSendDate : QDateTime());
+    return q;
+}
+
+std::shared_ptr<DiadocList> SandboxDocumentsTask::select() const
+{
+    const ParsedCategory category = parseCategory(m_category);
+    static const QStringList classes = {u"Inbound"_s, u"Outbound"_s, u"Internal"_s};
+    if (!classes.contains(category.documentClass))
+        SandboxService::raise(u"COM1C.HTTP_ERROR[0x00000190]code 400: Category \""_s + m_category + u"\" is invalid"_s,
+                              -2147467259);
+    if (category.type != u"Any"_s) {
+        const bool known = std::any_of(m_organization->documentTypes.cbegin(), m_organization->documentTypes.cend(),
+                                       [&](const DocumentTypeData& t) { return t.name == category.type; });
+        if (!known)
+            SandboxService::raise(QString::fromUtf16(sandboxtext::kInvalidDocumentTypes), -2147467259);
+    }
+    QSet<QString> departments{m_departmentId};
+    if (!m_departmentId.isEmpty()) {
+        const bool known = std::any_of(m_organization->departments.cbegin(), m_organization->departments.cend(),
+                                       [&](const DepartmentData& d) { return d.id == m_departmentId; });
+        if (!known)
+            SandboxService::raise(u"##100[Ошибка сервера Диадок]code:404, HTTP error: Department "_s + m_departmentId
+                                      + u" not found"_s,
+                                  -2147467259);
+    }
+    const bool everyDepartment = m_departmentId.isEmpty() && !m_excludeSubdepartments;
+    if (!m_excludeSubdepartments && !m_departmentId.isEmpty())
+        departments = departmentTree(*m_organization, m_departmentId);
+
+    QList<const DocumentData*> chosen;
+    for (const DocumentData* doc : m_service->documentsOf(m_organization->id)) {
+        if (category.type != u"Any"_s && doc->type != category.type)
+            continue;
+        if (doc->direction != category.documentClass)
+            continue;
+        if (!category.status.isEmpty() && doc->status != category.documentClass + category.status)
+            continue;
+        if (!everyDepartment && !departments.contains(doc->departmentId))
+            continue;
+        if (isBound(m_fromSendDate) && doc->timestamp < m_fromSendDate)
+            continue;
+        if (isBound(m_toSendDate) && doc->timestamp > m_toSendDate)
+            continue;
+        if (isBound(m_fromDocumentDate) || isBound(m_toDocumentDate)) {
+            const QDateTime date =
+                doc->documentDate.isDate() ? doc->documentDate.toDate() : parseDateText(doc->documentDate.toText());
+            if (!date.isValid())
+                continue;
+            if (isBound(m_fromDocumentDate) && date.date() < m_fromDocumentDate.date())
+                continue;
+            if (isBound(m_toDocumentDate) && date.date() > m_toDocumentDate.date())
+                continue;
+        }
+        chosen.append(doc);
+    }
+    std::stable_sort(chosen.begin(), chosen.end(),
+                     [](const DocumentData* a, const DocumentData* b) { return a->timestamp < b->timestamp; });
+    if (m_top100 && chosen.size() > kTop)
+        chosen.resize(kTop);
+    QList<std::shared_ptr<SandboxDocument>> documents;
+    documents.reserve(chosen.size());
+    for (const DocumentData* doc : chosen)
+        documents.append(std::make_shared<SandboxDocument>(m_service, doc));
+    return SandboxList::of(documents);
+}
+
+std::shared_ptr<DiadocAsyncResult> SandboxDocumentsTask::GetDocumentsAsync()
+{
+    const auto startRule = m_service->checkFault(query(u"GetDocumentsAsync"_s));
+    if (startRule && startRule->effect == FaultEffect::Nothing)
+        return nullptr;
+    const auto resultRule = m_service->findFault(query(u"GetDocumentsResult"_s));
+    const AsyncPolicy policy = m_service->data().listPolicy;
+    int polls = policy.polls;
+    qint64 delayMs = policy.delayMs;
+    bool never = false;
+    for (const auto& rule : {startRule, resultRule}) {
+        if (!rule)
+            continue;
+        never = never || rule->effect == FaultEffect::Never;
+        if (rule->effect == FaultEffect::Late) {
+            polls += rule->extraPolls;
+            delayMs += rule->extraDelayMs;
+        }
+    }
+    // The list is taken when the request is made, as the service would.
+    std::shared_ptr<DiadocList> list;
+    std::optional<core::Error> refusal;
+    try {
+        list = select();
+    } catch (const core::Error& e) {
+        refusal = e;
+    }
+    auto work = [list, refusal, resultRule]() -> Variant {
+        if (resultRule) {
+            switch (resultRule->effect) {
+            case FaultEffect::Error:
+                SandboxService::raise(*resultRule);
+            case FaultEffect::Nothing:
+                return Variant::nothing();
+            case FaultEffect::False:
+                return Variant(false);
+            case FaultEffect::Value:
+                return resultRule->value;
+            default:
+                break;
+            }
+        }
+        if (refusal)
+            throw *refusal;
+        return Variant(list);
+    };
+    return std::make_shared<SandboxAsyncResult>(m_service, polls, delayMs, never, std::move(work));
+}
+
+std::shared_ptr<DiadocList> SandboxDocumentsTask::GetDocuments()
+{
+    const auto rule = m_service->checkFault(query(u"GetDocuments"_s));
+    if (rule && rule->effect == FaultEffect::Nothing)
+        return nullptr;
+    return select();
+}
+
+} // namespace platform::diadoc

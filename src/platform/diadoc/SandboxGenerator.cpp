@@ -1,0 +1,270 @@
+#include "SandboxGenerator.h"
+
+#include <random>
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "core/Error.h"
+
+using namespace Qt::StringLiterals;
+
+namespace platform::diadoc {
+
+namespace {
+
+struct Type
+{
+    QString name;
+    QString title;
+    QString statusTail; // added after the direction
+    QStringList content;
+};
+
+struct Party
+{
+    QString inn;
+    QString kpp;
+    QString name;
+};
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        throw core::Error(75, u"Cannot write \""_s + path + u"\": "_s + file.errorString());
+}
+
+// A random source whose numbers do not depend on the standard library's distributions.
+class Dice final
+{
+public:
+    explicit Dice(quint32 seed)
+        : m_engine(seed)
+    {
+    }
+    int below(int n) { return static_cast<int>(m_engine() % static_cast<quint32>(n)); }
+    QString hex(int digits)
+    {
+        QString text;
+        while (text.size() < digits)
+            text += QString::number(m_engine() % 16, 16);
+        return text;
+    }
+    QString guid() { return hex(8) + u'-' + hex(4) + u"-4"_s + hex(3) + u"-8"_s + hex(3) + u'-' + hex(12); }
+
+private:
+    std::mt19937 m_engine;
+};
+
+QByteArray powerOfAttorneyXml(const QString& fileId, const QString& number, const QString& person)
+{
+    return (u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+            u"<Доверенность xmlns=\"urn:emchd\" ИдФайл=\""_s
+            + fileId + u"\" ВерсФорм=\"EMCHD_1\">\n  <Документ>\n    <Довер>\n      <СвДов НомДовер=\""_s + number
+            + u"\" ДатаВыдДовер=\"2024-01-10\"/>\n      <СвПолн>Подписание первичных документов</СвПолн>\n"
+              u"      <СвУпПред ФИО=\""_s
+            + person + u"\"/>\n    </Довер>\n  </Документ>\n</Доверенность>\n"_s)
+        .toUtf8();
+}
+
+} // namespace
+
+void SandboxGenerator::write(const QString& folder, const Settings& settings)
+{
+    Dice dice(settings.seed);
+    const QList<Type> types = {
+        {u"Nonformalized"_s, u"Неформализованный документ"_s, u"WithRecipientSignature"_s, {u"content/Письмо.pdf"_s}},
+        {u"UniversalTransferDocument"_s,
+         u"УПД"_s,
+         u"WithRecipientSignature"_s,
+         {u"content/УПД.xml"_s, u"content/УПД.xml.sgn"_s}},
+        {u"Invoice"_s, u"Счет-фактура"_s, u"InvoiceFinished"_s, {u"content/Счёт-фактура.xml"_s}},
+        {u"XmlAcceptanceCertificate"_s,
+         u"Акт выполненных работ"_s,
+         u"WithRecipientSignature"_s,
+         {u"content/Акт.xml"_s, u"content/Акт.xml.sgn"_s}},
+        {u"Contract"_s, u"Договор"_s, u"WaitingForRecipientSignature"_s, {u"content/Договор.pdf"_s}},
+    };
+    for (const Type& type : types) {
+        for (const QString& file : type.content)
+            writeFile(QDir(folder).filePath(file),
+                      (u"Содержимое файла «"_s + QFileInfo(file).fileName() + u"» (пример)\n"_s).toUtf8());
+    }
+    writeFile(QDir(folder).filePath(u"content/Протокол передачи.pdf"_s), u"Протокол передачи документа\n"_s.toUtf8());
+
+    const QList<Party> counterparties = {
+        {u"7707083893"_s, u"773601001"_s, u"ПАО «Сбыт-Энерго»"_s},
+        {u"7728168971"_s, u"770801001"_s, u"АО \"Альфа Поставка\""_s},
+        {u"500100732259"_s, QString(), u"ИП Смирнова Ольга Петровна"_s},
+        {u"7810012345"_s, u"781001001"_s, u"ООО «Невские <перевозки> & Ко»"_s},
+        {u"6658012345"_s, u"665801001"_s, u"ООО «Уральский склад»"_s},
+    };
+    const QJsonArray docTypes = [&] {
+        QJsonArray a;
+        for (const Type& t : types)
+            a.append(QJsonObject{{u"name"_s, t.name}, {u"title"_s, t.title}});
+        return a;
+    }();
+    const QJsonArray departments{
+        QJsonObject{{u"id"_s, u"dep-sever"_s}, {u"name"_s, u"Филиал «Север»"_s}, {u"kpp"_s, u"290101001"_s}},
+        QJsonObject{
+            {u"id"_s, u"dep-sever-sklad"_s}, {u"name"_s, u"Склад г. Архангельск"_s}, {u"parent"_s, u"dep-sever"_s}},
+        QJsonObject{{u"id"_s, u"dep-yug"_s}, {u"name"_s, u"Филиал «Юг»"_s}, {u"kpp"_s, u"230101001"_s}},
+    };
+    const QJsonArray organizations{
+        QJsonObject{{u"id"_s, u"box-romashka"_s},
+                    {u"guid"_s, dice.guid()},
+                    {u"inn"_s, u"7701234567"_s},
+                    {u"kpp"_s, u"770101001"_s},
+                    {u"name"_s, u"ООО «Ромашка»"_s},
+                    {u"documentTypes"_s, docTypes},
+                    {u"departments"_s, departments}},
+        QJsonObject{{u"id"_s, u"box-vasilek"_s},
+                    {u"guid"_s, dice.guid()},
+                    {u"inn"_s, u"5003012345"_s},
+                    {u"kpp"_s, u"500301001"_s},
+                    {u"name"_s, u"АО «Василёк»"_s},
+                    {u"documentTypes"_s, docTypes}},
+        QJsonObject{{u"id"_s, u"box-lyutik"_s},
+                    {u"guid"_s, dice.guid()},
+                    {u"inn"_s, u"7802000003"_s},
+                    {u"kpp"_s, u"780201001"_s},
+                    {u"name"_s, u"ООО «Лютик»"_s},
+                    {u"tariff"_s, u"unpaid"_s}},
+    };
+    const QStringList paidBoxes{u"box-romashka"_s, u"box-vasilek"_s};
+    const QStringList departmentIds{QString(), QString(), u"dep-sever"_s, u"dep-sever-sklad"_s, u"dep-yug"_s};
+    const QStringList directions{u"Inbound"_s, u"Inbound"_s, u"Outbound"_s, u"Internal"_s};
+
+    QJsonArray documents;
+    int poaNumber = 0;
+    QString packageId;
+    int packageLeft = 0;
+    for (int n = 0; n < settings.documents; ++n) {
+        const QString box = paidBoxes.at(dice.below(paidBoxes.size()));
+        const Type& type = types.at(dice.below(types.size()));
+        const QString direction = directions.at(dice.below(directions.size()));
+        const QString messageId = dice.guid();
+        const QString entityId = dice.guid();
+        const QDateTime timestamp =
+            QDateTime(QDate(2024, 1, 1), QTime(8, 0)).addSecs(qint64(dice.below(365)) * 86400 + dice.below(36000));
+        const QDate documentDate = timestamp.date().addDays(-dice.below(5));
+        QJsonObject doc{
+            {u"id"_s, QString(messageId + entityId)},
+            {u"organization"_s, box},
+            {u"type"_s, type.name},
+            {u"direction"_s, direction},
+            {u"timestamp"_s, timestamp.toString(Qt::ISODate)},
+            {u"number"_s, QString::number(1000 + n)},
+            {u"title"_s, QString(type.title + u" № "_s + QString::number(1000 + n) + u" от "_s
+                                 + documentDate.toString(u"dd.MM.yyyy"_s))},
+            {u"fileName"_s, QFileInfo(type.content.first()).fileName()},
+            {u"pathUrl"_s,
+             QString(u"/"_s + box + u"/Document/Show?letterId="_s + messageId + u"&documentId="_s + entityId)},
+            {u"status"_s, QString(direction + type.statusTail)},
+            {u"docflow"_s,
+             dice.below(6) == 0
+                 ? QJsonObject{{u"severity"_s, u"Info"_s}, {u"text"_s, u"Ожидается подпись получателя"_s}}
+                 : QJsonObject{{u"severity"_s, u"Success"_s}, {u"text"_s, u"Документооборот завершен"_s}}},
+            {u"content"_s, QJsonArray::fromStringList(type.content)},
+            {u"protocol"_s, u"content/Протокол передачи.pdf"_s},
+        };
+        // Unformalised documents often carry no date of their own.
+        if (type.name != u"Nonformalized"_s || dice.below(2) == 0)
+            doc[u"documentDate"_s] = documentDate.toString(Qt::ISODate);
+        if (box == u"box-romashka"_s) {
+            const QString dep = departmentIds.at(dice.below(departmentIds.size()));
+            if (!dep.isEmpty())
+                doc[u"department"_s] = dep;
+        }
+        if (direction == u"Internal"_s) {
+            doc[u"counteragent"_s] = QJsonValue::Null;
+            if (box == u"box-romashka"_s) {
+                doc[u"fromDepartment"_s] = u"dep-sever"_s;
+                doc[u"toDepartment"_s] = u"dep-yug"_s;
+            }
+        } else {
+            const Party& p = counterparties.at(dice.below(counterparties.size()));
+            doc[u"counteragent"_s] = QJsonObject{{u"inn"_s, p.inn}, {u"kpp"_s, p.kpp}, {u"name"_s, p.name}};
+        }
+        if (dice.below(25) == 0)
+            doc[u"deleted"_s] = true;
+        if (dice.below(30) == 0)
+            doc[u"revocationStatus"_s] = u"RevocationAccepted"_s;
+        if (dice.below(40) == 0)
+            doc[u"status"_s] = QString(direction + u"RecipientSignatureRequestRejected"_s);
+        if (dice.below(3) == 0)
+            doc[u"metadata"_s] =
+                QJsonArray{QJsonObject{{u"key"_s, u"ИтоговаяСумма"_s},
+                                       {u"value"_s, QString(QString::number(dice.below(900000) + 100) + u",00"_s)}},
+                           QJsonObject{{u"key"_s, u"Комментарий"_s}, {u"value"_s, u"Оплата по счёту \"№ 5\""_s}}};
+        // Runs of two or three documents form a package.
+        if (packageLeft == 0 && dice.below(10) == 0) {
+            packageId = dice.guid();
+            packageLeft = 2 + dice.below(2);
+        }
+        if (packageLeft > 0) {
+            doc[u"packageId"_s] = packageId;
+            --packageLeft;
+        }
+        // A few documents come with machine-readable powers of attorney and their files.
+        if (n % 60 == 7) {
+            ++poaNumber;
+            const QString number = u"1b2c3d4e-0000-4000-8000-%1"_s.arg(poaNumber, 12, 10, QChar(u'0'));
+            const QString fileId = u"ON_EMCHD_20240110_"_s + number;
+            const QString xmlName = (poaNumber % 2 == 1)
+                                        ? QString(fileId + u".xml"_s)
+                                        : QString(u"Иванов_"_s + QString::number(poaNumber) + u" МЧД.xml"_s);
+            const QString signature = (poaNumber % 2 == 1) ? QString(fileId + u".sig"_s) : QString(xmlName + u".sgn"_s);
+            writeFile(QDir(folder).filePath(u"poa/"_s + xmlName),
+                      powerOfAttorneyXml(fileId, number, u"Иванов Иван Иванович"_s));
+            writeFile(QDir(folder).filePath(u"poa/"_s + signature), QByteArrayLiteral("signature"));
+            QJsonArray content = doc.value(u"content"_s).toArray();
+            content.append(QString(u"poa/"_s + xmlName));
+            content.append(QString(u"poa/"_s + signature));
+            doc[u"content"_s] = content;
+            QJsonObject poa{{u"registrationNumber"_s, number}, {u"issuerInn"_s, u"7701234567"_s}};
+            if (poaNumber % 2 == 1)
+                poa[u"confidant"_s] =
+                    QJsonObject{{u"inn"_s, u"770112345678"_s}, {u"name"_s, u"Иванов Иван Иванович"_s}};
+            poa[u"status"_s] =
+                QJsonObject{{u"severity"_s, u"Success"_s}, {u"id"_s, u"IsValid"_s}, {u"text"_s, u"Действительна"_s}};
+            doc[u"powersOfAttorney"_s] = QJsonArray{poa};
+        }
+        documents.append(doc);
+    }
+
+    const QJsonObject root{
+        {u"version"_s, u"2.14.6.210"_s},
+        {u"apiClientIds"_s, QJsonArray{u"tallowGrange-3f9a1c7e52d04b8a9e6f21c4d8b07a5e"_s}},
+        {u"listAsync"_s, QJsonObject{{u"polls"_s, 2}}},
+        {u"contentAsync"_s, QJsonObject{{u"polls"_s, 2}}},
+        {u"certificates"_s, QJsonArray{QJsonObject{{u"thumbprint"_s, u"3F6A1C0B9E2D4F5A6B7C8D9E0F1A2B3C4D5E6F70"_s},
+                                                   {u"name"_s, u"Иванов Иван Иванович"_s},
+                                                   {u"organizationName"_s, u"ООО «Ромашка»"_s},
+                                                   {u"inn"_s, u"7701234567"_s},
+                                                   {u"kpp"_s, u"770101001"_s},
+                                                   {u"beginDate"_s, u"2024-01-15T10:00:00"_s},
+                                                   {u"endDate"_s, u"2025-04-15T10:00:00"_s},
+                                                   {u"qualified"_s, true}},
+                                       QJsonObject{{u"thumbprint"_s, u"9C8B7A6F5E4D3C2B1A0F9E8D7C6B5A4F3E2D1C0B"_s},
+                                                   {u"name"_s, u"Петрова Анна Сергеевна"_s},
+                                                   {u"beginDate"_s, u"2023-03-01"_s},
+                                                   {u"endDate"_s, u"2024-03-01"_s},
+                                                   {u"qualified"_s, false}}}},
+        {u"accounts"_s,
+         QJsonArray{QJsonObject{{u"login"_s, u"buh@romashka.ru"_s},
+                                {u"password"_s, u"Ромашка2024"_s},
+                                {u"certificates"_s, QJsonArray{u"3F6A1C0B9E2D4F5A6B7C8D9E0F1A2B3C4D5E6F70"_s}}}}},
+        {u"organizations"_s, organizations},
+        {u"documents"_s, documents},
+    };
+    writeFile(QDir(folder).filePath(u"sandbox.json"_s), QJsonDocument(root).toJson(QJsonDocument::Indented));
+}
+
+} // namespace platform::diadoc

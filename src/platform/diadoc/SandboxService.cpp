@@ -1,0 +1,120 @@
+#include "SandboxService.h"
+
+#include <utility>
+
+#include "DiadocClient.h"
+#include "core/Error.h"
+
+namespace platform::diadoc {
+
+SandboxService::SandboxService(SandboxData data, std::function<qint64()> clockMs)
+    : m_data(std::move(data))
+    , m_clockMs(std::move(clockMs))
+    , m_faults(m_data.faults)
+    , m_attempts(m_data.faults.size(), 0)
+{
+}
+
+void SandboxService::addFault(FaultRule rule)
+{
+    const std::lock_guard lock(m_mutex);
+    m_faults.append(std::move(rule));
+    m_attempts.append(0);
+}
+
+void SandboxService::clearFaults()
+{
+    const std::lock_guard lock(m_mutex);
+    m_faults.clear();
+    m_attempts.clear();
+}
+
+bool SandboxService::matches(const FaultRule& rule, const FaultQuery& query)
+{
+    if (rule.operation != query.operation)
+        return false;
+    if (!rule.organization.isEmpty()) {
+        const OrganizationData* org = query.organization;
+        if (!org || (rule.organization != org->id && rule.organization != org->inn && rule.organization != org->guid))
+            return false;
+    }
+    if (!rule.document.isEmpty() && rule.document != query.documentId)
+        return false;
+    if (!rule.type.isEmpty() && rule.type != query.type)
+        return false;
+    if (!rule.documentClass.isEmpty() && rule.documentClass != query.documentClass)
+        return false;
+    // A period rule hits a request whose period overlaps it; a request without dates is hit too.
+    if (rule.from.isValid() && query.to.isValid() && query.to < rule.from)
+        return false;
+    if (rule.to.isValid() && query.from.isValid() && query.from > rule.to)
+        return false;
+    return true;
+}
+
+std::optional<FaultRule> SandboxService::findFault(const FaultQuery& query)
+{
+    const std::lock_guard lock(m_mutex);
+    std::optional<FaultRule> hit;
+    for (int i = 0; i < m_faults.size(); ++i) {
+        const FaultRule& rule = m_faults.at(i);
+        if (!matches(rule, query))
+            continue;
+        const int attempt = ++m_attempts[i];
+        if (rule.attempt > 0 && attempt != rule.attempt)
+            continue;
+        if (rule.firstAttempts > 0 && attempt > rule.firstAttempts)
+            continue;
+        if (!hit)
+            hit = rule;
+    }
+    return hit;
+}
+
+std::optional<FaultRule> SandboxService::checkFault(const FaultQuery& query)
+{
+    std::optional<FaultRule> rule = findFault(query);
+    if (rule && rule->effect == FaultEffect::Error)
+        raise(*rule);
+    return rule;
+}
+
+void SandboxService::raise(const FaultRule& rule)
+{
+    raise(rule.text, rule.number);
+}
+
+void SandboxService::raise(const QString& text, int number)
+{
+    throw core::Error(number, text, QString::fromUtf16(kProgId));
+}
+
+const OrganizationData* SandboxService::organization(const QString& id) const
+{
+    for (const OrganizationData& org : m_data.organizations) {
+        if (org.id == id)
+            return &org;
+    }
+    return nullptr;
+}
+
+QList<const DocumentData*> SandboxService::documentsOf(const QString& organizationId) const
+{
+    QList<const DocumentData*> result;
+    for (const DocumentData& doc : m_data.documents) {
+        if (doc.organizationId == organizationId)
+            result.append(&doc);
+    }
+    return result;
+}
+
+const DocumentData* SandboxService::document(const QString& documentId) const
+{
+    for (const DocumentData& doc : m_data.documents) {
+        if (doc.documentId == documentId)
+            return &doc;
+    }
+    return nullptr;
+}
+
+} // namespace platform::diadoc

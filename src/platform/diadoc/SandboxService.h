@@ -1,0 +1,77 @@
+#pragma once
+
+#include <functional>
+#include <mutex>
+#include <optional>
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+#include "SandboxData.h"
+
+namespace platform::diadoc {
+
+// What one call of the emulated client is, for matching fault rules.
+struct FaultQuery
+{
+    QString operation;
+    const OrganizationData* organization = nullptr;
+    QString documentId;
+    QString type;
+    QString documentClass;
+    QDateTime from;
+    QDateTime to;
+};
+
+// The state one sandbox folder shares between every client object that reaches it: its data, its
+// fault rules with their attempt counters, and the clock that delayed operations are measured on.
+class SandboxService final
+{
+public:
+    SandboxService(SandboxData data, std::function<qint64()> clockMs);
+
+    const SandboxData& data() const { return m_data; }
+    qint64 nowMs() const { return m_clockMs(); }
+
+    void addFault(FaultRule rule);
+    void clearFaults();
+    // The first rule that hits this call, counting the call as an attempt of every rule it matches.
+    std::optional<FaultRule> findFault(const FaultQuery& query);
+    // As findFault, but an Error rule is raised at once.
+    std::optional<FaultRule> checkFault(const FaultQuery& query);
+    [[noreturn]] static void raise(const FaultRule& rule);
+    [[noreturn]] static void raise(const QString& text, int number);
+
+    const OrganizationData* organization(const QString& id) const;
+    QList<const DocumentData*> documentsOf(const QString& organizationId) const;
+    const DocumentData* document(const QString& documentId) const;
+
+private:
+    static bool matches(const FaultRule& rule, const FaultQuery& query);
+
+    SandboxData m_data;
+    std::function<qint64()> m_clockMs;
+    std::mutex m_mutex;
+    QList<FaultRule> m_faults;
+    QList<int> m_attempts;
+};
+
+// Texts of the emulated service's own refusals.
+namespace sandboxtext {
+inline constexpr char16_t kInvalidApiClientId[] =
+    u"##100[Ошибка сервера Диадок]code:401, HTTP error: Invalid API client id";
+inline constexpr char16_t kWrongPassword[] =
+    u"##100[Ошибка сервера Диадок]code:401, HTTP error: Wrong password provided for login ";
+inline constexpr char16_t kUnpaidTariff[] =
+    u"##100[Ошибка сервера Диадок]code:402, HTTP error: Доступ запрещён. Необходима оплата тарифа АПИ";
+inline constexpr char16_t kInvalidDocumentTypes[] = u"COM1C.HTTP_ERROR[0x00000190]code 400: Document types are invalid";
+inline constexpr char16_t kNoConnection[] =
+    u"COM1C.HTTP_ERROR[0x00002EFD]A connection with the server could not be established";
+inline constexpr char16_t kPathNotFound[] = u"WIN32[0x00000003]The system cannot find the path specified.";
+inline constexpr char16_t kCannotOpenFile[] = u"WIN32[0x00000004]The system cannot open the file.";
+inline constexpr char16_t kCertificateNotFound[] = u"COM1C[0x80092004]Cannot find object or property. Certificate: ";
+inline constexpr char16_t kNotCompleted[] = u"The operation has not completed yet";
+} // namespace sandboxtext
+
+} // namespace platform::diadoc
