@@ -49,8 +49,7 @@ std::optional<char> cp1251Byte(char32_t character)
     return std::nullopt;
 }
 
-template <typename Unmappable>
-QByteArray encode(QStringView text, Unmappable&& unmappable)
+template <typename Unmappable> QByteArray encode(QStringView text, Unmappable&& unmappable)
 {
     QByteArray bytes;
     bytes.reserve(text.size());

@@ -64,8 +64,7 @@ public:
     static constexpr char16_t kProgramKey[] = u"Software\\Quorvel Labs\\N7_Fetchling";
     static constexpr char16_t kSignInKey[] = u"Software\\Quorvel Labs\\N7_Fetchling\\frmDiadocAutorization";
     static constexpr char16_t kOptionsKey[] = u"Software\\Quorvel Labs\\N7_Fetchling\\Options";
-    static constexpr char16_t kDocNamesExcludeKey[] =
-        u"Software\\Quorvel Labs\\N7_Fetchling\\Options\\DocNamesExclude";
+    static constexpr char16_t kDocNamesExcludeKey[] = u"Software\\Quorvel Labs\\N7_Fetchling\\Options\\DocNamesExclude";
     static constexpr char16_t kDocTypesKey[] = u"Software\\Quorvel Labs\\N7_Fetchling\\Options\\DocTypes";
     static constexpr char16_t kOrgCheckedKey[] = u"Software\\Quorvel Labs\\N7_Fetchling\\Options\\OrgCheccked";
 

@@ -80,7 +80,8 @@ mFetchlingOptions::DocNamesExclude mFetchlingOptions::Get_DocNamesExclude(bool u
                 return table;
             if (upperCase)
                 name = name.toUpper();
-            const QString folder = m_utility.RegistryGetString(key, numbered(u"Folder", i), QString::fromUtf16(kAnyFolder));
+            const QString folder =
+                m_utility.RegistryGetString(key, numbered(u"Folder", i), QString::fromUtf16(kAnyFolder));
             table.append({false, name, folder});
         }
     } catch (...) {

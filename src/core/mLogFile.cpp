@@ -92,9 +92,9 @@ QString mLogFile::TimeStampText(bool withMilliseconds, const QString& dateSepara
     const QDateTime now = m_localNow();
     const QDate date = now.date();
     const QTime time = now.time();
-    QString text = padded(date.year(), 4) + dateSeparator + padded(date.month(), 2) + dateSeparator +
-                   padded(date.day(), 2) + dateTimeSeparator + padded(time.hour(), 2) + timeSeparator +
-                   padded(time.minute(), 2) + timeSeparator + padded(time.second(), 2);
+    QString text = padded(date.year(), 4) + dateSeparator + padded(date.month(), 2) + dateSeparator
+                   + padded(date.day(), 2) + dateTimeSeparator + padded(time.hour(), 2) + timeSeparator
+                   + padded(time.minute(), 2) + timeSeparator + padded(time.second(), 2);
     if (withMilliseconds)
         text += u'.' + padded(time.msec(), 3);
     return text;

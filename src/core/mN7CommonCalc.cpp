@@ -58,8 +58,8 @@ std::optional<double> decimalText(QString text)
             character = u'E';
     }
     for (const QChar character : text) {
-        const bool allowed = character.isDigit() || character == u'.' || character == u'E' || character == u'e' ||
-                             character == u'+' || character == u'-';
+        const bool allowed = character.isDigit() || character == u'.' || character == u'E' || character == u'e'
+                             || character == u'+' || character == u'-';
         if (!allowed || character.unicode() > 0x7F)
             return std::nullopt;
     }

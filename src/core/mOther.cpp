@@ -97,8 +97,13 @@ QString SaveStringToDevice(QIODevice& device, const QString& text)
 {
     try {
         const QByteArray bytes = TextCodec::toCp1251(text);
-        if (device.write(bytes) != bytes.size())
-            return FileFailure::messageOfDevice(device);
+        // A device may take the bytes in parts; only a refusal is a failure.
+        for (qint64 written = 0; written < bytes.size();) {
+            const qint64 n = device.write(bytes.constData() + written, bytes.size() - written);
+            if (n <= 0)
+                return FileFailure::messageOfDevice(device);
+            written += n;
+        }
         if (auto* file = qobject_cast<QFileDevice*>(&device); file != nullptr && !file->flush())
             return FileFailure::messageOfDevice(*file);
         return {};
@@ -137,16 +142,16 @@ QString SaveStringToFile(const QString& fileName, const QString& text)
 
 QString GetVersion()
 {
-    return QString::number(kProgramVersionMajor) + u'.' + QString::number(kProgramVersionMinor) + u'.' +
-           QString::number(kProgramVersionRevision);
+    return QString::number(kProgramVersionMajor) + u'.' + QString::number(kProgramVersionMinor) + u'.'
+           + QString::number(kProgramVersionRevision);
 }
 
 QString GetVersionN7W(const platform::family::VersionInfo* versionInfo)
 {
     try {
         if (versionInfo != nullptr) {
-            return versionInfo->version() + u'.' + versionInfo->VersionAssemble() + u" от "_s +
-                   versionInfo->VersionDate().toString(u"dd.MM.yyyy"_s);
+            return versionInfo->version() + u'.' + versionInfo->VersionAssemble() + u" от "_s
+                   + versionInfo->VersionDate().toString(u"dd.MM.yyyy"_s);
         }
     } catch (...) {
         // A component that fails counts as missing.

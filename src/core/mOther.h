@@ -67,8 +67,8 @@ platform::family::FilesLib& FilesLib();
 
 // Shows a box with the default mouse pointer and restores the pointer afterwards. An empty title
 // gives the application's title; help file and context are accepted for the callers' sake.
-int iMsgBox(UiServices& ui, const QString& prompt, int buttons, const QString& title = {},
-            const QString& helpFile = {}, int helpContext = 0);
+int iMsgBox(UiServices& ui, const QString& prompt, int buttons, const QString& title = {}, const QString& helpFile = {},
+            int helpContext = 0);
 
 } // namespace mOther
 

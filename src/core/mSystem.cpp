@@ -191,8 +191,8 @@ QString GetApiErrorMessage(int code)
         // strerrorname_np knows exactly the numbers that the system has a text for.
         if (strerrorname_np(code) != nullptr)
             return QString::fromLocal8Bit(std::strerror(code));
-        return u"Unknown API error "_s + QString::number(code) + u" (0x"_s +
-               QString::number(static_cast<quint32>(code), 16).toUpper() + u')';
+        return u"Unknown API error "_s + QString::number(code) + u" (0x"_s
+               + QString::number(static_cast<quint32>(code), 16).toUpper() + u')';
     } catch (...) {
         PropagateError(kModule, u"GetApiErrorMessage");
     }
