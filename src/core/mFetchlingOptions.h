@@ -3,13 +3,19 @@
 #include <functional>
 
 #include <QDate>
+#include <QList>
 #include <QString>
+#include <QStringList>
+
+#include "KeyName.h"
 
 namespace platform::family {
 class GlobalUtility;
 }
 
 namespace core {
+
+class DocTypesProvider;
 
 // The settings store: every option of the program read from and written to its registry key on
 // each call, with the option's default when nothing is stored and its range check when something
@@ -58,6 +64,22 @@ public:
     static constexpr char16_t kProgramKey[] = u"Software\\Quorvel Labs\\N7_Fetchling";
     static constexpr char16_t kSignInKey[] = u"Software\\Quorvel Labs\\N7_Fetchling\\frmDiadocAutorization";
     static constexpr char16_t kOptionsKey[] = u"Software\\Quorvel Labs\\N7_Fetchling\\Options";
+    static constexpr char16_t kDocNamesExcludeKey[] = u"Software\\Quorvel Labs\\N7_Fetchling\\Options\\DocNamesExclude";
+    static constexpr char16_t kDocTypesKey[] = u"Software\\Quorvel Labs\\N7_Fetchling\\Options\\DocTypes";
+    static constexpr char16_t kOrgCheckedKey[] = u"Software\\Quorvel Labs\\N7_Fetchling\\Options\\OrgCheccked";
+
+    // One row of the table of document titles excluded from unloading. Folder is one of "Все",
+    // "Входящие", "Исходящие", "Внутренние".
+    struct DocNameExclude
+    {
+        bool Remove = false;
+        QString Name;
+        QString Folder;
+
+        friend bool operator==(const DocNameExclude&, const DocNameExclude&) = default;
+    };
+    // Rows in order; the first row is the stored row 1.
+    using DocNamesExclude = QList<DocNameExclude>;
 
     explicit mFetchlingOptions(platform::family::GlobalUtility& utility,
                                std::function<QDate()> today = &QDate::currentDate);
@@ -153,6 +175,26 @@ public:
     int Set_LoadContentByZip(int value) { return setNumber(Option::LoadContentByZip, value); }
     int Get_CreateLogFile() const { return getNumber(Option::CreateLogFile); }
     int Set_CreateLogFile(int value) { return setNumber(Option::CreateLogFile, value); }
+
+    // Structured settings: the folder structure pattern's parts, the legal-form words, the
+    // exclusion table, the document-type switches and the ticks of the organisation tree.
+    static QStringList Get_StructureElements(bool withPackages);
+    static QStringList Get_StructureDelimiters();
+    static QStringList Get_LegalForms();
+    static QStringList Get_LegalFormsInBrackets();
+    static DocNamesExclude GetDefault_DocNamesExclude() { return {}; }
+    // Reads rows 1, 2, ... up to the first empty title; titles in upper case when asked.
+    DocNamesExclude Get_DocNamesExclude(bool upperCase) const;
+    // Writes the rows that are not marked for removal and have a title, numbered without gaps,
+    // and ends the stored table after them. Answers the previous table.
+    DocNamesExclude Set_DocNamesExclude(const DocNamesExclude& table);
+    bool Get_DocType(const QString& typeKey) const;
+    bool Set_DocType(const QString& typeKey, bool on);
+    // The document types of the organisations, each key once (the first organisation's item
+    // stays), in order; with selective on only the types switched on.
+    QList<KeyName> Get_DocTypes(const QList<DocTypesProvider*>& persons, bool selective) const;
+    int Get_OrgChecked(const QString& nodeKey) const;
+    int Set_OrgChecked(const QString& nodeKey, int value);
 
     platform::family::GlobalUtility& utility() const { return m_utility; }
 

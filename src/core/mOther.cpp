@@ -1,0 +1,206 @@
+#include "mOther.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include "ApplicationTitle.h"
+#include "Error.h"
+#include "FileFailure.h"
+#include "ProgramVersion.h"
+#include "TextCodec.h"
+#include "UiServices.h"
+#include "mErrorHandling.h"
+#include "platform/family/FilesLib.h"
+#include "platform/family/VersionInfo.h"
+
+using namespace Qt::StringLiterals;
+
+namespace core::mOther {
+
+namespace {
+
+constexpr char16_t kModule[] = u"mOther";
+
+} // namespace
+
+QString GetNext(QString& text, const QString& delimiter)
+{
+    try {
+        const qsizetype at = delimiter.isEmpty() ? -1 : text.indexOf(delimiter);
+        QString part;
+        if (at < 0) {
+            part = std::exchange(text, QString());
+        } else {
+            part = text.left(at);
+            text = text.mid(at + delimiter.size());
+        }
+        return part;
+    } catch (...) {
+        PropagateError(kModule, u"GetNext");
+    }
+}
+
+QString GetLast(QString& text, const QString& delimiter)
+{
+    try {
+        const qsizetype at = delimiter.isEmpty() ? -1 : text.lastIndexOf(delimiter);
+        QString part;
+        if (at < 0) {
+            part = std::exchange(text, QString());
+        } else {
+            part = text.mid(at + delimiter.size());
+            text.truncate(at);
+        }
+        return part;
+    } catch (...) {
+        PropagateError(kModule, u"GetLast");
+    }
+}
+
+QString GetShortPathEx(const QString& path, bool /*onlyLongPaths*/)
+{
+    return path;
+}
+
+QString CreateFolderTree(const QString& path)
+{
+    try {
+        const qsizetype lastSeparator = path.lastIndexOf(u'/');
+        if (lastSeparator < 0)
+            return {};
+        QString built = path.startsWith(u'/') ? u"/"_s : QString();
+        QString deepest;
+        const QStringList parts = path.left(lastSeparator).split(u'/', Qt::SkipEmptyParts);
+        for (const QString& part : parts) {
+            if (!built.isEmpty() && !built.endsWith(u'/'))
+                built += u'/';
+            built += part;
+            const QString folder = GetShortPathEx(built, false);
+            const QFileInfo info(folder);
+            if (!info.exists() && !info.isSymLink()) {
+                // Another process may create the same folder meanwhile: that is no failure.
+                if (!QDir().mkdir(folder) && !QFileInfo(folder).isDir())
+                    return {};
+            } else if (!info.isDir()) {
+                return {}; // a file or a broken link stands where a folder is needed
+            }
+            deepest = folder;
+        }
+        return deepest;
+    } catch (...) {
+        return {};
+    }
+}
+
+QString SaveStringToDevice(QIODevice& device, const QString& text)
+{
+    try {
+        const QByteArray bytes = TextCodec::toCp1251(text);
+        // A device may take the bytes in parts; only a refusal is a failure.
+        for (qint64 written = 0; written < bytes.size();) {
+            const qint64 n = device.write(bytes.constData() + written, bytes.size() - written);
+            if (n <= 0)
+                return FileFailure::messageOfDevice(device);
+            written += n;
+        }
+        if (auto* file = qobject_cast<QFileDevice*>(&device); file != nullptr && !file->flush())
+            return FileFailure::messageOfDevice(*file);
+        return {};
+    } catch (...) {
+        return currentError().description();
+    }
+}
+
+QString SaveStringToFile(const QString& fileName, const QString& text)
+{
+    try {
+        const QString target = GetShortPathEx(fileName, false);
+        const QFileInfo info(target);
+        if (info.exists() && !info.isFile() && !info.isDir()) {
+            // A device or the like cannot be replaced by a new file: it is written in place.
+            QFile device(target);
+            if (!device.open(QIODevice::WriteOnly | QIODevice::Truncate))
+                return FileFailure::messageOfDevice(device);
+            return SaveStringToDevice(device, text);
+        }
+        // The new content replaces the old one only when it is complete.
+        QSaveFile file(target);
+        if (!file.open(QIODevice::WriteOnly))
+            return FileFailure::messageOfDevice(file);
+        if (QString message = SaveStringToDevice(file, text); !message.isEmpty()) {
+            file.cancelWriting();
+            return message;
+        }
+        if (!file.commit())
+            return FileFailure::messageOfDevice(file);
+        return {};
+    } catch (...) {
+        return currentError().description();
+    }
+}
+
+QString GetVersion()
+{
+    return QString::number(kProgramVersionMajor) + u'.' + QString::number(kProgramVersionMinor) + u'.'
+           + QString::number(kProgramVersionRevision);
+}
+
+QString GetVersionN7W(const platform::family::VersionInfo* versionInfo)
+{
+    try {
+        if (versionInfo != nullptr) {
+            return versionInfo->version() + u'.' + versionInfo->VersionAssemble() + u" от "_s
+                   + versionInfo->VersionDate().toString(u"dd.MM.yyyy"_s);
+        }
+    } catch (...) {
+        // A component that fails counts as missing.
+    }
+    return u"?.???.???.????"_s;
+}
+
+std::optional<ExcelIdentity> NewExcelApplication(const ExcelApplicationFactory& factory)
+{
+    try {
+        if (factory)
+            return factory();
+    } catch (...) {
+        // An application that cannot be created is no failure of the caller.
+    }
+    return std::nullopt;
+}
+
+QString GetExcelVersion(const ExcelApplicationFactory& factory)
+{
+    try {
+        if (const auto excel = NewExcelApplication(factory))
+            return excel->Name + u" v. "_s + excel->version + u'.' + excel->Build;
+        return u"Excel ??.?"_s;
+    } catch (...) {
+        PropagateError(kModule, u"GetExcelVersion");
+    }
+}
+
+platform::family::FilesLib& FilesLib()
+{
+    // The library keeps no state; one object serves the whole process.
+    static platform::family::FilesLib library;
+    return library;
+}
+
+int iMsgBox(UiServices& ui, const QString& prompt, int buttons, const QString& title, const QString& /*helpFile*/,
+            int /*helpContext*/)
+{
+    try {
+        const MousePointer remembered = ui.mousePointer();
+        ui.setMousePointer(MousePointer::Default);
+        ui.processEvents();
+        const int answer = ui.msgBox(prompt, buttons, title.isEmpty() ? QString::fromUtf16(kApplicationTitle) : title);
+        ui.setMousePointer(remembered);
+        return answer;
+    } catch (...) {
+        PropagateError(kModule, u"iMsgBox");
+    }
+}
+
+} // namespace core::mOther

@@ -1,0 +1,295 @@
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "core/Error.h"
+#include "core/mIO.h"
+#include "core/mN7Files.h"
+#include "core/mOther.h"
+#include "support/ScriptedUiServices.h"
+
+using namespace Qt::StringLiterals;
+using namespace core;
+
+namespace {
+
+// A device that accepts a given number of bytes and then fails as a full disk does.
+class FullDevice final : public QIODevice
+{
+public:
+    explicit FullDevice(qint64 room)
+        : m_room(room)
+    {
+        open(QIODevice::WriteOnly);
+    }
+    QByteArray written;
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override
+    {
+        const qint64 taken = std::min(size, m_room - written.size());
+        if (taken <= 0) {
+            setErrorString(qt_error_string(ENOSPC));
+            return -1;
+        }
+        written.append(data, taken);
+        return taken;
+    }
+
+private:
+    qint64 m_room;
+};
+
+QByteArray contentOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+class FilesTest : public testing::Test
+{
+protected:
+    QTemporaryDir root;
+    testsupport::ScriptedUiServices ui;
+
+    QString at(const QString& relative) const { return root.filePath(relative); }
+    void writeFile(const QString& path, const QByteArray& bytes) const
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+};
+
+} // namespace
+
+TEST(TokensTest, GetNextAndGetLastCutAtTheDelimiter)
+{
+    QString text = u"a/b/c"_s;
+    EXPECT_EQ(mOther::GetNext(text, u"/"_s), u"a"_s);
+    EXPECT_EQ(text, u"b/c"_s);
+    text = u"a/b/c"_s;
+    EXPECT_EQ(mOther::GetLast(text, u"/"_s), u"c"_s);
+    EXPECT_EQ(text, u"a/b"_s);
+    for (auto cut : {&mOther::GetNext, &mOther::GetLast}) {
+        text = u"x"_s;
+        EXPECT_EQ(cut(text, u"/"_s), u"x"_s);
+        EXPECT_EQ(text, QString());
+        EXPECT_EQ(cut(text, u"/"_s), QString());
+        text = u"a?\\?b"_s;
+        EXPECT_EQ(cut(text, u"?\\?"_s).size(), 1) << "a delimiter of several characters";
+        text = u"ab"_s;
+        EXPECT_EQ(cut(text, QString()), u"ab"_s) << "an empty delimiter never loops a caller";
+        EXPECT_EQ(text, QString());
+    }
+}
+
+TEST(FileNamesTest, ConcatAndSplitFileNames)
+{
+    EXPECT_EQ(mN7Files::ConcatFileName(u"/Out/"_s, u"/f.txt"_s), u"/Out/f.txt"_s);
+    EXPECT_EQ(mN7Files::ConcatFileName(QString(), u"f.txt"_s), u"f.txt"_s);
+    EXPECT_EQ(mN7Files::ConcatFileName(u"/Out"_s, QString()), u"/Out/"_s);
+    EXPECT_EQ(mN7Files::ConcatFileName(QString(), QString()), QString());
+
+    struct SplitCase
+    {
+        QString path, folder, name, extension, fileName;
+    };
+    const SplitCase cases[] = {
+        {u"/a.b/file"_s, u"/a.b/"_s, u"file"_s, QString(), u"file"_s},
+        {u"doc.tar.gz"_s, QString(), u"doc.tar"_s, u"gz"_s, u"doc.tar.gz"_s},
+        {u"/Out/Акт №1.pdf"_s, u"/Out/"_s, u"Акт №1"_s, u"pdf"_s, u"Акт №1.pdf"_s},
+        {u"/Out/"_s, u"/Out/"_s, QString(), QString(), QString()},
+    };
+    for (const SplitCase& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        QString folder, name, extension, fileName;
+        mN7Files::SplitFileName(c.path, folder, name, extension, fileName);
+        EXPECT_EQ(folder, c.folder);
+        EXPECT_EQ(name, c.name);
+        EXPECT_EQ(extension, c.extension);
+        EXPECT_EQ(fileName, c.fileName);
+    }
+}
+
+TEST(PathHelpersTest, FixBadCharsComposesExactlyItsFourLetters)
+{
+    EXPECT_EQ(mIO::FixBadChars(u"и\u0306"_s), u"й"_s);
+    EXPECT_EQ(mIO::FixBadChars(u"И\u0306 е\u0308 Е\u0308"_s), u"Й ё Ё"_s);
+    EXPECT_EQ(mIO::FixBadChars(u"\u0306"_s), u"\u0306"_s) << "a lone breve stays";
+    EXPECT_EQ(mIO::FixBadChars(u"у\u0306"_s), u"у\u0306"_s) << "ў is not among the four";
+    EXPECT_EQ(mIO::FixBadChars(u"е\u0306"_s), u"е\u0306"_s);
+}
+
+TEST(PathHelpersTest, LinuxPathsStayAsTheyAre)
+{
+    for (const QString& path : {u"/srv/out/x"_s, u"a:\\b"_s, u"\\\\srv\\share\\x"_s, u"/"_s}) {
+        SCOPED_TRACE(path.toStdString());
+        QString prepared = path;
+        mIO::PrepareForLFN(prepared);
+        EXPECT_EQ(prepared, path);
+        EXPECT_EQ(mIO::GetUncFromMappedDrive(path), path);
+        EXPECT_EQ(mOther::GetShortPathEx(path, false), path);
+        EXPECT_EQ(mOther::GetShortPathEx(path, true), path);
+    }
+    const QString longPath = u"/"_s + QString(300, u'д') + u"/"_s + QString(200, u'ж') + u".txt"_s;
+    EXPECT_EQ(mOther::GetShortPathEx(longPath, false), longPath) << "no 260-character cut on Linux";
+    EXPECT_EQ(mIO::PathToPathEx(u"  /srv/out/_!~.~_!  "_s), u"/srv/out/_!~.~_!"_s);
+    EXPECT_EQ(mIO::PathToPathEx(u"\t/x"_s), u"\t/x"_s) << "spaces only";
+    EXPECT_TRUE(mIO::IsPathNetPath(u"//srv/share"_s));
+    EXPECT_FALSE(mIO::IsPathNetPath(u"/srv/share"_s));
+    EXPECT_TRUE(mIO::IsUNCPathValid(u"\\\\srv\\share"_s));
+    EXPECT_EQ(mIO::StripPathToRoot(u"/srv/out"_s), u"/"_s);
+    EXPECT_EQ(mIO::StripPathToRoot(u"/"_s), u"?:"_s);
+    EXPECT_EQ(mIO::StripPathToRoot(u"out"_s), u"?:"_s);
+    EXPECT_EQ(mIO::TrimNull(u"abc"_s + QChar(u'\0') + u"def"_s), u"abc"_s);
+    EXPECT_EQ(mIO::TrimNull(u"abc"_s), u"abc"_s);
+}
+
+TEST_F(FilesTest, CreateFolderTreeCreatesEveryMissingFolderButTheLastComponent)
+{
+    const QString answer = mOther::CreateFolderTree(at(u"Out/A/B/*"_s));
+    EXPECT_EQ(answer, at(u"Out/A/B"_s));
+    EXPECT_TRUE(QFileInfo(at(u"Out/A/B"_s)).isDir());
+    EXPECT_FALSE(QFileInfo::exists(at(u"Out/A/B/*"_s)));
+    EXPECT_TRUE(mIO::IsFolderExistsEx(ui, answer));
+
+    // Folders that exist already are kept with what they hold.
+    writeFile(at(u"Out/A/keep.txt"_s), "x");
+    EXPECT_EQ(mOther::CreateFolderTree(at(u"Out/A/C/file.txt"_s)), at(u"Out/A/C"_s));
+    EXPECT_EQ(contentOf(at(u"Out/A/keep.txt"_s)), QByteArray("x"));
+    EXPECT_EQ(mOther::CreateFolderTree(at(u"Out//A/*"_s)), at(u"Out/A"_s)) << "a doubled separator";
+}
+
+TEST_F(FilesTest, CreateFolderTreeAnswersEmptyOnFailure)
+{
+    writeFile(at(u"file"_s), "x");
+    EXPECT_EQ(mOther::CreateFolderTree(at(u"file/A/*"_s)), QString()) << "a file stands in the way";
+    EXPECT_EQ(mOther::CreateFolderTree(at(u"file/*"_s)), QString()) << "a file is no folder to write into";
+    ASSERT_TRUE(QFile::link(at(u"nowhere"_s), at(u"dangling"_s)));
+    EXPECT_EQ(mOther::CreateFolderTree(at(u"dangling/*"_s)), QString()) << "a broken link is not followed";
+    EXPECT_EQ(mOther::CreateFolderTree(u"*"_s), QString()) << "no folder at all";
+    EXPECT_EQ(mOther::CreateFolderTree(at(u"%1/*"_s.arg(QString(300, u'x')))), QString()) << "a name too long";
+}
+
+TEST_F(FilesTest, CreateFolderTreeCreatesTheFirstFolderBelowTheRoot)
+{
+    // A folder of a unique name directly below "/", removed again at once.
+    QTemporaryDir top(u"/n7-tree-XXXXXX"_s);
+    if (!top.isValid())
+        GTEST_SKIP() << "the root folder takes no new folder here";
+    ASSERT_TRUE(QDir(top.path()).removeRecursively());
+    EXPECT_EQ(mOther::CreateFolderTree(top.path() + u"/A/*"_s), top.path() + u"/A"_s);
+    EXPECT_TRUE(QFileInfo(top.path() + u"/A"_s).isDir());
+}
+
+TEST_F(FilesTest, FolderProbeLeavesAnExistingProbeFileAsItWas)
+{
+    const QString probe = at(u"_!~.~_!"_s);
+    writeFile(probe, "содержимое");
+    const QDateTime before = QFileInfo(probe).lastModified();
+    EXPECT_TRUE(mIO::IsFolderExistsEx(ui, root.path()));
+    EXPECT_EQ(contentOf(probe), QByteArray("содержимое"));
+    EXPECT_EQ(QFileInfo(probe).lastModified(), before);
+}
+
+TEST_F(FilesTest, FolderProbeCreatesAndDeletesItsFile)
+{
+    EXPECT_TRUE(mIO::IsFolderExistsEx(ui, root.path()));
+    EXPECT_TRUE(mIO::IsFolderExistsEx(ui, root.path() + u'/'));
+    EXPECT_FALSE(QFileInfo::exists(at(u"_!~.~_!"_s)));
+    EXPECT_EQ(QDir(root.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size(), 0);
+}
+
+TEST_F(FilesTest, FolderProbeAnswersFalseForWhatIsNoUsableFolder)
+{
+    EXPECT_FALSE(mIO::IsFolderExistsEx(ui, at(u"missing"_s)));
+    EXPECT_FALSE(mIO::IsFolderExistsEx(ui, QString())) << "an empty folder never passes";
+    EXPECT_FALSE(mIO::IsFolderExistsEx(ui, u"relative/folder"_s)) << "a relative folder never passes";
+    EXPECT_FALSE(mIO::IsFolderExistsEx(ui, u"."_s));
+    // Something that is not a regular file under the probe's name is left alone.
+    ASSERT_TRUE(QDir(root.path()).mkdir(u"_!~.~_!"_s));
+    EXPECT_FALSE(mIO::IsFolderExistsEx(ui, root.path()));
+    EXPECT_TRUE(QFileInfo(at(u"_!~.~_!"_s)).isDir());
+}
+
+TEST_F(FilesTest, IsFileExistsDemandsARegularFile)
+{
+    writeFile(at(u"f.txt"_s), "x");
+    EXPECT_TRUE(mN7Files::IsFileExists(at(u"f.txt"_s)));
+    EXPECT_FALSE(mN7Files::IsFileExists(root.path())) << "a folder";
+    EXPECT_FALSE(mN7Files::IsFileExists(at(u"none.txt"_s)));
+    EXPECT_FALSE(mN7Files::IsFileExists(QString()));
+    EXPECT_FALSE(mN7Files::IsFileExists(u"/dev/null"_s)) << "a device";
+    EXPECT_EQ(mN7Files::GetLongPathName(at(u"f.txt"_s)), at(u"f.txt"_s));
+    EXPECT_EQ(mN7Files::GetLongPathName(at(u"none.txt"_s)), QString());
+}
+
+TEST_F(FilesTest, DeleteFileClearsReadOnlyAndReportsFailuresUnlessIgnored)
+{
+    const QString path = at(u"ro.txt"_s);
+    writeFile(path, "x");
+    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    mN7Files::ClearReadOnlyAttributeFromFile(ui, path);
+    EXPECT_TRUE(QFileInfo(path).permissions() & QFileDevice::WriteOwner);
+    mN7Files::DeleteFile(ui, path, false);
+    EXPECT_FALSE(QFileInfo::exists(path));
+
+    mN7Files::DeleteFile(ui, at(u"none.txt"_s), true);
+    EXPECT_TRUE(ui.boxes.empty()) << "an ignored failure passes silently";
+
+    ui.expectBox(1);
+    mN7Files::DeleteFile(ui, at(u"none.txt"_s), false);
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].prompt, u"Error in DeleteFile"_s);
+    EXPECT_EQ(ui.boxes[0].title, u"Ларимо-9: Фетчлинг."_s);
+}
+
+TEST(ApiErrorTest, RaiseApiErrorCarriesTheCodeAndTheSystemsText)
+{
+    try {
+        mN7Files::RaiseApiError(ENOENT, u"Ошибка: "_s);
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_EQ(e.number(), ENOENT);
+        EXPECT_EQ(e.description(), u"Ошибка: "_s + mN7Files::GetApiErrorText(ENOENT));
+    }
+    try {
+        mN7Files::RaiseApiError(0, u"Ошибка: "_s);
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_EQ(e.number(), 1001);
+        EXPECT_EQ(e.description(), u"Ошибка: Unknown API error."_s);
+    }
+}
+
+TEST_F(FilesTest, SaveStringToFileWritesExactWindows1251Bytes)
+{
+    const QString path = at(u"meta.n7l"_s);
+    writeFile(path, "an older, longer content that must go");
+    EXPECT_EQ(mOther::SaveStringToFile(path, u"Счёт №5\r\nИтог € 中"_s), QString());
+    EXPECT_EQ(contentOf(path), QByteArray("\xD1\xF7\xB8\xF2 \xB9"
+                                          "5\r\n\xC8\xF2\xEE\xE3 \x88 ?"));
+    EXPECT_EQ(mOther::SaveStringToFile(path, QString()), QString());
+    EXPECT_EQ(contentOf(path), QByteArray()) << "no line end is added";
+}
+
+TEST_F(FilesTest, SaveStringToFileAnswersTheSystemsMessages)
+{
+    EXPECT_EQ(mOther::SaveStringToFile(u"/dev/full"_s, u"текст"_s), u"Disk full"_s);
+    EXPECT_EQ(mOther::SaveStringToFile(at(u"missing/f.txt"_s), u"x"_s), u"Path not found"_s);
+    EXPECT_EQ(mOther::SaveStringToFile(root.path(), u"x"_s), u"Path/File access error"_s);
+}
+
+TEST(SaveStringToDeviceTest, AFullDeviceAnswersDiskFull)
+{
+    FullDevice device(3);
+    EXPECT_EQ(mOther::SaveStringToDevice(device, u"Документ"_s), u"Disk full"_s);
+    FullDevice roomy(100);
+    EXPECT_EQ(mOther::SaveStringToDevice(roomy, u"Документ"_s), QString());
+    EXPECT_EQ(roomy.written, QByteArray("\xC4\xEE\xEA\xF3\xEC\xE5\xED\xF2"));
+}
