@@ -41,7 +41,7 @@ std::optional<qint32> fromRadix(QStringView digits, int radix)
     return static_cast<qint32>(static_cast<quint32>(value));
 }
 
-// Checks the decimal form [sign] digits [. digits] [E|D [sign] digits] and gives it in the
+// Checks the decimal form [sign] digits [. or , digits] [E|D [sign] digits] and gives it in the
 // spelling that QString::toDouble reads.
 std::optional<QString> decimalForm(QStringView text)
 {
@@ -55,8 +55,9 @@ std::optional<QString> decimalForm(QStringView text)
         form.append(text[i++]);
         ++mantissaDigits;
     }
-    if (i < n && text[i] == u'.') {
-        form.append(text[i++]);
+    if (i < n && (text[i] == u'.' || text[i] == u',')) {
+        form.append(u'.');
+        ++i;
         while (i < n && isAsciiDigit(text[i])) {
             form.append(text[i++]);
             ++mantissaDigits;

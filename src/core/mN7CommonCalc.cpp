@@ -7,6 +7,7 @@
 #include "Error.h"
 #include "MsgBox.h"
 #include "UiServices.h"
+#include "VbNumbers.h"
 
 using namespace Qt::StringLiterals;
 
@@ -31,61 +32,6 @@ std::optional<int> fromDouble(double value)
     if (rounded < -2147483648.0 || rounded > 2147483647.0)
         return std::nullopt;
     return static_cast<int>(rounded);
-}
-
-// "&H" (hexadecimal) and "&O" (octal) whole numbers of up to 32 bits; the bits are read as a
-// signed number, so "&HFFFFFFFF" is -1.
-std::optional<int> fromRadixText(const QString& digits, int base)
-{
-    if (digits.isEmpty())
-        return std::nullopt;
-    bool ok = false;
-    const qulonglong value = digits.toULongLong(&ok, base);
-    if (!ok || value > 0xFFFFFFFFull)
-        return std::nullopt;
-    return static_cast<int>(static_cast<quint32>(value));
-}
-
-// A decimal number with an optional sign, decimal mark ("." or ",") and exponent (E or D).
-std::optional<double> decimalText(QString text)
-{
-    if (text.isEmpty())
-        return std::nullopt;
-    for (QChar& character : text) {
-        if (character == u',')
-            character = u'.';
-        else if (character == u'D' || character == u'd')
-            character = u'E';
-    }
-    for (const QChar character : text) {
-        const bool allowed = character.isDigit() || character == u'.' || character == u'E' || character == u'e'
-                             || character == u'+' || character == u'-';
-        if (!allowed || character.unicode() > 0x7F)
-            return std::nullopt;
-    }
-    bool ok = false;
-    const double value = text.toDouble(&ok);
-    if (!ok)
-        return std::nullopt;
-    return value;
-}
-
-std::optional<int> fromText(const QString& raw)
-{
-    // Spaces around the number are allowed, as by the system's own conversion.
-    const QString text = raw.trimmed();
-    if (text.size() > 2 && text[0] == u'&') {
-        const QChar radix = text[1].toUpper();
-        if (radix == u'H')
-            return fromRadixText(text.mid(2), 16);
-        if (radix == u'O')
-            return fromRadixText(text.mid(2), 8);
-        return std::nullopt;
-    }
-    const auto value = decimalText(text);
-    if (!value)
-        return std::nullopt;
-    return fromDouble(*value);
 }
 
 bool isNumber(const QVariant& value)
@@ -161,10 +107,10 @@ int CLngDef(const QVariant& value, int defaultValue)
         result = value.toBool() ? -1 : 0;
         break;
     case QMetaType::QString:
-        result = fromText(value.toString());
+        result = vbLongFromText(value.toString());
         break;
     case QMetaType::QByteArray:
-        result = fromText(QString::fromLatin1(value.toByteArray()));
+        result = vbLongFromText(QString::fromLatin1(value.toByteArray()));
         break;
     case QMetaType::Float:
     case QMetaType::Double:
