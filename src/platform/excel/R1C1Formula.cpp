@@ -48,6 +48,13 @@ std::optional<Part> readPart(QStringView text, qsizetype& pos)
     return part;
 }
 
+// A relative reference that runs off one edge of the sheet comes back in at the other, as in the
+// spreadsheet: one column left of A is XFD.
+int wrapped(int position, int size)
+{
+    return ((position - 1) % size + size) % size + 1;
+}
+
 } // namespace
 
 QString columnLetters(int column)
@@ -93,8 +100,9 @@ std::optional<QString> r1c1ToA1(QStringView formula, int row, int column)
                 const std::optional<Part> columnPart = readPart(formula, end);
                 const bool standsAlone = end >= formula.size() || (!isNamePart(formula[end]) && formula[end] != u'(');
                 if (columnPart && standsAlone) {
-                    const int r = rowPart->relative ? row + rowPart->value : rowPart->value;
-                    const int k = columnPart->relative ? column + columnPart->value : columnPart->value;
+                    const int r = rowPart->relative ? wrapped(row + rowPart->value, kMaxRows) : rowPart->value;
+                    const int k =
+                        columnPart->relative ? wrapped(column + columnPart->value, kMaxColumns) : columnPart->value;
                     if (r < 1 || r > kMaxRows || k < 1 || k > kMaxColumns)
                         return std::nullopt;
                     result += (columnPart->relative ? QString() : u"$"_s) + columnLetters(k)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringBuilder>
 
 #include "CellFormat.h"
 #include "CellValue.h"
@@ -39,6 +40,7 @@ public:
     // has the text format "@", as typing it would.
     void setValue(const CellValue& value);
     void setValue(const QString& text) { setValue(CellValue(text)); }
+    template <typename A, typename B> void setValue(const QStringBuilder<A, B>& text) { setValue(QString(text)); }
     void setValue(double number) { setValue(CellValue(number)); }
     void setValue(int number) { setValue(CellValue(static_cast<double>(number))); }
     void setValue(bool flag) { setValue(CellValue(flag)); }
