@@ -1,0 +1,478 @@
+#include "XlsxRenderer.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTemporaryDir>
+
+#include <xlsxwriter.h>
+
+#include "Application.h"
+#include "ExcelError.h"
+#include "R1C1Formula.h"
+#include "Sheets.h"
+#include "Workbook.h"
+#include "Worksheet.h"
+#include "core/Error.h"
+#include "core/FailureTexts.h"
+
+using namespace Qt::StringLiterals;
+
+namespace platform::excel {
+
+namespace {
+
+// The link style that adding a hyperlink gives a cell.
+constexpr lxw_color_t kHyperlinkColour = 0x0563C1;
+// Excel's limit on one text inside a formula.
+constexpr qsizetype kMaxFormulaTextLength = 255;
+
+[[noreturn]] void raiseDiskFull()
+{
+    throw core::Error(core::failure::kDiskFullNumber, QString::fromUtf16(core::failure::kDiskFull));
+}
+
+bool isDiskFull(int errorNumber, const QString& errorText)
+{
+    if (errorNumber == ENOSPC || errorNumber == EDQUOT)
+        return true;
+    return errorText == QString::fromLocal8Bit(std::strerror(ENOSPC));
+}
+
+[[noreturn]] void raiseWriteFailure(const QString& fileName, int errorNumber, const QString& detail)
+{
+    if (isDiskFull(errorNumber, detail))
+        raiseDiskFull();
+    throw core::Error(core::failure::kPathFileAccessNumber, QString::fromUtf16(core::failure::kFileWriteError),
+                      fileName + (detail.isEmpty() ? QString() : u": "_s + detail));
+}
+
+void check(lxw_error result)
+{
+    if (result == LXW_NO_ERROR)
+        return;
+    if (result == LXW_ERROR_MEMORY_MALLOC_FAILED)
+        throw std::bad_alloc();
+    error::raise(error::kApplicationDefined, QString::fromUtf8(lxw_strerror(result)));
+}
+
+uint8_t horizontalAlignment(XlHAlign alignment)
+{
+    switch (alignment) {
+    case XlHAlign::Left:
+        return LXW_ALIGN_LEFT;
+    case XlHAlign::Center:
+        return LXW_ALIGN_CENTER;
+    case XlHAlign::Right:
+        return LXW_ALIGN_RIGHT;
+    case XlHAlign::Fill:
+        return LXW_ALIGN_FILL;
+    case XlHAlign::Justify:
+        return LXW_ALIGN_JUSTIFY;
+    case XlHAlign::CenterAcrossSelection:
+        return LXW_ALIGN_CENTER_ACROSS;
+    case XlHAlign::Distributed:
+        return LXW_ALIGN_DISTRIBUTED;
+    case XlHAlign::General:
+        break;
+    }
+    return LXW_ALIGN_NONE;
+}
+
+uint8_t verticalAlignment(XlVAlign alignment)
+{
+    switch (alignment) {
+    case XlVAlign::Top:
+        return LXW_ALIGN_VERTICAL_TOP;
+    case XlVAlign::Center:
+        return LXW_ALIGN_VERTICAL_CENTER;
+    case XlVAlign::Justify:
+        return LXW_ALIGN_VERTICAL_JUSTIFY;
+    case XlVAlign::Distributed:
+        return LXW_ALIGN_VERTICAL_DISTRIBUTED;
+    case XlVAlign::Bottom:
+        break;
+    }
+    return LXW_ALIGN_NONE;
+}
+
+// libxlsxwriter's address forms: web and mail addresses as they are, "#Sheet!A1" inside the
+// workbook, anything else a file.
+QByteArray linkTarget(const QString& address)
+{
+    static const QString schemes[] = {u"http://"_s, u"https://"_s,  u"ftp://"_s,
+                                      u"mailto:"_s, u"internal:"_s, u"external:"_s};
+    for (const QString& scheme : schemes) {
+        if (address.startsWith(scheme, Qt::CaseInsensitive))
+            return address.toUtf8();
+    }
+    if (address.startsWith(u'#'))
+        return (u"internal:"_s + address.mid(1)).toUtf8();
+    return (u"external:"_s + address).toUtf8();
+}
+
+QString quotedFormulaText(const QString& text)
+{
+    QString quoted = text;
+    quoted.replace(u'"', u"\"\""_s);
+    return u'"' + quoted + u'"';
+}
+
+QString displayText(const CellValue& value)
+{
+    if (const auto* text = std::get_if<QString>(&value))
+        return *text;
+    if (const auto* number = std::get_if<double>(&value))
+        return QString::number(*number, 'g', 15);
+    if (const auto* flag = std::get_if<bool>(&value))
+        return *flag ? u"TRUE"_s : u"FALSE"_s;
+    if (const auto* dateTime = std::get_if<QDateTime>(&value))
+        return dateTime->toString(u"dd.MM.yyyy hh:mm:ss"_s);
+    return {};
+}
+
+// The format objects of one render: one per distinct resolved format.
+class FormatCache final
+{
+public:
+    explicit FormatCache(lxw_workbook* workbook)
+        : m_workbook(workbook)
+    {
+    }
+
+    lxw_format* get(const CellFormat& format)
+    {
+        if (format.isDefault())
+            return nullptr;
+        const auto found = m_formats.find(format);
+        if (found != m_formats.end())
+            return found->second;
+        lxw_format* created = workbook_add_format(m_workbook);
+        if (!created)
+            throw std::bad_alloc();
+        if (const uint8_t align = horizontalAlignment(format.horizontal); align != LXW_ALIGN_NONE)
+            format_set_align(created, align);
+        if (const uint8_t align = verticalAlignment(format.vertical); align != LXW_ALIGN_NONE)
+            format_set_align(created, align);
+        if (format.wrapText)
+            format_set_text_wrap(created);
+        if (format.bold)
+            format_set_bold(created);
+        if (format.numberFormat != QStringView(kGeneralFormat))
+            format_set_num_format(created, format.numberFormat.toUtf8().constData());
+        if (format.hyperlink) {
+            format_set_underline(created, LXW_UNDERLINE_SINGLE);
+            format_set_font_color(created, kHyperlinkColour);
+        }
+        m_formats.emplace(format, created);
+        return created;
+    }
+
+private:
+    lxw_workbook* m_workbook;
+    std::map<CellFormat, lxw_format*> m_formats;
+};
+
+// Writes one sheet of the model, row by row in row order as constant-memory mode requires.
+class SheetWriter final
+{
+public:
+    SheetWriter(const Worksheet& sheet, lxw_worksheet* target, FormatCache& formats)
+        : m_sheet(sheet)
+        , m_target(target)
+        , m_formats(formats)
+    {
+        for (const auto& [column, columnFormat] : m_sheet.columnFormats()) {
+            if (!columnFormat.layer.isEmpty())
+                m_formattedColumns.push_back(column);
+        }
+    }
+
+    void write()
+    {
+        writeColumns();
+        const auto& rows = m_sheet.rows();
+        const auto& rowFormats = m_sheet.rowFormats();
+        const auto& cellFormats = m_sheet.cellFormats();
+        auto rowIt = rows.begin();
+        auto rowFormatIt = rowFormats.begin();
+        auto cellFormatIt = cellFormats.begin();
+        while (rowIt != rows.end() || rowFormatIt != rowFormats.end() || cellFormatIt != cellFormats.end()) {
+            int row = kMaxRows + 1;
+            if (rowIt != rows.end())
+                row = std::min(row, rowIt->first);
+            if (rowFormatIt != rowFormats.end())
+                row = std::min(row, rowFormatIt->first);
+            if (cellFormatIt != cellFormats.end())
+                row = std::min(row, cellFormatIt->first.first);
+            const Worksheet::RowCells* cells = rowIt != rows.end() && rowIt->first == row ? &rowIt->second : nullptr;
+            const Worksheet::RowFormat* rowFormat =
+                rowFormatIt != rowFormats.end() && rowFormatIt->first == row ? &rowFormatIt->second : nullptr;
+            writeRow(row, cells, rowFormat, cellFormatIt);
+            if (cells)
+                ++rowIt;
+            if (rowFormat)
+                ++rowFormatIt;
+            while (cellFormatIt != cellFormats.end() && cellFormatIt->first.first == row)
+                ++cellFormatIt;
+        }
+    }
+
+private:
+    using CellFormatIterator = std::map<Worksheet::CellKey, FormatLayer>::const_iterator;
+
+    void writeColumns()
+    {
+        for (const auto& [column, columnFormat] : m_sheet.columnFormats()) {
+            const CellFormat format = resolveFormat(&columnFormat.layer, nullptr, nullptr);
+            const lxw_col_t index = static_cast<lxw_col_t>(column - 1);
+            check(worksheet_set_column(m_target, index, index, columnFormat.width.value_or(LXW_DEF_COL_WIDTH),
+                                       m_formats.get(format)));
+        }
+    }
+
+    void writeRow(int row, const Worksheet::RowCells* cells, const Worksheet::RowFormat* rowFormat,
+                  CellFormatIterator cellFormatIt)
+    {
+        const FormatLayer* rowLayer = rowFormat && !rowFormat->layer.isEmpty() ? &rowFormat->layer : nullptr;
+        const lxw_row_t rowIndex = static_cast<lxw_row_t>(row - 1);
+        if (rowFormat) {
+            const CellFormat format = resolveFormat(nullptr, rowLayer, nullptr);
+            check(worksheet_set_row(m_target, rowIndex, rowFormat->height.value_or(LXW_DEF_ROW_HEIGHT),
+                                    m_formats.get(format)));
+        }
+
+        // Every column of the row that shows something: its cells, its formatted cells and, under a
+        // row format, the formatted columns whose format meets the row's.
+        m_columns.clear();
+        if (cells) {
+            for (const auto& cell : *cells)
+                m_columns.push_back(cell.first);
+        }
+        for (auto it = cellFormatIt; it != m_sheet.cellFormats().end() && it->first.first == row; ++it)
+            m_columns.push_back(it->first.second);
+        if (rowLayer)
+            m_columns.insert(m_columns.end(), m_formattedColumns.begin(), m_formattedColumns.end());
+        std::sort(m_columns.begin(), m_columns.end());
+        m_columns.erase(std::unique(m_columns.begin(), m_columns.end()), m_columns.end());
+
+        const auto& columnFormats = m_sheet.columnFormats();
+        const auto& cellFormats = m_sheet.cellFormats();
+        for (const int column : m_columns) {
+            const auto columnIt = columnFormats.find(column);
+            const FormatLayer* columnLayer = columnIt != columnFormats.end() ? &columnIt->second.layer : nullptr;
+            const auto cellIt = cellFormats.find({row, column});
+            const FormatLayer* cellLayer = cellIt != cellFormats.end() ? &cellIt->second : nullptr;
+            const CellFormat format = resolveFormat(columnLayer, rowLayer, cellLayer);
+            const CellValue* value = m_sheet.value(row, column);
+            const lxw_col_t columnIndex = static_cast<lxw_col_t>(column - 1);
+            if (!value || std::holds_alternative<Empty>(*value)) {
+                // An empty cell shows its row's format, or else its column's: write it only when it differs.
+                const CellFormat shown =
+                    rowLayer ? resolveFormat(nullptr, rowLayer, nullptr) : resolveFormat(columnLayer, nullptr, nullptr);
+                if (format != shown)
+                    check(worksheet_write_blank(m_target, rowIndex, columnIndex, m_formats.get(format)));
+                continue;
+            }
+            const auto link = m_sheet.hyperlinks().find({row, column});
+            if (link != m_sheet.hyperlinks().end())
+                writeLinkedCell(row, column, *value, format, link->second);
+            else
+                writeValue(row, column, *value, format);
+        }
+    }
+
+    void writeValue(int row, int column, const CellValue& value, CellFormat format)
+    {
+        const lxw_row_t r = static_cast<lxw_row_t>(row - 1);
+        const lxw_col_t c = static_cast<lxw_col_t>(column - 1);
+        if (const auto* text = std::get_if<QString>(&value)) {
+            check(worksheet_write_string(m_target, r, c, text->toUtf8().constData(), m_formats.get(format)));
+        } else if (const auto* number = std::get_if<double>(&value)) {
+            check(worksheet_write_number(m_target, r, c, *number, m_formats.get(format)));
+        } else if (const auto* flag = std::get_if<bool>(&value)) {
+            check(worksheet_write_boolean(m_target, r, c, *flag ? 1 : 0, m_formats.get(format)));
+        } else if (const auto* dateTime = std::get_if<QDateTime>(&value)) {
+            writeDateTime(r, c, *dateTime, format);
+        } else if (const auto* formula = std::get_if<Formula>(&value)) {
+            const std::optional<QString> a1 = r1c1ToA1(formula->r1c1, row, column);
+            if (a1)
+                check(worksheet_write_formula(m_target, r, c, a1->toUtf8().constData(), m_formats.get(format)));
+            else
+                check(
+                    worksheet_write_string(m_target, r, c, formula->r1c1.toUtf8().constData(), m_formats.get(format)));
+        }
+    }
+
+    void writeDateTime(lxw_row_t r, lxw_col_t c, const QDateTime& dateTime, CellFormat format)
+    {
+        const QDate date = dateTime.date();
+        const QTime time = dateTime.time();
+        if (date.year() < 1900 || date.year() > 9999) {
+            // Outside the spreadsheet's calendar: kept readable as text.
+            const QString text = dateTime.toString(u"dd.MM.yyyy hh:mm:ss"_s);
+            check(worksheet_write_string(m_target, r, c, text.toUtf8().constData(), m_formats.get(format)));
+            return;
+        }
+        if (format.numberFormat == QStringView(kGeneralFormat))
+            format.numberFormat = time == QTime(0, 0) ? u"dd.mm.yyyy"_s : u"dd.mm.yyyy hh:mm:ss"_s;
+        lxw_datetime value{date.year(), date.month(),  date.day(),
+                           time.hour(), time.minute(), time.second() + time.msec() / 1000.0};
+        check(worksheet_write_datetime(m_target, r, c, &value, m_formats.get(format)));
+    }
+
+    void writeLinkedCell(int row, int column, const CellValue& value, const CellFormat& format, const QString& address)
+    {
+        const lxw_row_t r = static_cast<lxw_row_t>(row - 1);
+        const lxw_col_t c = static_cast<lxw_col_t>(column - 1);
+        const QString text = displayText(value);
+        if (m_links < LXW_MAX_NUMBER_URLS) {
+            const lxw_error result = worksheet_write_url_opt(m_target, r, c, linkTarget(address).constData(),
+                                                             m_formats.get(format), text.toUtf8().constData(), nullptr);
+            if (result == LXW_NO_ERROR) {
+                ++m_links;
+                if (!std::holds_alternative<QString>(value))
+                    writeValue(row, column, value, format);
+                return;
+            }
+            if (result == LXW_ERROR_MEMORY_MALLOC_FAILED)
+                throw std::bad_alloc();
+        }
+        // Past the sheet's link limit (or refused as a link): a HYPERLINK formula still opens the
+        // address; texts too long for a formula leave the plain value.
+        if (address.size() <= kMaxFormulaTextLength && text.size() <= kMaxFormulaTextLength) {
+            const QString formula =
+                u"=HYPERLINK("_s + quotedFormulaText(address) + u',' + quotedFormulaText(text) + u')';
+            check(worksheet_write_formula_str(m_target, r, c, formula.toUtf8().constData(), m_formats.get(format),
+                                              text.toUtf8().constData()));
+            return;
+        }
+        writeValue(row, column, value, format);
+    }
+
+    const Worksheet& m_sheet;
+    lxw_worksheet* m_target;
+    FormatCache& m_formats;
+    std::vector<int> m_formattedColumns;
+    std::vector<int> m_columns;
+    int m_links = 0;
+};
+
+struct WorkbookCloser
+{
+    void operator()(lxw_workbook* workbook) const { workbook_close(workbook); }
+};
+
+} // namespace
+
+XlsxRenderer::XlsxRenderer(Workbook& workbook)
+    : m_workbook(workbook)
+{
+}
+
+void XlsxRenderer::save(const QString& fileName) const
+{
+    const QString base = m_workbook.Application().options().tempPath.isEmpty()
+                             ? QDir::tempPath()
+                             : m_workbook.Application().options().tempPath;
+    errno = 0;
+    QTemporaryDir folder(QDir(base).filePath(u"fetchling-xlsx-XXXXXX"_s));
+    if (!folder.isValid())
+        raiseWriteFailure(base, errno, folder.errorString());
+    const QString rendered = folder.filePath(u"workbook.xlsx"_s);
+    render(rendered, folder.path());
+    copyFile(rendered, fileName);
+}
+
+void XlsxRenderer::render(const QString& path, const QString& tempFolder) const
+{
+    QByteArray tempFolderName = QFile::encodeName(tempFolder);
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE;
+    options.tmpdir = tempFolderName.data();
+    errno = 0;
+    std::unique_ptr<lxw_workbook, WorkbookCloser> target(
+        workbook_new_opt(QFile::encodeName(path).constData(), &options));
+    if (!target)
+        raiseWriteFailure(path, errno, {});
+
+    FormatCache formats(target.get());
+    Sheets& sheets = m_workbook.Sheets();
+    for (int index = 1; index <= sheets.Count(); ++index) {
+        const Worksheet& sheet = sheets.Item(index);
+        lxw_worksheet* written = workbook_add_worksheet(target.get(), sheet.Name().toUtf8().constData());
+        if (!written)
+            error::raise(error::kApplicationDefined, QString::fromUtf16(error::kInvalidSheetNameText));
+        if (sheet.frozenRows() > 0 || sheet.frozenColumns() > 0) {
+            worksheet_freeze_panes(written, static_cast<lxw_row_t>(sheet.frozenRows()),
+                                   static_cast<lxw_col_t>(sheet.frozenColumns()));
+        }
+        if (const auto [row, column] = sheet.selection(); row != 1 || column != 1) {
+            const lxw_row_t r = static_cast<lxw_row_t>(row - 1);
+            const lxw_col_t c = static_cast<lxw_col_t>(column - 1);
+            worksheet_set_selection(written, r, c, r, c);
+        }
+        if (m_workbook.activeSheet() == &sheet)
+            worksheet_activate(written);
+        SheetWriter(sheet, written, formats).write();
+    }
+
+    errno = 0;
+    const lxw_error result = workbook_close(target.release());
+    if (result == LXW_NO_ERROR)
+        return;
+    if (result == LXW_ERROR_MEMORY_MALLOC_FAILED)
+        throw std::bad_alloc();
+    raiseWriteFailure(path, errno, QString::fromUtf8(lxw_strerror(result)));
+}
+
+void XlsxRenderer::copyFile(const QString& source, const QString& destination)
+{
+    const QFileInfo target(destination);
+    if (QFileInfo(source).absoluteFilePath() == target.absoluteFilePath())
+        return;
+    QFile input(source);
+    if (!input.open(QIODevice::ReadOnly))
+        raiseWriteFailure(source, 0, input.errorString());
+
+    // A regular file is replaced only once the copy is complete; a device such as /dev/null is
+    // written in place.
+    std::unique_ptr<QFileDevice> output;
+    if (target.exists() && !target.isFile() && !target.isDir())
+        output = std::make_unique<QFile>(destination);
+    else
+        output = std::make_unique<QSaveFile>(destination);
+    errno = 0;
+    if (!output->open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        raiseWriteFailure(destination, errno, output->errorString());
+
+    QByteArray chunk(64 * 1024, Qt::Uninitialized);
+    for (;;) {
+        const qint64 read = input.read(chunk.data(), chunk.size());
+        if (read < 0)
+            raiseWriteFailure(source, 0, input.errorString());
+        if (read == 0)
+            break;
+        errno = 0;
+        if (output->write(chunk.constData(), read) != read)
+            raiseWriteFailure(destination, errno, output->errorString());
+    }
+    errno = 0;
+    if (auto* saveFile = dynamic_cast<QSaveFile*>(output.get())) {
+        if (!saveFile->commit())
+            raiseWriteFailure(destination, errno, saveFile->errorString());
+    } else if (!output->flush() || output->error() != QFileDevice::NoError) {
+        raiseWriteFailure(destination, errno, output->errorString());
+    }
+}
+
+} // namespace platform::excel

@@ -1,0 +1,284 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include "XlsxReader.h"
+#include "core/Error.h"
+#include "core/FailureTexts.h"
+#include "platform/excel/Application.h"
+#include "platform/excel/Font.h"
+#include "platform/excel/Hyperlinks.h"
+#include "platform/excel/Range.h"
+#include "platform/excel/Sheets.h"
+#include "platform/excel/Window.h"
+#include "platform/excel/Workbook.h"
+#include "platform/excel/Workbooks.h"
+#include "platform/excel/Worksheet.h"
+
+using namespace Qt::StringLiterals;
+using namespace platform::excel;
+
+namespace {
+
+const QString kDocumentHeader = u"Получен /\r\nотправлен"_s;
+
+class ExcelRenderTest : public ::testing::Test
+{
+protected:
+    QString path(const QString& name) const { return QDir(m_dir.path()).filePath(name); }
+
+    // A small protocol workbook, built with the calls the protocol writer makes.
+    Workbook& protocolBook()
+    {
+        Workbook& book = m_app.Workbooks().Add();
+        Sheets& sheets = book.Sheets();
+        while (sheets.Count() < 3)
+            sheets.Add(After{sheets.Item(sheets.Count())});
+        sheets.Item(1).setName(u"Итоги"_s);
+        sheets.Item(2).setName(u"Выгружены"_s);
+        sheets.Item(3).setName(u"Не выгружены"_s);
+
+        Worksheet& summary = sheets.Item(1);
+        summary.Columns(1).setColumnWidth(61);
+        summary.Columns(2).setColumnWidth(65);
+        summary.Columns(2).setHorizontalAlignment(XlHAlign::Left);
+        summary.Columns(2).Font().setBold(true);
+        summary.Rows(1).Font().setBold(true);
+        summary.Cells(1, 1).setValue(u"Протокол выгрузки документов из Диадок от "_s);
+        summary.Cells(1, 2).setValue(u"2024.05.17 13:45:00"_s);
+        summary.Cells(2, 1).setValue(u"Количество успешно выгруженных документов:"_s);
+        summary.Cells(2, 2).setValue(u"42"_s);
+
+        Worksheet& unloaded = sheets.Item(2);
+        unloaded.Cells(1, 1).setValue(u"Документ"_s);
+        unloaded.Cells(1, 2).setValue(kDocumentHeader);
+        unloaded.Columns(1).setColumnWidth(35);
+        unloaded.Columns(2).setColumnWidth(11);
+        unloaded.Columns(2).setHorizontalAlignment(XlHAlign::Center);
+        unloaded.Columns(1).setNumberFormat(u"@"_s);
+        unloaded.Columns(2).setNumberFormat(u"@"_s);
+        unloaded.Rows(1).setWrapText(true);
+        unloaded.Rows(1).setHorizontalAlignment(XlHAlign::Center);
+        unloaded.Rows(1).setVerticalAlignment(XlVAlign::Center);
+        unloaded.Rows(1).setRowHeight(30);
+        unloaded.Rows(1).Font().setBold(true);
+        unloaded.Rows(2).setWrapText(true);
+        unloaded.Rows(2).setRowHeight(30);
+        unloaded.Rows(2).setVerticalAlignment(XlVAlign::Center);
+        unloaded.Cells(2, 1).setValue(u"007"_s);
+        unloaded.Cells(2, 3).setFormulaR1C1(u"=RC[-1]&\"RC\""_s);
+        unloaded.Cells(2, 13).setValue(u"a1b2c3"_s);
+        unloaded.Hyperlinks().Add(unloaded.Cells(2, 13), u"https://diadoc.example/Box/doc?id=a1b2c3"_s);
+
+        Worksheet& statistics = sheets.Add(After{sheets.Item(1)});
+        statistics.setName(u"Статистика"_s);
+        statistics.Cells(1, 1).setValue(u"Статистика выгрузки за период с 01.05.2024 по 17.05.2024."_s);
+        statistics.Cells(1, 2).setValue(QString());
+        statistics.Cells(2, 1).setValue(u"Количество выгруженных документов по:"_s);
+        statistics.Cells(3, 4).setValue(3.25);
+        statistics.Columns(u"B:B").setColumnWidth(11);
+        statistics.Cells(3, 1).Select();
+        statistics.Activate();
+        m_app.ActiveWindow().setFreezePanes(true);
+        return book;
+    }
+
+    ApplicationOptions options()
+    {
+        ApplicationOptions result;
+        result.tempPath = m_dir.path();
+        result.showFile = [this](const QString& file) { m_shown << file; };
+        return result;
+    }
+
+    QTemporaryDir m_dir;
+    QStringList m_shown;
+    Application m_app{options()};
+};
+
+TEST_F(ExcelRenderTest, SavedWorkbookReadsBackWithSheetsTextsFormatsLinksAndPanes)
+{
+    Workbook& book = protocolBook();
+    const QString file = path(u"Протокол.xlsx"_s);
+    book.SaveAs(file);
+    EXPECT_EQ(book.FullName(), QFileInfo(file).absoluteFilePath());
+    EXPECT_EQ(book.Name(), u"Протокол.xlsx"_s);
+
+    const test::XlsxBook read = test::readXlsx(file);
+    ASSERT_EQ(read.sheets.size(), 4u);
+    EXPECT_EQ(read.sheets[0].name, u"Итоги"_s);
+    EXPECT_EQ(read.sheets[1].name, u"Статистика"_s);
+    EXPECT_EQ(read.sheets[2].name, u"Выгружены"_s);
+    EXPECT_EQ(read.sheets[3].name, u"Не выгружены"_s);
+    EXPECT_EQ(read.activeTab, 1);
+
+    const test::XlsxSheet& summary = read.sheet(u"Итоги"_s);
+    EXPECT_EQ(summary.cells.at(u"A1"_s).text, u"Протокол выгрузки документов из Диадок от "_s);
+    EXPECT_TRUE(summary.cells.at(u"B2"_s).type.isEmpty()) << "a whole number in a general cell is a number";
+    EXPECT_EQ(summary.cells.at(u"B2"_s).text, u"42"_s);
+    EXPECT_NEAR(summary.columnWidths.at(1), 61.71, 0.01) << "the stored width holds the cell padding";
+    EXPECT_TRUE(read.styleOf(summary, u"A1"_s).bold) << "row 1 bold";
+    EXPECT_TRUE(read.styleOf(summary, u"B2"_s).bold) << "column 2 bold";
+    EXPECT_EQ(read.styleOf(summary, u"B2"_s).horizontal, u"left"_s);
+    EXPECT_FALSE(read.styleOf(summary, u"A2"_s).bold);
+
+    const test::XlsxSheet& unloaded = read.sheet(u"Выгружены"_s);
+    EXPECT_EQ(unloaded.cells.at(u"B1"_s).text, kDocumentHeader) << "the line break stays CR LF";
+    const test::XlsxStyle header = read.styleOf(unloaded, u"B1"_s);
+    EXPECT_TRUE(header.bold);
+    EXPECT_TRUE(header.wrap);
+    EXPECT_EQ(header.horizontal, u"center"_s);
+    EXPECT_EQ(header.vertical, u"center"_s);
+    EXPECT_EQ(header.numberFormat, u"@"_s);
+    EXPECT_EQ(unloaded.rows.at(1).height, 30);
+    EXPECT_EQ(unloaded.cells.at(u"A2"_s).text, u"007"_s) << "text format keeps the leading zeros";
+    EXPECT_FALSE(unloaded.cells.at(u"A2"_s).type.isEmpty()) << "a string, not a number";
+    EXPECT_EQ(unloaded.cells.at(u"C2"_s).formula, u"B2&\"RC\""_s);
+    EXPECT_EQ(unloaded.hyperlinks.at(u"M2"_s), u"https://diadoc.example/Box/doc?id=a1b2c3"_s);
+    EXPECT_EQ(unloaded.cells.at(u"M2"_s).text, u"a1b2c3"_s);
+    EXPECT_TRUE(read.styleOf(unloaded, u"M2"_s).underline);
+    // The empty cell where the formatted row 2 meets the centred text column 2 keeps both formats.
+    ASSERT_EQ(unloaded.cells.count(u"B2"_s), 1u);
+    EXPECT_EQ(read.styleOf(unloaded, u"B2"_s).horizontal, u"center"_s);
+    EXPECT_EQ(read.styleOf(unloaded, u"B2"_s).vertical, u"center"_s);
+
+    const test::XlsxSheet& statistics = read.sheet(u"Статистика"_s);
+    EXPECT_TRUE(statistics.tabSelected);
+    EXPECT_EQ(statistics.frozenRows, 2);
+    EXPECT_EQ(statistics.frozenColumns, 0);
+    EXPECT_EQ(statistics.paneTopLeft, u"A3"_s);
+    EXPECT_EQ(statistics.cells.count(u"B1"_s), 0u) << "an empty text leaves no cell";
+    EXPECT_EQ(statistics.cells.at(u"D3"_s).text, u"3.25"_s);
+    EXPECT_NEAR(statistics.columnWidths.at(2), 11.71, 0.01);
+}
+
+TEST_F(ExcelRenderTest, EachDistinctFormatIsOneStyle)
+{
+    Workbook& book = m_app.Workbooks().Add();
+    Worksheet& sheet = book.ActiveSheet();
+    sheet.Columns(1).setNumberFormat(u"@"_s);
+    for (int row = 1; row <= 200; ++row) {
+        sheet.Rows(row).setWrapText(true);
+        sheet.Cells(row, 1).setValue(u"текст"_s);
+        sheet.Cells(row, 2).setValue(u"текст"_s);
+    }
+    book.SaveAs(path(u"styles.xlsx"_s));
+    const test::XlsxBook read = test::readXlsx(path(u"styles.xlsx"_s));
+    // Default, the text column, wrapped rows, and wrapped text where they meet.
+    EXPECT_EQ(read.styles.size(), 4u);
+}
+
+TEST_F(ExcelRenderTest, LinksBeyondTheSheetLimitBecomeHyperlinkFormulas)
+{
+    Workbook& book = m_app.Workbooks().Add();
+    Worksheet& sheet = book.ActiveSheet();
+    constexpr int kLinks = 65530 + 5;
+    for (int row = 1; row <= kLinks; ++row) {
+        sheet.Cells(row, 1).setValue(u"id-"_s + QString::number(row));
+        sheet.Hyperlinks().Add(sheet.Cells(row, 1), u"https://diadoc.example/doc/"_s + QString::number(row));
+    }
+    book.SaveAs(path(u"links.xlsx"_s));
+
+    const test::XlsxSheet read = test::readXlsx(path(u"links.xlsx"_s)).sheets.at(0);
+    EXPECT_EQ(read.hyperlinks.size(), 65530u);
+    EXPECT_EQ(read.hyperlinks.at(u"A65530"_s), u"https://diadoc.example/doc/65530"_s);
+    const test::XlsxCell& beyond = read.cells.at(u"A65535"_s);
+    EXPECT_EQ(beyond.formula, u"HYPERLINK(\"https://diadoc.example/doc/65535\",\"id-65535\")"_s);
+    EXPECT_EQ(beyond.text, u"id-65535"_s);
+}
+
+TEST_F(ExcelRenderTest, SaveToAFullDiskAnswersDiskFull)
+{
+    Workbook& book = protocolBook();
+    try {
+        book.SaveAs(u"/dev/full"_s);
+        FAIL() << "the save succeeded";
+    } catch (const core::Error& e) {
+        EXPECT_EQ(e.number(), core::failure::kDiskFullNumber);
+        EXPECT_EQ(e.description(), QString::fromUtf16(core::failure::kDiskFull));
+    }
+}
+
+TEST_F(ExcelRenderTest, SaveIntoAMissingFolderFailsWithAWriteErrorAndLeavesNothing)
+{
+    Workbook& book = protocolBook();
+    const QString file = path(u"missing/book.xlsx"_s);
+    try {
+        book.SaveAs(file);
+        FAIL() << "the save succeeded";
+    } catch (const core::Error& e) {
+        EXPECT_EQ(e.description(), QString::fromUtf16(core::failure::kFileWriteError));
+        EXPECT_TRUE(e.source().contains(file));
+    }
+    EXPECT_FALSE(QFile::exists(file));
+    EXPECT_EQ(book.FullName(), u"Книга1"_s);
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{})
+        << "no temporary file is left behind";
+}
+
+TEST_F(ExcelRenderTest, SaveReplacesAnExistingFile)
+{
+    const QString file = path(u"book.xlsx"_s);
+    QFile old(file);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old content");
+    old.close();
+    protocolBook().SaveAs(file);
+    EXPECT_EQ(test::readXlsx(file).sheets.size(), 4u);
+}
+
+TEST_F(ExcelRenderTest, VisibleApplicationShowsSavedAndOpenedWorkbooksAndACopyOfAnUnsavedOne)
+{
+    Workbook& unsaved = protocolBook();
+    m_app.setVisible(true);
+    ASSERT_EQ(m_shown.size(), 1);
+    EXPECT_EQ(test::readXlsx(m_shown[0]).sheets.size(), 4u);
+    unsaved.Close(false);
+
+    const QString file = path(u"saved.xlsx"_s);
+    protocolBook().SaveAs(file);
+    ApplicationOptions options;
+    options.showFile = [this](const QString& shown) { m_shown << shown; };
+    Application viewer(options);
+    Workbook& opened = viewer.Workbooks().Open(file, true);
+    opened.Activate();
+    viewer.setVisible(true);
+    EXPECT_EQ(m_shown.last(), QFileInfo(file).absoluteFilePath());
+    EXPECT_TRUE(opened.ReadOnly());
+
+    opened.SaveAs(path(u"copy.xlsx"_s));
+    EXPECT_EQ(test::readXlsx(path(u"copy.xlsx"_s)).sheets.size(), 4u);
+    EXPECT_THROW(viewer.Workbooks().Open(path(u"gone.xlsx"_s), true), core::Error);
+}
+
+TEST_F(ExcelRenderTest, OfficeSuiteReadsTheRenderedTexts)
+{
+    const QString office = QStandardPaths::findExecutable(u"libreoffice"_s);
+    if (office.isEmpty())
+        GTEST_SKIP() << "libreoffice is not installed";
+    Workbook& book = m_app.Workbooks().Add();
+    Worksheet& sheet = book.ActiveSheet();
+    sheet.Columns(1).setNumberFormat(u"@"_s);
+    sheet.Cells(1, 1).setValue(u"Организация, подразделение"_s);
+    sheet.Cells(2, 1).setValue(u"007"_s);
+    sheet.Cells(2, 2).setValue(12.5);
+    const QString file = path(u"office.xlsx"_s);
+    book.SaveAs(file);
+
+    QProcess convert;
+    convert.setWorkingDirectory(m_dir.path());
+    convert.start(office, {u"--headless"_s, u"-env:UserInstallation=file://"_s + path(u"profile"_s), u"--convert-to"_s,
+                           u"csv:Text - txt - csv (StarCalc):44,34,76"_s, u"--outdir"_s, path(u"out"_s), file});
+    ASSERT_TRUE(convert.waitForFinished(90000));
+    QFile csv(path(u"out/office.csv"_s));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly)) << convert.readAllStandardError().toStdString();
+    const QString content = QString::fromUtf8(csv.readAll());
+    EXPECT_EQ(content.split(u'\n', Qt::SkipEmptyParts).value(0).trimmed(), u"\"Организация, подразделение\","_s);
+    EXPECT_EQ(content.split(u'\n', Qt::SkipEmptyParts).value(1).trimmed(), u"007,12.5"_s);
+}
+
+} // namespace
