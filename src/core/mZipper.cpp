@@ -76,9 +76,7 @@ int mZipper::RunZip(N7Zipper& job)
     m_callbacks.password = [this](char* buffer, int size, const char*, const char*) {
         return askPassword(buffer, size);
     };
-    m_callbacks.service = [](const char* name, unsigned long size) {
-        return zipPrintStub(name, size);
-    };
+    m_callbacks.service = [](const char* name, unsigned long size) { return zipPrintStub(name, size); };
     if (zip.ZpInit(&m_callbacks) == 0) {
         warningMsgBox(m_ui, u"Отсутствует Zip32.dll."_s, u"Ошибка"_s);
         return 0;

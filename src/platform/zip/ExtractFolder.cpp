@@ -104,8 +104,7 @@ int ExtractFolder::write(const Slot& slot, const std::function<long(char* buffer
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
         temporary = ".n7unzip-" + QByteArray::number(QRandomGenerator::global()->generate64(), 16) + ".tmp";
-        fd = ::openat(slot.folderFd, temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                      0666);
+        fd = ::openat(slot.folderFd, temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
             return errno;
     }

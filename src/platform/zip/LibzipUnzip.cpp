@@ -158,9 +158,9 @@ public:
         if (extracting && !m_options.ncflag) {
             if (!m_options.lpszExtractDir || !*m_options.lpszExtractDir)
                 return PK_PARAM;
-            m_folder = std::make_unique<ExtractFolder>(QByteArray(m_options.lpszExtractDir),
-                                                       ExtractFolder::FileIdentity{archiveStat.st_dev, archiveStat.st_ino},
-                                                       m_write);
+            m_folder = std::make_unique<ExtractFolder>(
+                QByteArray(m_options.lpszExtractDir),
+                ExtractFolder::FileIdentity{archiveStat.st_dev, archiveStat.st_ino}, m_write);
             if (const int error = m_folder->open(); error != 0)
                 return isDiskFull(error) ? PK_DISK : PK_PARAM;
         }
@@ -187,8 +187,8 @@ public:
                 extractOrTest(static_cast<zip_uint64_t>(index), name, stat);
         }
         if (m_callbacks.TotalSize > 0)
-            m_callbacks.CompFactor =
-                static_cast<unsigned>(100 - std::min<unsigned long>(100, m_callbacks.TotalSizeComp * 100 / m_callbacks.TotalSize));
+            m_callbacks.CompFactor = static_cast<unsigned>(
+                100 - std::min<unsigned long>(100, m_callbacks.TotalSizeComp * 100 / m_callbacks.TotalSize));
         if (matched == 0 && m_code == PK_OK)
             return PK_FIND;
         if (m_code == PK_OK && m_badPasswords > 0)
@@ -240,7 +240,8 @@ private:
         const time_t mtime = (stat.valid & ZIP_STAT_MTIME) ? stat.mtime : 0;
         localtime_r(&mtime, &local);
         const unsigned factor =
-            stat.size > 0 ? static_cast<unsigned>(100 - std::min<zip_uint64_t>(100, stat.comp_size * 100 / stat.size)) : 0;
+            stat.size > 0 ? static_cast<unsigned>(100 - std::min<zip_uint64_t>(100, stat.comp_size * 100 / stat.size))
+                          : 0;
         const QByteArray bytes = name.toUtf8();
         const bool encrypted = (stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE;
         m_callbacks.message(static_cast<unsigned long>(stat.size), static_cast<unsigned long>(stat.comp_size), factor,

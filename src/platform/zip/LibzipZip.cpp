@@ -129,7 +129,7 @@ public:
                 return ZE_PARMS;
         }
         m_root = m_options.szRootDir && *m_options.szRootDir ? QDir(QString::fromUtf8(m_options.szRootDir))
-                                                            : QDir::current();
+                                                             : QDir::current();
         const QString zipPath = QString::fromUtf8(zipFileName);
 
         QStringList names;
@@ -197,7 +197,8 @@ private:
             return; // not matched: left out, as the original tools warn and go on
         const QDir folder = info.dir();
         const QString givenFolder = given.left(given.size() - info.fileName().size());
-        const QStringList children = folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
+        const QStringList children =
+            folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
         for (const QString& child : children) {
             if (wildcardMatch(info.fileName(), child, true))
                 addPath(QFileInfo(folder.filePath(child)), entryNameOf(givenFolder + child));
@@ -260,7 +261,8 @@ private:
         if (m_options.fFreshen || m_options.fUpdate) {
             zip_stat_t stat;
             zip_stat_init(&stat);
-            const bool present = existing >= 0 && zip_stat_index(archive, static_cast<zip_uint64_t>(existing), 0, &stat) == 0;
+            const bool present =
+                existing >= 0 && zip_stat_index(archive, static_cast<zip_uint64_t>(existing), 0, &stat) == 0;
             if (m_options.fFreshen && !present)
                 return -1;
             if (present && (stat.valid & ZIP_STAT_MTIME) && stat.mtime >= item.mtime)

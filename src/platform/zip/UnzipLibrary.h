@@ -56,18 +56,18 @@ struct USERFUNCTIONS
 // Return codes of the unzip32 interface.
 namespace unzipcode {
 inline constexpr int PK_OK = 0;
-inline constexpr int PK_WARN = 1;     // some entries had problems and were skipped
-inline constexpr int PK_ERR = 2;      // error in the archive's data (bad CRC, bad compressed data)
-inline constexpr int PK_BADERR = 3;   // severe error in the archive's structure
-inline constexpr int PK_MEM = 4;      // out of memory
-inline constexpr int PK_NOZIP = 9;    // archive missing or not an archive
-inline constexpr int PK_PARAM = 10;   // bad options
-inline constexpr int PK_FIND = 11;    // no entry matched
-inline constexpr int PK_DISK = 50;    // disk full or other write failure
-inline constexpr int PK_EOF = 51;     // the archive ended too early
-inline constexpr int IZ_CTRLC = 80;   // stopped by the service callback
-inline constexpr int IZ_UNSUP = 81;   // unsupported compression or encryption
-inline constexpr int IZ_BADPWD = 82;  // no entry extracted because of a bad password
+inline constexpr int PK_WARN = 1;    // some entries had problems and were skipped
+inline constexpr int PK_ERR = 2;     // error in the archive's data (bad CRC, bad compressed data)
+inline constexpr int PK_BADERR = 3;  // severe error in the archive's structure
+inline constexpr int PK_MEM = 4;     // out of memory
+inline constexpr int PK_NOZIP = 9;   // archive missing or not an archive
+inline constexpr int PK_PARAM = 10;  // bad options
+inline constexpr int PK_FIND = 11;   // no entry matched
+inline constexpr int PK_DISK = 50;   // disk full or other write failure
+inline constexpr int PK_EOF = 51;    // the archive ended too early
+inline constexpr int IZ_CTRLC = 80;  // stopped by the service callback
+inline constexpr int IZ_UNSUP = 81;  // unsupported compression or encryption
+inline constexpr int IZ_BADPWD = 82; // no entry extracted because of a bad password
 } // namespace unzipcode
 
 // Answers of the replace callback.

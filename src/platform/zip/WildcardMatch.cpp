@@ -31,7 +31,8 @@ bool matchSet(QStringView pattern, qsizetype& at, QChar c, bool caseInsensitive,
         if (i + 2 < pattern.size() && pattern[i + 1] == u'-' && pattern[i + 2] != u']') {
             const QChar high = pattern[i + 2];
             const QChar folded = caseInsensitive ? c.toCaseFolded() : c;
-            if ((low <= c && c <= high) || (caseInsensitive && low.toCaseFolded() <= folded && folded <= high.toCaseFolded()))
+            if ((low <= c && c <= high)
+                || (caseInsensitive && low.toCaseFolded() <= folded && folded <= high.toCaseFolded()))
                 found = true;
             i += 3;
         } else {
