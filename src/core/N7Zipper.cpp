@@ -37,7 +37,8 @@ int N7Zipper::DoZipping()
     try {
         if (DeleteExistingZipFile) {
             try {
-                QFile::remove(ZipFileName);
+                if (!ZipFileName.isEmpty())
+                    QFile::remove(ZipFileName);
             } catch (...) {
                 // A missing or locked archive is not this step's concern.
             }
