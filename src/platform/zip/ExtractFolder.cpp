@@ -1,0 +1,156 @@
+#include "ExtractFolder.h"
+
+#include <array>
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+#include <QRandomGenerator>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "EntryName.h"
+
+using namespace Qt::StringLiterals;
+
+namespace platform::zip {
+
+namespace {
+
+constexpr std::size_t kChunk = 64 * 1024;
+
+QString folded(const QStringList& folders, const QString& name)
+{
+    // Names that differ only in case are one name on the file systems the folder may be shared on.
+    return QString(folders.join(u'/') + u'/' + name).toCaseFolded();
+}
+
+} // namespace
+
+ExtractFolder::ExtractFolder(QByteArray path, std::optional<FileIdentity> archive, WriteCall write)
+    : m_path(std::move(path))
+    , m_archive(archive)
+    , m_write(std::move(write))
+{
+}
+
+ExtractFolder::~ExtractFolder()
+{
+    for (const int fd : std::as_const(m_openFds))
+        ::close(fd);
+    if (m_rootFd >= 0)
+        ::close(m_rootFd);
+}
+
+int ExtractFolder::open()
+{
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(m_path.toStdString()), error);
+    if (error && error != std::errc::file_exists)
+        return error.value();
+    m_rootFd = ::open(m_path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    return m_rootFd >= 0 ? 0 : errno;
+}
+
+int ExtractFolder::folderFd(const QStringList& folders)
+{
+    int fd = m_rootFd;
+    for (const QString& folder : folders) {
+        const QByteArray name = folder.toUtf8();
+        if (::mkdirat(fd, name.constData(), 0777) != 0 && errno != EEXIST)
+            return -1;
+        // O_NOFOLLOW: a link planted where a folder should be is refused, never entered.
+        const int next = ::openat(fd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (next < 0)
+            return -1;
+        m_openFds.append(next);
+        fd = next;
+    }
+    return fd;
+}
+
+ExtractFolder::Slot ExtractFolder::reserve(int folderFd, const QStringList& folders, const QString& fileName)
+{
+    Slot slot;
+    slot.folderFd = folderFd;
+    for (int copy = 1;; ++copy) {
+        const QString candidate = EntryName::numbered(fileName, copy);
+        if (m_taken.contains(folded(folders, candidate)))
+            continue;
+        struct stat existing = {};
+        const QByteArray bytes = candidate.toUtf8();
+        if (::fstatat(folderFd, bytes.constData(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
+            if (!S_ISREG(existing.st_mode))
+                continue;
+            if (m_archive && existing.st_dev == m_archive->device && existing.st_ino == m_archive->inode)
+                continue;
+            slot.replacesFile = true;
+            slot.existingMtime = existing.st_mtim.tv_sec;
+        }
+        m_taken.insert(folded(folders, candidate));
+        slot.name = candidate;
+        slot.relativePath = folders.isEmpty() ? candidate : folders.join(u'/') + u'/' + candidate;
+        return slot;
+    }
+}
+
+int ExtractFolder::write(const Slot& slot, const std::function<long(char* buffer, std::size_t size)>& read,
+                         qint64 mtime)
+{
+    QByteArray temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temporary = ".n7unzip-" + QByteArray::number(QRandomGenerator::global()->generate64(), 16) + ".tmp";
+        fd = ::openat(slot.folderFd, temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            return errno;
+    }
+    if (fd < 0)
+        return EEXIST;
+
+    auto fail = [&](int error) {
+        ::close(fd);
+        ::unlinkat(slot.folderFd, temporary.constData(), 0);
+        return error;
+    };
+
+    std::array<char, kChunk> buffer{};
+    for (;;) {
+        const long got = read(buffer.data(), buffer.size());
+        if (got < 0)
+            return fail(-1);
+        if (got == 0)
+            break;
+        std::size_t done = 0;
+        while (done < static_cast<std::size_t>(got)) {
+            const long put = m_write(fd, buffer.data() + done, static_cast<std::size_t>(got) - done);
+            if (put < 0 && errno == EINTR)
+                continue;
+            if (put <= 0)
+                return fail(put < 0 ? errno : ENOSPC);
+            done += static_cast<std::size_t>(put);
+        }
+    }
+    if (mtime > 0) {
+        const std::array<timespec, 2> times = {timespec{mtime, 0}, timespec{mtime, 0}};
+        ::futimens(fd, times.data());
+    }
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlinkat(slot.folderFd, temporary.constData(), 0);
+        return error;
+    }
+    // rename replaces a plain file in one step; a link in the way was never chosen as a slot.
+    const QByteArray finalName = slot.name.toUtf8();
+    if (::renameat(slot.folderFd, temporary.constData(), slot.folderFd, finalName.constData()) != 0) {
+        const int error = errno;
+        ::unlinkat(slot.folderFd, temporary.constData(), 0);
+        return error;
+    }
+    return 0;
+}
+
+} // namespace platform::zip
