@@ -12,8 +12,9 @@
 #include "N7Zipper.h"
 #include "UiServices.h"
 #include "ZipPrintStub.h"
+#include "core/TextCodec.h"
 #include "mErrorHandling.h"
-#include "platform/zip/CodePages.h"
+#include "mN7CommonCalc.h"
 #include "platform/zip/Libraries.h"
 
 using namespace Qt::StringLiterals;
@@ -35,15 +36,6 @@ QByteArray ansi(const QString& text)
 int flag(bool value)
 {
     return value ? 1 : 0;
-}
-
-// The warning box with the exclamation icon that keeps the screen's mouse pointer.
-void warningMsgBox(UiServices& ui, const QString& prompt, const QString& title)
-{
-    const MousePointer pointer = ui.mousePointer();
-    ui.setMousePointer(MousePointer::Default);
-    ui.msgBox(prompt, msgbox::vbExclamation | msgbox::vbOKOnly, title);
-    ui.setMousePointer(pointer);
 }
 
 } // namespace
@@ -78,7 +70,7 @@ int mZipper::RunZip(N7Zipper& job)
     };
     m_callbacks.service = [](const char* name, unsigned long size) { return zipPrintStub(name, size); };
     if (zip.ZpInit(&m_callbacks) == 0) {
-        warningMsgBox(m_ui, u"Отсутствует Zip32.dll."_s, u"Ошибка"_s);
+        mN7CommonCalc::WarningMsgBox(m_ui, u"Отсутствует Zip32.dll."_s, u"Ошибка"_s);
         return 0;
     }
 
@@ -173,7 +165,7 @@ void mZipper::CreateFileNamesArgvList(const TextCollection& files, NameList& lis
                 break;
             if (file.isEmpty())
                 continue;
-            const QByteArray bytes = platform::zip::codepages::toCp1251(file);
+            const QByteArray bytes = core::TextCodec::toCp1251(file);
             if (bytes.isEmpty())
                 continue;
             std::memcpy(list.buffer.data() + offset, bytes.constData(), static_cast<std::size_t>(bytes.size()));

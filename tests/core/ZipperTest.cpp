@@ -11,9 +11,9 @@
 #include "core/MsgBox.h"
 #include "core/N7UnZipper.h"
 #include "core/N7Zipper.h"
+#include "core/TextCodec.h"
 #include "core/mUnzipper.h"
 #include "core/mZipper.h"
-#include "platform/zip/CodePages.h"
 #include "platform/zip/Libraries.h"
 #include "platform/zip/LibzipLibraries.h"
 #include "support/ScriptedUiServices.h"
@@ -125,7 +125,7 @@ TEST_F(ZipperTest, TheNameListSkipsEmptyPathsAndIsWindows1251)
     job.AddFileName(u"Счёт中.txt"_s);
     job.DoZipping();
     EXPECT_EQ(fake.count, 2);
-    EXPECT_EQ(fake.names, (QList<QByteArray>{"a.txt", platform::zip::codepages::toCp1251(u"Счёт?.txt"_s)}));
+    EXPECT_EQ(fake.names, (QList<QByteArray>{"a.txt", core::TextCodec::toCp1251(u"Счёт?.txt"_s)}));
     const QByteArray& buffer = module.nameList().buffer;
     EXPECT_EQ(buffer.left(16), QByteArray("a.txt\0\xD1\xF7\xB8\xF2?.txt\0", 16));
     EXPECT_EQ(module.nameList().pointers[2], nullptr);

@@ -2,7 +2,7 @@
 
 #include <QStringDecoder>
 
-#include "CodePages.h"
+#include "core/TextCodec.h"
 
 using namespace Qt::StringLiterals;
 
@@ -65,7 +65,7 @@ QString EntryName::decode(const QByteArray& raw, bool utf8Flagged)
 {
     if (utf8Flagged || isValidUtf8(raw))
         return QString::fromUtf8(raw);
-    return codepages::fromCp866(raw);
+    return core::TextCodec::fromCp866(raw);
 }
 
 bool EntryName::isDirectory(const QString& name)

@@ -20,9 +20,9 @@
 #include <unistd.h>
 #include <zip.h>
 
-#include "CodePages.h"
 #include "EntryName.h"
 #include "WildcardMatch.h"
+#include "core/TextCodec.h"
 
 using namespace Qt::StringLiterals;
 
@@ -135,7 +135,7 @@ public:
         QStringList names;
         for (int i = 0; argv && i < argc; ++i) {
             if (argv[i] && *argv[i])
-                names.append(codepages::fromCp1251(QByteArrayView(argv[i])));
+                names.append(core::TextCodec::fromCp1251(QByteArrayView(argv[i])));
         }
         if (m_options.fDeleteEntries)
             return deleteEntries(zipPath, names);

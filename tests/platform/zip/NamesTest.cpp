@@ -2,14 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/zip/CodePages.h"
+#include "core/TextCodec.h"
 #include "platform/zip/EntryName.h"
 #include "platform/zip/WildcardMatch.h"
 
 using namespace Qt::StringLiterals;
 using platform::zip::EntryName;
 using platform::zip::wildcardMatch;
-namespace codepages = platform::zip::codepages;
 
 namespace {
 
@@ -62,11 +61,11 @@ TEST(EntryNameTest, DecodingPrefersUtf8AndFallsBackToCp866)
 TEST(CodePagesTest, Cp1251RoundTripsCyrillicAndReplacesWhatItLacks)
 {
     const QString text = u"Привет, Ёж №1 — «€»"_s;
-    EXPECT_EQ(codepages::fromCp1251(codepages::toCp1251(text)), text);
-    EXPECT_EQ(codepages::toCp1251(u"a中b"_s), QByteArray("a?b"));
-    EXPECT_EQ(codepages::toCp1251(QString::fromUtf8("x\xF0\x9F\x93\x84y")), QByteArray("x?y"));
-    EXPECT_EQ(codepages::toCp1251(u"Я"_s), QByteArray("\xDF"));
-    EXPECT_EQ(codepages::fromCp866(QByteArray("\x80\xAF\xE0\xEF\xF0\xF1\xFC")), u"АпряЁё№"_s);
+    EXPECT_EQ(core::TextCodec::fromCp1251(core::TextCodec::toCp1251(text)), text);
+    EXPECT_EQ(core::TextCodec::toCp1251(u"a中b"_s), QByteArray("a?b"));
+    EXPECT_EQ(core::TextCodec::toCp1251(QString::fromUtf8("x\xF0\x9F\x93\x84y")), QByteArray("x?y"));
+    EXPECT_EQ(core::TextCodec::toCp1251(u"Я"_s), QByteArray("\xDF"));
+    EXPECT_EQ(core::TextCodec::fromCp866(QByteArray("\x80\xAF\xE0\xEF\xF0\xF1\xFC")), u"АпряЁё№"_s);
 }
 
 TEST(WildcardMatchTest, PatternsOfTheUnzipInterface)

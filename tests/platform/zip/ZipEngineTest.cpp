@@ -7,7 +7,7 @@
 #include <zip.h>
 
 #include "TestArchive.h"
-#include "platform/zip/CodePages.h"
+#include "core/TextCodec.h"
 #include "platform/zip/LibzipZip.h"
 
 using namespace Qt::StringLiterals;
@@ -50,7 +50,7 @@ protected:
         QList<QByteArray> bytes;
         std::vector<char*> table;
         for (const QString& name : names)
-            bytes.append(platform::zip::codepages::toCp1251(name));
+            bytes.append(core::TextCodec::toCp1251(name));
         for (QByteArray& b : bytes)
             table.push_back(b.data());
         const QByteArray zipName = QFile::encodeName(archive());
