@@ -9,7 +9,7 @@ using namespace Qt::StringLiterals;
 using engine::NameCleaning;
 
 // Readable failures: gtest would print a QString as its 16-bit units.
-void PrintTo(const QString& text, std::ostream* out)
+static void PrintTo(const QString& text, std::ostream* out)
 {
     *out << '"' << text.toStdString() << '"';
 }

@@ -1,6 +1,7 @@
 #include "XmlDocument.h"
 
 #include <cstring>
+#include <string>
 
 #include <QFile>
 #include <QFileInfo>
@@ -72,8 +73,9 @@ void dropPrefixes(pugi::xml_node root)
     while (node) {
         if (node.type() == pugi::node_element) {
             const char* name = node.name();
+            // Copied first: the name lives in the buffer that set_name writes to.
             if (const char* colon = std::strrchr(name, ':'))
-                node.set_name(colon + 1);
+                node.set_name(std::string(colon + 1).c_str());
         }
         if (node.first_child()) {
             node = node.first_child();
