@@ -93,10 +93,11 @@ QString CreateFolderTree(const QString& path)
     }
 }
 
-QString SaveStringToDevice(QIODevice& device, const QString& text)
+QString SaveStringToDevice(QIODevice& device, const QString& text, bool characterReferences)
 {
     try {
-        const QByteArray bytes = TextCodec::toCp1251(text);
+        const QByteArray bytes =
+            characterReferences ? TextCodec::toCp1251WithReferences(text) : TextCodec::toCp1251(text);
         // A device may take the bytes in parts; only a refusal is a failure.
         for (qint64 written = 0; written < bytes.size();) {
             const qint64 n = device.write(bytes.constData() + written, bytes.size() - written);
@@ -112,7 +113,7 @@ QString SaveStringToDevice(QIODevice& device, const QString& text)
     }
 }
 
-QString SaveStringToFile(const QString& fileName, const QString& text)
+QString SaveStringToFile(const QString& fileName, const QString& text, bool characterReferences)
 {
     try {
         const QString target = GetShortPathEx(fileName, false);
@@ -122,13 +123,13 @@ QString SaveStringToFile(const QString& fileName, const QString& text)
             QFile device(target);
             if (!device.open(QIODevice::WriteOnly | QIODevice::Truncate))
                 return FileFailure::messageOfDevice(device);
-            return SaveStringToDevice(device, text);
+            return SaveStringToDevice(device, text, characterReferences);
         }
         // The new content replaces the old one only when it is complete.
         QSaveFile file(target);
         if (!file.open(QIODevice::WriteOnly))
             return FileFailure::messageOfDevice(file);
-        if (QString message = SaveStringToDevice(file, text); !message.isEmpty()) {
+        if (QString message = SaveStringToDevice(file, text, characterReferences); !message.isEmpty()) {
             file.cancelWriting();
             return message;
         }

@@ -49,9 +49,11 @@ QString CreateFolderTree(const QString& path);
 
 // Writes the text in windows-1251 as the whole content of the file, with no line end added.
 // Answers the empty text, or the system's message of the failure ("Disk full", ...).
-QString SaveStringToFile(const QString& fileName, const QString& text);
+// With characterReferences, a character that windows-1251 lacks is written as "&#NNNN;" instead
+// of "?", for XML and HTML files.
+QString SaveStringToFile(const QString& fileName, const QString& text, bool characterReferences = false);
 // The same onto an open device.
-QString SaveStringToDevice(QIODevice& device, const QString& text);
+QString SaveStringToDevice(QIODevice& device, const QString& text, bool characterReferences = false);
 
 // The program's own version: major.minor.revision.
 QString GetVersion();

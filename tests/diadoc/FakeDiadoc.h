@@ -153,11 +153,16 @@ public:
     Variant Organization() const override { return organization; }
     Variant FromDepartment() const override { return fromDepartment; }
     Variant ToDepartment() const override { return toDepartment; }
-    std::shared_ptr<DiadocList> Metadata() const override { return nullptr; }
+    std::shared_ptr<DiadocList> Metadata() const override { return metadata; }
     std::shared_ptr<DiadocDocumentPackage> GetDocumentPackage() override { return package; }
     std::shared_ptr<DiadocAsyncResult> SaveAllContentAsync(const QString&, bool) override { return nullptr; }
     std::shared_ptr<DiadocAsyncResult> SaveAllContentZipAsync(const QString&) override { return nullptr; }
-    std::shared_ptr<DiadocList> GetPowersOfAttorney() override { return nullptr; }
+    std::shared_ptr<DiadocList> GetPowersOfAttorney() override
+    {
+        if (powersFail)
+            throw core::Error(-2147467259, u"Power of attorney service unavailable"_s, u"DiadocClient"_s);
+        return powers;
+    }
 
     QString typeNamedId, type = u"Contract"_s, organizationId, documentId, direction = u"Inbound"_s;
     Variant department = Variant::nothing();
@@ -173,6 +178,9 @@ public:
     Variant fromDepartment = Variant::nothing();
     Variant toDepartment = Variant::nothing();
     std::shared_ptr<FakePackage> package = std::make_shared<FakePackage>();
+    std::shared_ptr<DiadocList> metadata;
+    std::shared_ptr<DiadocList> powers;
+    bool powersFail = false;
 };
 
 } // namespace fakediadoc
