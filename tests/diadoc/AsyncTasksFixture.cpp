@@ -134,6 +134,32 @@ void TraceListener::OnAddedInSecondaryQueue(const Record& rec)
         onAddedInSecondary(rec);
 }
 
+SandboxQueue::SandboxQueue(ListSandbox& sandbox, const core::mFetchlingOptions& options, core::UiServices& ui)
+    : clock(sandbox.nowMs)
+    , tasks(options, clock, ui)
+{
+    auto person = std::make_shared<diadoc::PersonRecord>(ui);
+    person->DiadocOrganization = sandbox.signIn();
+    persons.Add(person, u"box-1"_s);
+    tasks.SetOrg(persons);
+    tasks.attach(&trace);
+}
+
+void SandboxQueue::add(const QString& type, QDate from, QDate to, int daysCount)
+{
+    tasks.ДобавлениеЗапросовВОчередьByDates(u"box-1"_s, QString(), QString(), type, u"Inbound"_s, QString(), daysCount,
+                                            Variant(QDateTime(from, QTime(0, 0))), Variant(QDateTime(to, QTime(0, 0))),
+                                            true, false);
+}
+
+std::vector<diadoc::AsyncTasks::Record> SandboxQueue::drain()
+{
+    std::vector<diadoc::AsyncTasks::Record> results;
+    for (auto rec = tasks.GetFirstResult(); rec; rec = tasks.GetNextResult())
+        results.push_back(rec);
+    return results;
+}
+
 AsyncTasksFixture::AsyncTasksFixture() = default;
 
 void AsyncTasksFixture::makeQueue()

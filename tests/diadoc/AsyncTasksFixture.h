@@ -106,6 +106,23 @@ public:
     void OnAddedInExecutedList(const Record& rec) override { events.push_back("+Done " + label(rec)); }
 };
 
+// A queue of its own over a sandbox that a case of a table filled, with its trace attached.
+class SandboxQueue
+{
+public:
+    SandboxQueue(ListSandbox& sandbox, const core::mFetchlingOptions& options, core::UiServices& ui);
+
+    // Requests of class Inbound for the days from .. to, cut into pieces of daysCount days.
+    void add(const QString& type, QDate from, QDate to, int daysCount = 0);
+    // Every result handed out, until nothing is.
+    std::vector<diadoc::AsyncTasks::Record> drain();
+
+    SharedClock clock;
+    diadoc::PersonsCollection persons;
+    TraceListener trace;
+    diadoc::AsyncTasks tasks;
+};
+
 // The queue over the sandbox, in virtual time, with the trace attached.
 class AsyncTasksFixture : public ::testing::Test
 {

@@ -289,29 +289,19 @@ TEST_F(AsyncTasksBuildTest, AFullListIsSplitIntoThirdsOfItsPeriod)
         // 100 documents spread over the period, so that no piece is full again.
         for (int i = 0; i < 100; ++i)
             local.addDocuments(u"Invoice"_s, kJan1.addDays(i % c.days), 1);
-        SharedClock localClock(local.nowMs);
-        diadoc::PersonsCollection localPersons;
-        auto person = std::make_shared<diadoc::PersonRecord>(ui);
-        person->DiadocOrganization = local.signIn();
-        localPersons.Add(person, u"box-1"_s);
-        diadoc::AsyncTasks tasks(options, localClock, ui);
-        tasks.SetOrg(localPersons);
-        TraceListener localTrace;
-        tasks.attach(&localTrace);
-        tasks.ДобавлениеЗапросовВОчередьByDates(u"box-1"_s, {}, {}, u"Invoice"_s, u"Inbound"_s, {}, 0,
-                                                Variant(QDateTime(kJan1, {})),
-                                                Variant(QDateTime(kJan1.addDays(c.days - 1), {})), true, false);
+        SandboxQueue q(local, options, ui);
+        q.add(u"Invoice"_s, kJan1, kJan1.addDays(c.days - 1));
         int documents = 0;
-        for (auto rec = tasks.GetFirstResult(); rec; rec = tasks.GetNextResult())
+        for (const auto& rec : q.drain())
             documents += rec->DocumentsCount;
 
         Labels pieces;
-        for (std::size_t i = 1; i < localTrace.addedToMain.size(); ++i)
-            pieces.push_back(TraceListener::label(localTrace.addedToMain[i]));
+        for (std::size_t i = 1; i < q.trace.addedToMain.size(); ++i)
+            pieces.push_back(TraceListener::label(q.trace.addedToMain[i]));
         EXPECT_EQ(pieces, c.pieces);
         EXPECT_EQ(documents, 100);
-        EXPECT_EQ(localTrace.addedToMain.front()->State, 0);
-        EXPECT_EQ(tasks.Count(4) + tasks.Count(5), static_cast<int>(c.pieces.size()));
+        EXPECT_EQ(q.trace.addedToMain.front()->State, 0);
+        EXPECT_EQ(q.tasks.Count(4) + q.tasks.Count(5), static_cast<int>(c.pieces.size()));
     }
 }
 
@@ -322,23 +312,10 @@ TEST_F(AsyncTasksBuildTest, NinetyNineDocumentsAreAcceptedAndAHundredAreSplit)
         ListSandbox local;
         for (int i = 0; i < count; ++i)
             local.addDocuments(u"Invoice"_s, kJan1.addDays(i % 31), 1);
-        SharedClock localClock(local.nowMs);
-        diadoc::PersonsCollection localPersons;
-        auto person = std::make_shared<diadoc::PersonRecord>(ui);
-        person->DiadocOrganization = local.signIn();
-        localPersons.Add(person, u"box-1"_s);
-        diadoc::AsyncTasks tasks(options, localClock, ui);
-        tasks.SetOrg(localPersons);
-        TraceListener localTrace;
-        tasks.attach(&localTrace);
-        tasks.ДобавлениеЗапросовВОчередьByDates(u"box-1"_s, {}, {}, u"Invoice"_s, u"Inbound"_s, {}, 0,
-                                                Variant(QDateTime(kJan1, {})),
-                                                Variant(QDateTime(kJan1.addDays(30), {})), true, false);
-        int lists = 0;
-        for (auto rec = tasks.GetFirstResult(); rec; rec = tasks.GetNextResult())
-            ++lists;
-        EXPECT_EQ(lists, count == 99 ? 1 : 4);
-        EXPECT_EQ(tasks.DocumentsCount(), count);
+        SandboxQueue q(local, options, ui);
+        q.add(u"Invoice"_s, kJan1, kJan1.addDays(30));
+        EXPECT_EQ(q.drain().size(), count == 99 ? 1U : 4U);
+        EXPECT_EQ(q.tasks.DocumentsCount(), count);
     }
 }
 

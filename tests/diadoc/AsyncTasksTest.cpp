@@ -5,7 +5,6 @@
 #include "AsyncTasksFixture.h"
 #include "core/Error.h"
 #include "diadoc/AsyncTskRecord.h"
-#include "diadoc/PersonRecord.h"
 #include "platform/diadoc/SandboxData.h"
 #include "platform/diadoc/SandboxService.h"
 
@@ -390,26 +389,16 @@ TEST_F(AsyncTasksTest, UnusableResultsGoToTheSecondaryQueueWithTheirReason)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.expected.toStdString());
-        trace.events.clear();
         ListSandbox local;
         local.addDocuments(u"Invoice"_s, kJan1, 1);
         local.service().addFault(fault(u"GetDocumentsResult"_s, c.effect, c.text, 1));
-        SharedClock localClock(local.nowMs);
-        diadoc::PersonsCollection localPersons;
-        auto person = std::make_shared<diadoc::PersonRecord>(ui);
-        person->DiadocOrganization = local.signIn();
-        localPersons.Add(person, u"box-1"_s);
-        diadoc::AsyncTasks tasks(options, localClock, ui);
-        tasks.SetOrg(localPersons);
-        tasks.attach(&trace);
+        SandboxQueue q(local, options, ui);
         Snapshot failed;
-        trace.onAddedInSecondary = [&](const Record& rec) {
+        q.trace.onAddedInSecondary = [&](const Record& rec) {
             failed = {rec->State, rec->ErrorDescription, rec->ErrorNumber, rec->ErrorPlace, rec->LastErrorDescription};
         };
-        tasks.ДобавлениеЗапросовВОчередьByDates(u"box-1"_s, {}, {}, u"Invoice"_s, u"Inbound"_s, {}, 0,
-                                                Variant(QDateTime(kJan1, {})), Variant(QDateTime(kJan1, {})), true,
-                                                false);
-        const auto first = tasks.GetFirstResult();
+        q.add(u"Invoice"_s, kJan1, kJan1);
+        const auto first = q.tasks.GetFirstResult();
 
         EXPECT_EQ(failed.state, 2);
         EXPECT_EQ(failed.description, c.expected);
@@ -418,7 +407,7 @@ TEST_F(AsyncTasksTest, UnusableResultsGoToTheSecondaryQueueWithTheirReason)
         ASSERT_NE(first, nullptr); // the next attempt reads the list
         EXPECT_EQ(first->DocumentsCount, 1);
         EXPECT_EQ(first->LastErrorDescription, QString()); // the start in between cleared it
-        EXPECT_EQ(countOf(trace.events, "+Second 01.01-01.01/100"), 1);
+        EXPECT_EQ(countOf(q.trace.events, "+Second 01.01-01.01/100"), 1);
     }
 }
 
@@ -473,51 +462,33 @@ TEST_F(AsyncTasksTest, ARequestThatKeepsFailingEndsFailedAtTheCapWithoutBlocking
     };
     for (const Case& c : {Case{kServerError, -2147467259}, Case{kInvalidTypes, -2147467259}}) {
         SCOPED_TRACE(c.text.toStdString());
-        trace.events.clear();
-        trace.addedToMain.clear();
         ListSandbox local;
         for (int day = 0; day < 3; ++day)
             local.addDocuments(u"Invoice"_s, kJan1.addDays(day), 1);
         FaultRule rule = fault(u"GetDocumentsAsync"_s, FaultEffect::Error, c.text);
         rule.type = u"Contract"_s;
         local.service().addFault(rule);
-        SharedClock localClock(local.nowMs);
-        diadoc::PersonsCollection localPersons;
-        auto person = std::make_shared<diadoc::PersonRecord>(ui);
-        person->DiadocOrganization = local.signIn();
-        localPersons.Add(person, u"box-1"_s);
-        diadoc::AsyncTasks tasks(options, localClock, ui);
-        tasks.SetOrg(localPersons);
-        tasks.attach(&trace);
-        const auto add = [&](const QString& type, int days) {
-            tasks.ДобавлениеЗапросовВОчередьByDates(u"box-1"_s, {}, {}, type, u"Inbound"_s, {}, 1,
-                                                    Variant(QDateTime(kJan1, {})),
-                                                    Variant(QDateTime(kJan1.addDays(days - 1), {})), true, false);
-        };
-        add(u"Contract"_s, 1);
-        add(u"Invoice"_s, 3);
+        SandboxQueue q(local, options, ui);
+        q.add(u"Contract"_s, kJan1, kJan1, 1);
+        q.add(u"Invoice"_s, kJan1, kJan1.addDays(2), 1);
 
-        int handedOut = 0;
-        for (auto rec = tasks.GetFirstResult(); rec; rec = tasks.GetNextResult())
-            ++handedOut;
-
-        EXPECT_EQ(handedOut, 3);
-        EXPECT_EQ(countOf(trace.events, "-Second 01.01-01.01/100"), diadoc::AsyncTasks::kMaxAttempts - 1);
-        ASSERT_EQ(tasks.Count(2), 1);
-        const auto& failed = tasks.SecondaryQueue().Item(1);
+        EXPECT_EQ(q.drain().size(), 3U);
+        EXPECT_EQ(countOf(q.trace.events, "-Second 01.01-01.01/100"), diadoc::AsyncTasks::kMaxAttempts - 1);
+        ASSERT_EQ(q.tasks.Count(2), 1);
+        const auto& failed = q.tasks.SecondaryQueue().Item(1);
         EXPECT_EQ(failed->CategoryType, u"Contract"_s);
         EXPECT_EQ(failed->State, 9);
         EXPECT_EQ(failed->ErrorDescription, c.text);
         EXPECT_EQ(failed->ErrorNumber, QString::number(c.number));
         EXPECT_EQ(failed->ErrorPlace, kStartPlace);
         // The invoice requests came from the main queue before any retry of the failing one.
-        const auto lastInvoice = std::find(trace.events.cbegin(), trace.events.cend(), "-Main 03.01-03.01/100");
-        const auto firstRetry = std::find(trace.events.cbegin(), trace.events.cend(), "-Second 01.01-01.01/100");
+        const auto lastInvoice = std::find(q.trace.events.cbegin(), q.trace.events.cend(), "-Main 03.01-03.01/100");
+        const auto firstRetry = std::find(q.trace.events.cbegin(), q.trace.events.cend(), "-Second 01.01-01.01/100");
         EXPECT_LT(lastInvoice, firstRetry);
         // Every retry was paced by a wait and a pause, never a spin.
         int retriesWithoutWait = 0;
         bool waited = true;
-        for (const std::string& event : trace.events) {
+        for (const std::string& event : q.trace.events) {
             if (event == "Wait")
                 waited = true;
             if (event.starts_with("-Second")) {
@@ -527,7 +498,7 @@ TEST_F(AsyncTasksTest, ARequestThatKeepsFailingEndsFailedAtTheCapWithoutBlocking
         }
         // Only the retry at the end of the pass in which the last list finished had no pause.
         EXPECT_EQ(retriesWithoutWait, 1);
-        EXPECT_EQ(local.nowMs, localClock.sleeps * diadoc::AsyncTasks::kPollPauseMs);
+        EXPECT_EQ(local.nowMs, q.clock.sleeps * diadoc::AsyncTasks::kPollPauseMs);
     }
 }
 
