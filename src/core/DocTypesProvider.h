@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QList>
+#include <memory>
 
-#include "KeyName.h"
+#include "KeyAndName.h"
+#include "KeyedCollection.h"
 
 namespace core {
 
@@ -12,7 +13,8 @@ class DocTypesProvider
 {
 public:
     virtual ~DocTypesProvider() = default;
-    virtual QList<KeyName> CollectionDocumentTypes() = 0;
+    // The organisation's own collection, keyed by type key; never a null pointer.
+    virtual std::shared_ptr<const KeyedCollection<KeyAndName>> CollectionDocumentTypes() = 0;
 };
 
 } // namespace core

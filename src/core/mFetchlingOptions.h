@@ -7,7 +7,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "KeyName.h"
+#include "KeyAndName.h"
 
 namespace platform::family {
 class GlobalUtility;
@@ -192,7 +192,7 @@ public:
     bool Set_DocType(const QString& typeKey, bool on);
     // The document types of the organisations, each key once (the first organisation's item
     // stays), in order; with selective on only the types switched on.
-    QList<KeyName> Get_DocTypes(const QList<DocTypesProvider*>& persons, bool selective) const;
+    QList<KeyAndName> Get_DocTypes(const QList<DocTypesProvider*>& persons, bool selective) const;
     int Get_OrgChecked(const QString& nodeKey) const;
     int Set_OrgChecked(const QString& nodeKey, int value);
 

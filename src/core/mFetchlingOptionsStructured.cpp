@@ -133,15 +133,18 @@ bool mFetchlingOptions::Set_DocType(const QString& typeKey, bool on)
     }
 }
 
-QList<KeyName> mFetchlingOptions::Get_DocTypes(const QList<DocTypesProvider*>& persons, bool selective) const
+QList<KeyAndName> mFetchlingOptions::Get_DocTypes(const QList<DocTypesProvider*>& persons, bool selective) const
 {
     try {
-        QList<KeyName> types;
+        QList<KeyAndName> types;
         QSet<QString> keys; // keys compare without regard to case
         for (DocTypesProvider* person : persons) {
             if (person == nullptr)
                 continue;
-            for (const KeyName& type : person->CollectionDocumentTypes()) {
+            const auto collection = person->CollectionDocumentTypes();
+            if (!collection)
+                continue;
+            for (const KeyAndName& type : *collection) {
                 if (selective && !Get_DocType(type.Key))
                     continue;
                 const QString folded = type.Key.toCaseFolded();

@@ -8,7 +8,7 @@
 #include "support/TestRegistry.h"
 
 using namespace Qt::StringLiterals;
-using core::KeyName;
+using core::KeyAndName;
 using core::mFetchlingOptions;
 using platform::registry::Hive;
 using Row = mFetchlingOptions::DocNameExclude;
@@ -22,20 +22,23 @@ const QString kTicks = u"Software\\Quorvel Labs\\N7_Fetchling\\Options\\OrgChecc
 class Organisation final : public core::DocTypesProvider
 {
 public:
-    explicit Organisation(QList<KeyName> types, bool fails = false)
+    explicit Organisation(QList<KeyAndName> types, bool fails = false)
         : m_types(std::move(types))
         , m_fails(fails)
     {
     }
-    QList<KeyName> CollectionDocumentTypes() override
+    std::shared_ptr<const core::KeyedCollection<KeyAndName>> CollectionDocumentTypes() override
     {
         if (m_fails)
             throw core::Error(5, u"Нет связи"_s);
-        return m_types;
+        auto collection = std::make_shared<core::KeyedCollection<KeyAndName>>();
+        for (const KeyAndName& type : m_types)
+            collection->Add(type, type.Key);
+        return collection;
     }
 
 private:
-    QList<KeyName> m_types;
+    QList<KeyAndName> m_types;
     bool m_fails;
 };
 
@@ -152,15 +155,15 @@ TEST_F(StructuredOptionsTest, DocTypesKeepsTheFirstOrganisationsItemOfASharedTyp
     Organisation second({{u"invoice"_s, u"Другое название"_s}, {u"Act"_s, u"Акт"_s}});
     const QList<core::DocTypesProvider*> persons = {&first, &second};
 
-    EXPECT_EQ(options.Get_DocTypes(persons, false), (QList<KeyName>{{u"Nonformalized"_s, u"Неформализованный"_s},
-                                                                    {u"Invoice"_s, u"Счёт-фактура"_s},
-                                                                    {u"Act"_s, u"Акт"_s}}));
+    EXPECT_EQ(options.Get_DocTypes(persons, false), (QList<KeyAndName>{{u"Nonformalized"_s, u"Неформализованный"_s},
+                                                                       {u"Invoice"_s, u"Счёт-фактура"_s},
+                                                                       {u"Act"_s, u"Акт"_s}}));
     EXPECT_TRUE(options.Get_DocTypes(persons, true).isEmpty()) << "nothing switched on";
 
     options.Set_DocType(u"Act"_s, true);
     options.Set_DocType(u"Invoice"_s, true);
     EXPECT_EQ(options.Get_DocTypes(persons, true),
-              (QList<KeyName>{{u"Invoice"_s, u"Счёт-фактура"_s}, {u"Act"_s, u"Акт"_s}}));
+              (QList<KeyAndName>{{u"Invoice"_s, u"Счёт-фактура"_s}, {u"Act"_s, u"Акт"_s}}));
     EXPECT_TRUE(options.Get_DocTypes({}, false).isEmpty());
 }
 
