@@ -37,9 +37,9 @@ ExcelProtocol::ExcelProtocol(const ProtocolSource& source, ProtocolProgress& pro
 
 QString ExcelProtocol::failureText(int line, int number, const QString& description)
 {
-    return QString::fromUtf16(kFailureHeading) + kCrLf + kCrLf + u"Произошла ошибка:"_s + kCrLf
-           + u"Fetchling"_s + u".WriteProtocolExcel"_s + kCrLf + u"Строка = "_s + QString::number(line) + kCrLf
-           + u".Number = "_s + QString::number(number) + kCrLf + u".Description = \""_s + description + u"\"."_s;
+    return QString::fromUtf16(kFailureHeading) + kCrLf + kCrLf + u"Произошла ошибка:"_s + kCrLf + u"Fetchling"_s
+           + u".WriteProtocolExcel"_s + kCrLf + u"Строка = "_s + QString::number(line) + kCrLf + u".Number = "_s
+           + QString::number(number) + kCrLf + u".Description = \""_s + description + u"\"."_s;
 }
 
 QString ExcelProtocol::WriteProtocolExcel(platform::excel::Workbook& aBook, const SummaryRows& aAddText)
@@ -134,8 +134,8 @@ bool ExcelProtocol::writeSheets(platform::excel::Workbook& book, const SummaryRo
         int position; // 0: added after the last sheet
     };
     const DocumentSheet documentSheets[] = {
-        {DocSheet::Unloaded, s.unloadedList, 2},         {DocSheet::Ignored, s.ignoredList, 3},
-        {DocSheet::MainQueue, s.docsMainQueue, 0},       {DocSheet::SecondaryQueue, s.docsSecondaryQueue, 0},
+        {DocSheet::Unloaded, s.unloadedList, 2},   {DocSheet::Ignored, s.ignoredList, 3},
+        {DocSheet::MainQueue, s.docsMainQueue, 0}, {DocSheet::SecondaryQueue, s.docsSecondaryQueue, 0},
         {DocSheet::Unloading, s.unloadingList, 0},
     };
     struct RequestSheet
@@ -204,7 +204,8 @@ bool ExcelProtocol::writeSheets(platform::excel::Workbook& book, const SummaryRo
     for (const RequestSheet& sheet : requestSheets) {
         if (sheet.list.isEmpty())
             continue;
-        beginListSheet(book, 0, ExcelProtocolRequests::sheetName(sheet.kind), ExcelProtocolRequests::columns(sheet.kind));
+        beginListSheet(book, 0, ExcelProtocolRequests::sheetName(sheet.kind),
+                       ExcelProtocolRequests::columns(sheet.kind));
         m_row = 1;
         for (const auto& record : sheet.list) {
             const int row = nextRecordRow();
