@@ -1,5 +1,5 @@
-#include "ExcelProtocolTestFixture.h"
 #include "engine/ExcelProtocolStatistics.h"
+#include "ExcelProtocolTestFixture.h"
 #include "platform/excel/Font.h"
 
 using namespace Qt::StringLiterals;
@@ -85,8 +85,7 @@ TEST_F(ExcelProtocolStatisticsTest, WithDepartmentsTheOrganisationIsTheOutermost
     ASSERT_EQ(run(), QString());
 
     const QList<QStringList> expected{
-        {u"Количество выгруженных документов по:"_s, u"Исходящий"_s, u"Входящий"_s, u"Внутренний"_s,
-         u"Общий итог"_s},
+        {u"Количество выгруженных документов по:"_s, u"Исходящий"_s, u"Входящий"_s, u"Внутренний"_s, u"Общий итог"_s},
         {u"  ООО Ромашка "_s, QString(), u"1"_s, QString(), u"1"_s},
         {u"    ООО Ромашка"_s, QString(), u"1"_s, QString(), u"1"_s},
         {u"        "_s + kPartyA, QString(), u"1"_s, QString(), u"1"_s},
