@@ -1,5 +1,7 @@
 #include "HtmlProtocol.h"
 
+#include <algorithm>
+
 #include <QFile>
 #include <QIODevice>
 #include <QUrl>
@@ -80,6 +82,9 @@ int HtmlProtocol::picturecode(const QString& sss)
 
 QString HtmlProtocol::escaped(const QString& text)
 {
+    const auto special = [](QChar c) { return c == u'&' || c == u'<' || c == u'>' || c == u'"' || c == u'\''; };
+    if (std::none_of(text.cbegin(), text.cend(), special))
+        return text;
     QString result;
     result.reserve(text.size());
     for (const QChar c : text) {

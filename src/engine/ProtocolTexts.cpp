@@ -12,6 +12,44 @@ using diadoc::mDiadocStatusTexts;
 
 namespace engine {
 
+namespace {
+
+int digits(QStringView text, qsizetype from, qsizetype count)
+{
+    int value = 0;
+    for (qsizetype i = from; i < from + count; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < u'0' || c > u'9')
+            return -1;
+        value = value * 10 + (c - u'0');
+    }
+    return value;
+}
+
+// The day of a text "dd.mm.yyyy" or "dd.mm.yyyy hh:mm:ss" with a valid date and time; an invalid
+// date for any other text.
+QDate recordDate(QStringView text)
+{
+    if (text.size() != 10 && text.size() != 19)
+        return {};
+    if (text[2] != u'.' || text[5] != u'.')
+        return {};
+    if (text.size() == 19) {
+        if (text[10] != u' ' || text[13] != u':' || text[16] != u':')
+            return {};
+        if (!QTime::isValid(digits(text, 11, 2), digits(text, 14, 2), digits(text, 17, 2)))
+            return {};
+    }
+    const int day = digits(text, 0, 2);
+    const int month = digits(text, 3, 2);
+    const int year = digits(text, 6, 4);
+    if (day < 0 || month < 0 || year < 0)
+        return {};
+    return QDate(year, month, day);
+}
+
+} // namespace
+
 QString ProtocolTexts::protocolBaseName(const QDateTime& localTime)
 {
     return u"Протокол выгрузки документов из Диадок от "_s + localTime.toString(u"yyyy.MM.dd HH.mm.ss"_s);
@@ -84,6 +122,11 @@ QString ProtocolTexts::relativeFolder(const QString& pathForDownload, const QStr
 
 QString ProtocolTexts::dateReceivedText(const QString& timestamp)
 {
+    // The form the document record writes is read by hand: the general date reading asks the
+    // time zone for every value, which costs more than the rest of a protocol row.
+    static const QString kMarker = diadoc::mDiadocDocuments::EmptyDateMarkerText();
+    if (const QDate day = recordDate(timestamp); day.isValid())
+        return timestamp == kMarker ? QString() : timestamp.left(10);
     const platform::diadoc::Variant value(timestamp);
     if (diadoc::mDiadocDocuments::IsDateEmpty(value))
         return {};

@@ -87,6 +87,10 @@ TEST_F(ProtocolTextsTest, DateReceivedIsTheDayOrNothing)
     EXPECT_EQ(ProtocolTexts::dateReceivedText(QString()), QString());
     EXPECT_EQ(ProtocolTexts::dateReceivedText(u"30.11.1999 00:00:00"_s), QString()) << "the empty-date marker";
     EXPECT_EQ(ProtocolTexts::dateReceivedText(u"вчера"_s), QString());
+    EXPECT_EQ(ProtocolTexts::dateReceivedText(u"30.11.1999"_s), u"30.11.1999"_s) << "only the marker's full text";
+    EXPECT_EQ(ProtocolTexts::dateReceivedText(u"31.02.2024 10:00:00"_s), QString()) << "no such day";
+    EXPECT_EQ(ProtocolTexts::dateReceivedText(u"06.09.2024 25:00:00"_s), QString()) << "no such hour";
+    EXPECT_EQ(ProtocolTexts::dateReceivedText(u"2024-09-06T10:32:23"_s), u"06.09.2024"_s) << "other date forms";
 }
 
 TEST_F(ProtocolTextsTest, PersonOfAMissingKeyIsAnError)
