@@ -1,0 +1,122 @@
+#include "CsvProtocol.h"
+
+#include <array>
+
+#include <QFile>
+#include <QIODevice>
+
+#include "ProtocolOutput.h"
+#include "ProtocolTexts.h"
+#include "core/ApplicationTitle.h"
+#include "core/Error.h"
+#include "core/FailureTexts.h"
+#include "core/MsgBox.h"
+#include "core/mOther.h"
+#include "diadoc/AsyncDocRecord.h"
+#include "diadoc/PersonRecord.h"
+
+using namespace Qt::StringLiterals;
+
+namespace engine {
+
+namespace {
+
+constexpr char16_t kCrLf[] = u"\r\n";
+
+bool isDiskFull(const QString& description)
+{
+    const QString diskFull = QString::fromUtf16(core::failure::kDiskFull);
+    return description == diskFull || description.endsWith(QStringView(kCrLf) + diskFull);
+}
+
+} // namespace
+
+CsvProtocol::CsvProtocol(const ProtocolSource& source, ProtocolProgress& progress, core::UiServices& ui)
+    : m_source(source)
+    , m_progress(progress)
+    , m_ui(ui)
+{
+}
+
+QString CsvProtocol::writtenField(const QString& field)
+{
+    QString text = ProtocolTexts::trimBlanks(field);
+    text.replace(u'"', u"\"\""_s);
+    const bool quoted = text.contains(u',') || text.contains(u';') || text.contains(u'"') || text.contains(u'\r')
+                        || text.contains(u'\n');
+    return quoted ? u'"' + text + u'"' : text;
+}
+
+bool CsvProtocol::write(const QString& aFileName)
+{
+    QFile file(core::mOther::GetShortPathEx(aFileName, false));
+    return write(file, aFileName);
+}
+
+bool CsvProtocol::write(QIODevice& device, const QString& aFileName)
+{
+    m_progress.OnBegin();
+    try {
+        const DocRecordList& list = m_source.unloadedList;
+        const int stepCount = static_cast<int>(list.size());
+        int numberStep = 0;
+        bool rCancel = false;
+
+        ProtocolOutput::open(device);
+        ProtocolOutput out(device, ProtocolOutput::Missing::QuestionMarks);
+        for (const auto& doc : list) {
+            out.write(line(*doc));
+            ++numberStep;
+            m_progress.StepChange(stepCount, numberStep, rCancel);
+            if (rCancel)
+                break;
+        }
+        out.finish();
+        device.close();
+    } catch (...) {
+        const core::Error error = core::currentError();
+        device.close();
+        showFailure(aFileName, error.description());
+        return false;
+    }
+    m_progress.OnEnd();
+    return true;
+}
+
+QString CsvProtocol::line(const diadoc::AsyncDocRecord& doc) const
+{
+    if (m_source.persons == nullptr)
+        throw core::Error(91, u"Object variable or With block variable not set"_s);
+    const auto person = ProtocolTexts::personOf(*m_source.persons, doc);
+    const std::array<QString, 10> fields = {
+        doc.DocumentName,
+        ProtocolTexts::dateReceivedText(doc.Timestamp),
+        ProtocolTexts::organisationText(*person, doc),
+        doc.DocumentDate,
+        doc.DocumentNumber,
+        person->GetDocTypeName(doc.TypeNamedId),
+        ProtocolTexts::directionText(doc),
+        ProtocolTexts::statusesText(doc, u";"),
+        doc.Counteragent,
+        ProtocolTexts::relativeFolder(doc.PathForDownload, m_source.path),
+    };
+    QString text;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0)
+            text += u';';
+        text += writtenField(fields[i]);
+    }
+    return text + kCrLf;
+}
+
+void CsvProtocol::showFailure(const QString& aFileName, const QString& description) const
+{
+    QString message = u"Не удалось записать файл протокола выгрузки \""_s + aFileName + u'"';
+    if (isDiskFull(description))
+        message += u", т.к. на диске закончилось место."_s;
+    else
+        message += u"."_s + kCrLf + u"Произошла ошибка: "_s + description;
+    core::mOther::iMsgBox(m_ui, message, core::msgbox::vbCritical, QString::fromUtf16(core::kApplicationTitle));
+}
+
+} // namespace engine

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+
+#include "ProtocolSource.h"
+
+class QIODevice;
+
+namespace core {
+class UiServices;
+}
+
+namespace engine {
+
+// Writes the CSV protocol of a run: one windows-1251 line of ten ";"-separated fields for each
+// unloaded document, without a header line.
+class CsvProtocol final
+{
+public:
+    // Everything given must outlive the writer.
+    CsvProtocol(const ProtocolSource& source, ProtocolProgress& progress, core::UiServices& ui);
+
+    // Writes the file aFileName, replacing it. True when it was written to its end or cut short by
+    // a cancel; false after a failure, which has then been shown to the user.
+    bool write(const QString& aFileName);
+    // The same onto a device, opened here when it is not open yet; aFileName names it in messages.
+    bool write(QIODevice& device, const QString& aFileName);
+
+    // A field as the file holds it: blanks trimmed, inner quotes doubled, and the whole enclosed in
+    // quotes when it holds a comma, a semicolon, a quote or a line break.
+    static QString writtenField(const QString& field);
+
+private:
+    QString line(const diadoc::AsyncDocRecord& doc) const;
+    void showFailure(const QString& aFileName, const QString& description) const;
+
+    const ProtocolSource& m_source;
+    ProtocolProgress& m_progress;
+    core::UiServices& m_ui;
+};
+
+} // namespace engine
