@@ -1,5 +1,8 @@
 #include "ExcelProtocolDocuments.h"
 
+#include "ProtocolTexts.h"
+#include "WebAddresses.h"
+
 #include "core/Error.h"
 #include "core/mN7Files.h"
 #include "diadoc/AsyncDocRecord.h"
@@ -148,30 +151,12 @@ bool ExcelProtocolDocuments::writeRow(platform::excel::Worksheet& sheet, int row
 
 QString ExcelProtocolDocuments::StatusesText(const AsyncDocRecord& record)
 {
-    QString s = mDiadocStatusTexts::RoamingNotificationStatusRus(record.RoamingNotificationStatus, false);
-    if (!s.isEmpty() && !record.RoamingNotificationStatusDescription.isEmpty())
-        s += u" ("_s + record.RoamingNotificationStatusDescription + u")"_s;
-    const QString parts[] = {
-        mDiadocStatusTexts::RevocationStatusRus(record.RevocationStatus),
-        mDiadocStatusTexts::StatusRus(record.TypeNamedId, record.Status, true),
-        mDiadocStatusTexts::RecipientResponseStatusRus(record.RecipientResponseStatus, record.Status),
-        mDiadocStatusTexts::SenderSignatureStatusRus(record.SenderSignatureStatus),
-    };
-    for (const QString& part : parts) {
-        if (!s.isEmpty() && !part.isEmpty())
-            s += u";"_s + kCrLf;
-        s += part;
-    }
-    return s;
+    return ProtocolTexts::statusesText(record, u";\r\n", true);
 }
 
 QString ExcelProtocolDocuments::OrganisationText(const AsyncDocRecord& record, const diadoc::PersonRecord& person)
 {
-    if (!record.DepartmentName.isEmpty())
-        return person.Name.trimmed() + u", "_s + record.DepartmentName;
-    if (person.IsChildren)
-        return person.Name.trimmed() + u", Головное подразделение"_s;
-    return person.Name;
+    return ProtocolTexts::organisationText(person, record);
 }
 
 QString ExcelProtocolDocuments::YearMonthText(const QString& receivedCell)
@@ -186,8 +171,7 @@ QString ExcelProtocolDocuments::YearMonthText(const QString& receivedCell)
 
 QString ExcelProtocolDocuments::relativeFolder(const QString& pathForDownload) const
 {
-    // The folder as the disk names it, from the first character after the base unload folder.
-    return core::mN7Files::GetLongPathName(pathForDownload).mid(m_basePath.size()).trimmed();
+    return ProtocolTexts::relativeFolder(pathForDownload, m_basePath).trimmed();
 }
 
 } // namespace engine

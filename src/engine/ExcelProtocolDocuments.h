@@ -27,7 +27,6 @@ public:
     };
 
     // The Diadoc web interface (scheme and host, no trailing slash); a document's PathURL follows it.
-    static constexpr char16_t kDiadocWebAddress[] = u"https://diadoc.kontur.ru";
     // The year and month of a document without a sending date.
     static constexpr char16_t kNoYearMonth[] = u"0000/00";
 

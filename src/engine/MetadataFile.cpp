@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "NameCleaning.h"
+#include "WebAddresses.h"
 #include "core/mErrorHandling.h"
 #include "core/mIO.h"
 #include "core/mLogFile.h"

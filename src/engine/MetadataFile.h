@@ -22,8 +22,6 @@ namespace engine {
 class MetadataFile final
 {
 public:
-    static constexpr char16_t kDiadocWebAddress[] = u"https://diadoc.kontur.ru";
-    static constexpr char16_t kPowerOfAttorneyRegistry[] = u"https://m4d.nalog.gov.ru";
     static constexpr char16_t kMetadataFileName[] = u"DCInfo.n7l";
 
     MetadataFile(const PersonsCollection& persons, QString versionText, core::mLogFile* log,

@@ -5,6 +5,7 @@
 #include "ExcelProtocolTestFixture.h"
 #include "XlsxReader.h"
 #include "engine/ExcelProtocolDocuments.h"
+#include "engine/WebAddresses.h"
 
 using namespace Qt::StringLiterals;
 using engine::ExcelProtocolDocuments;
@@ -12,7 +13,7 @@ using exceltest::ExcelProtocolTest;
 
 namespace {
 
-const QString kWeb = QString::fromUtf16(ExcelProtocolDocuments::kDiadocWebAddress);
+const QString kWeb = QString::fromUtf16(engine::kDiadocWebAddress);
 
 class ExcelProtocolRenderTest : public ExcelProtocolTest
 {

@@ -2,6 +2,7 @@
 #include "diadoc/VbDate.h"
 #include "engine/ExcelProtocolDocuments.h"
 #include "engine/ExcelProtocolRequests.h"
+#include "engine/WebAddresses.h"
 
 using namespace Qt::StringLiterals;
 using engine::ExcelProtocolDocuments;
@@ -10,7 +11,7 @@ using exceltest::ExcelProtocolTest;
 
 namespace {
 
-const QString kWeb = QString::fromUtf16(ExcelProtocolDocuments::kDiadocWebAddress);
+const QString kWeb = QString::fromUtf16(engine::kDiadocWebAddress);
 
 double day(int year, int month, int dayOfMonth)
 {
