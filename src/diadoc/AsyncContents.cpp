@@ -1,0 +1,354 @@
+#include "AsyncContents.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "AsyncContentsListener.h"
+#include "AsyncDocRecord.h"
+#include "AsyncTskRecord.h"
+#include "core/Clock.h"
+#include "core/Error.h"
+#include "core/mErrorHandling.h"
+#include "core/mFetchlingOptions.h"
+#include "mDiadocErrors.h"
+#include "platform/diadoc/DiadocAsyncResult.h"
+#include "platform/diadoc/DiadocDocument.h"
+
+using namespace Qt::StringLiterals;
+
+namespace diadoc {
+
+namespace {
+
+constexpr char16_t kModule[] = u"AsyncContents";
+
+// Sets a flag for as long as it lives, so that an error leaving a pass cannot leave it set.
+class BusyGuard final
+{
+public:
+    explicit BusyGuard(bool& flag)
+        : m_flag(flag)
+    {
+        m_flag = true;
+    }
+    ~BusyGuard() { m_flag = false; }
+    BusyGuard(const BusyGuard&) = delete;
+    BusyGuard& operator=(const BusyGuard&) = delete;
+
+private:
+    bool& m_flag;
+};
+
+} // namespace
+
+AsyncContents::AsyncContents(const core::mFetchlingOptions& options, core::Clock& clock, core::UiServices& ui,
+                             core::mUnzipper& unzipper, core::mLogFile& log)
+    : m_clock(clock)
+    , m_ui(ui)
+    , m_unzipper(unzipper)
+    , m_log(log)
+{
+    try {
+        m_errors = std::make_unique<mDiadocErrors>(options.utility());
+        m_docsLimit = options.Get_DocsLimit();
+    } catch (...) {
+        core::PropagateError(kModule, u"Class_Initialize");
+    }
+}
+
+AsyncContents::~AsyncContents()
+{
+    try {
+        FinishRunningDownloads(kReleaseWaitMs);
+    } catch (...) {
+        // A queue that goes away has nobody left to tell; its records are released all the same.
+    }
+}
+
+void AsyncContents::attach(AsyncContentsListener* listener)
+{
+    if (listener != nullptr && std::find(m_listeners.cbegin(), m_listeners.cend(), listener) == m_listeners.cend())
+        m_listeners.push_back(listener);
+}
+
+void AsyncContents::detach(AsyncContentsListener* listener)
+{
+    m_listeners.erase(std::remove(m_listeners.begin(), m_listeners.end(), listener), m_listeners.end());
+}
+
+int AsyncContents::Count(int aSelect) const
+{
+    switch (aSelect) {
+    case 1:
+        return m_mainQueue.Count();
+    case 2:
+        return m_secondaryQueue.Count();
+    case 3:
+        return m_unloadingList.Count();
+    case 4:
+        return m_unloadedList.Count();
+    case 5:
+        return m_ignoredList.Count();
+    default:
+        return m_mainQueue.Count() + m_secondaryQueue.Count() + m_unloadingList.Count() + m_unloadedList.Count()
+               + m_ignoredList.Count();
+    }
+}
+
+bool AsyncContents::AddNewDocInQueue(const AsyncTskRecord& aTaskRecord,
+                                     const std::shared_ptr<platform::diadoc::DiadocDocument>& aDocument,
+                                     const QString& aPath, bool aWithProtocol, bool aLoadContentByZip)
+{
+    try {
+        // One document listed by two requests of the run (a node and its department, periods that
+        // overlap) is downloaded once; the repeat is shown among the ignored with the reason.
+        if (aDocument) {
+            const QString key = aDocument->OrganizationId() + u'\n' + aDocument->DocumentId();
+            if (!aDocument->DocumentId().isEmpty() && m_taken.contains(key))
+                return AddDocInListIgnored(aTaskRecord, aDocument, QString::fromUtf16(kRepeatReason));
+            m_taken.insert(key);
+        }
+        auto rec = std::make_shared<AsyncDocRecord>();
+        rec->fillForDownload(aDocument, aTaskRecord, aWithProtocol, aPath, aLoadContentByZip);
+        m_folderUsers[folderKey(rec->Path)] += 1;
+        m_mainQueue.append(rec);
+        raiseRecord(&AsyncContentsListener::OnAddedInMainQueue, rec);
+        raiseChanged();
+        if (!m_cancel)
+            PushForwardProcess();
+        return true;
+    } catch (...) {
+        core::PropagateError(kModule, u"AddNewDocInQueue");
+    }
+}
+
+bool AsyncContents::AddDocInListIgnored(const AsyncTskRecord& aTaskRecord,
+                                        const std::shared_ptr<platform::diadoc::DiadocDocument>& aDocument,
+                                        const QString& Reason)
+{
+    try {
+        auto rec = std::make_shared<AsyncDocRecord>();
+        if (aDocument)
+            rec->fillAsIgnored(*aDocument, aTaskRecord, Reason);
+        else
+            rec->ErrorDescription = Reason;
+        m_ignoredList.append(rec);
+        raiseRecord(&AsyncContentsListener::OnAddedInПустыеЗапросы, rec);
+        raiseChanged();
+        if (!m_cancel)
+            PushForwardProcess();
+        return true;
+    } catch (...) {
+        core::PropagateError(kModule, u"AddDocInListIgnored");
+    }
+}
+
+AsyncContents::Record AsyncContents::GetFirstResult()
+{
+    try {
+        m_cursor = 0;
+        return GetNextResult();
+    } catch (...) {
+        core::PropagateError(kModule, u"GetFirstResult");
+    }
+}
+
+AsyncContents::Record AsyncContents::GetNextResult()
+{
+    try {
+        while (!m_cancel) {
+            if (m_cursor < m_unloadedList.Count()) {
+                ++m_cursor;
+                return m_unloadedList.Item(m_cursor);
+            }
+            if (m_mainQueue.isEmpty() && m_unloadingList.isEmpty() && m_secondaryQueue.isEmpty()) {
+                m_cursor = m_unloadedList.Count() + 1;
+                return nullptr;
+            }
+            const bool accepted = PushForwardProcess();
+            if (!m_unloadingList.isEmpty() && !accepted) {
+                raiseWait();
+                if (!m_cancel) {
+                    ++m_statistics.pauses;
+                    m_clock.sleep(kPollPauseMs);
+                }
+            }
+        }
+        return nullptr;
+    } catch (...) {
+        core::PropagateError(kModule, u"GetNextResult");
+    }
+}
+
+bool AsyncContents::PushForwardProcess()
+{
+    try {
+        const bool result = РазобратьРаботающиеЗапросы();
+        if (!m_cancel && m_unloadingList.Count() < m_docsLimit)
+            ЗапуститьОчереднойЗапросИзОчередей();
+        return result;
+    } catch (...) {
+        core::PropagateError(kModule, u"PushForwardProcess");
+    }
+}
+
+void AsyncContents::ЗапуститьОчереднойЗапросИзОчередей()
+{
+    try {
+        Record rec;
+        if (!m_mainQueue.isEmpty()) {
+            rec = m_mainQueue.takeFirst();
+            raiseRecord(&AsyncContentsListener::OnRemovedFromMainQueue, rec);
+        } else if (!m_secondaryQueue.isEmpty()) {
+            rec = m_secondaryQueue.takeFirst();
+            raiseRecord(&AsyncContentsListener::OnRemovedFromSecondaryQueue, rec);
+        } else {
+            return;
+        }
+        if (ЗапуститьЗапрос(rec) == 2) {
+            toIgnoredList(rec);
+        } else {
+            m_unloadingList.append(rec);
+            raiseRecord(&AsyncContentsListener::OnAddedInUnloadingList, rec);
+        }
+        if (!m_cancel)
+            raiseChanged();
+    } catch (...) {
+        core::PropagateError(kModule, u"ЗапуститьОчереднойЗапросИзОчередей");
+    }
+}
+
+bool AsyncContents::РазобратьРаботающиеЗапросы()
+{
+    try {
+        if (m_busy)
+            return false;
+        const BusyGuard guard(m_busy);
+        bool result = false;
+        std::size_t position = 0;
+        while (position < m_unloadingList.size() && !m_cancel) {
+            const Record rec = m_unloadingList.at(position);
+            Verdict verdict = Verdict::Secondary;
+            if (!rec->AsyncResultContentDoc) {
+                // Its start failed: the start's error is its outcome, there is no download to ask.
+                verdict = judgeFailedStart(rec);
+            } else {
+                ++m_statistics.polls;
+                if (!rec->AsyncResultContentDoc->IsCompleted()) {
+                    ++position;
+                    continue;
+                }
+                verdict = judgeCompleted(rec);
+            }
+            switch (verdict) {
+            case Verdict::Secondary:
+                toSecondaryQueue(rec);
+                break;
+            case Verdict::Ignored:
+                toIgnoredList(rec);
+                break;
+            case Verdict::Unloaded: {
+                QString reason;
+                for (AsyncContentsListener* listener : std::vector(m_listeners))
+                    listener->OnBeforeAddInUnloadedList(rec, reason);
+                // What the owner wrote beside the content (metadata, shortcuts) is not a download.
+                if (!rec->LoadContentByZip)
+                    rememberFolderContent(folderKey(rec->PathForDownload));
+                if (reason.isEmpty()) {
+                    m_unloadedList.append(rec);
+                    raiseRecord(&AsyncContentsListener::OnAddedInUnloadedList, rec);
+                    result = true;
+                } else {
+                    rec->DiadocDocument.reset();
+                    rec->ErrorDescription = reason;
+                    m_ignoredList.append(rec);
+                    raiseRecord(&AsyncContentsListener::OnAddedInПустыеЗапросы, rec);
+                }
+                forget(rec);
+                break;
+            }
+            }
+            m_unloadingList.remove(rec, position);
+            raiseRecord(&AsyncContentsListener::OnRemovedFromUnloadingList, rec);
+            raiseChanged();
+            if (!m_cancel)
+                ЗапуститьОчереднойЗапросИзОчередей();
+        }
+        return result;
+    } catch (...) {
+        core::PropagateError(kModule, u"РазобратьРаботающиеЗапросы");
+    }
+}
+
+void AsyncContents::FinishRunningDownloads(int maxWaitMs)
+{
+    try {
+        const qint64 deadline = m_clock.nowMs() + maxWaitMs;
+        for (;;) {
+            bool running = false;
+            for (const Record& rec : m_unloadingList) {
+                if (rec->AsyncResultContentDoc && !rec->AsyncResultContentDoc->IsCompleted())
+                    running = true;
+            }
+            if (!running || m_clock.nowMs() >= deadline)
+                break;
+            m_clock.sleep(kPollPauseMs);
+        }
+        for (const Record& rec : m_unloadingList)
+            rec->AsyncResultContentDoc.reset();
+    } catch (...) {
+        core::PropagateError(kModule, u"FinishRunningDownloads");
+    }
+}
+
+void AsyncContents::toSecondaryQueue(const Record& rec)
+{
+    m_secondaryQueue.append(rec);
+    raiseRecord(&AsyncContentsListener::OnAddedInSecondaryQueue, rec);
+}
+
+void AsyncContents::toIgnoredList(const Record& rec)
+{
+    m_ignoredList.append(rec);
+    raiseRecord(&AsyncContentsListener::OnAddedInПустыеЗапросы, rec);
+    forget(rec);
+}
+
+void AsyncContents::forget(const Record& rec)
+{
+    m_attempts.erase(rec.get());
+}
+
+void AsyncContents::raiseChanged()
+{
+    bool cancel = false;
+    for (AsyncContentsListener* listener : std::vector(m_listeners))
+        listener->OnChanged(cancel);
+    m_cancel = cancel;
+}
+
+void AsyncContents::raiseWait()
+{
+    bool cancel = false;
+    for (AsyncContentsListener* listener : std::vector(m_listeners))
+        listener->OnWait(cancel);
+    m_cancel = cancel;
+}
+
+void AsyncContents::raiseBadUnloadDoc()
+{
+    bool cancel = false;
+    for (AsyncContentsListener* listener : std::vector(m_listeners))
+        listener->OnBadUnloadDoc(cancel);
+    m_cancel = cancel;
+}
+
+template <typename Method> void AsyncContents::raiseRecord(Method method, const Record& rec)
+{
+    // A listener may detach itself or another one; the event still goes to those attached when it
+    // was raised.
+    for (AsyncContentsListener* listener : std::vector(m_listeners))
+        (listener->*method)(rec);
+}
+
+} // namespace diadoc

@@ -1,0 +1,182 @@
+#pragma once
+
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include <QHash>
+#include <QSet>
+#include <QString>
+
+#include "AsyncDocList.h"
+
+namespace core {
+class Clock;
+class UiServices;
+class mFetchlingOptions;
+class mLogFile;
+class mUnzipper;
+} // namespace core
+
+namespace platform::diadoc {
+class DiadocDocument;
+} // namespace platform::diadoc
+
+namespace diadoc {
+
+class AsyncContentsListener;
+class AsyncDocRecord;
+class AsyncTskRecord;
+class mDiadocErrors;
+
+// The content downloads of one unloading run: documents wait in a main queue, are downloaded
+// through the Diadoc client (at most DocsLimit at once, as separate files or one ZIP archive that
+// is unpacked), are polled until complete, offered to the owner for acceptance, and end unloaded,
+// ignored with their reason, or in the secondary queue for another try. Nothing runs by itself:
+// the queue moves when a document is added or a result is asked for.
+class AsyncContents final
+{
+public:
+    using Record = std::shared_ptr<AsyncDocRecord>;
+
+    // A document whose download fails this many times is given up with its last error.
+    static constexpr int kMaxAttempts = 10;
+    // The pause of the polling loop while downloads run and none was accepted.
+    static constexpr int kPollPauseMs = 250;
+    // How long a queue that is released waits for downloads still in flight.
+    static constexpr int kReleaseWaitMs = 30000;
+
+    // The reason given to a document that this run has already taken for download.
+    static constexpr char16_t kRepeatReason[] =
+        u"Документ повторно попал в результаты запросов и уже выгружается в этом запуске";
+
+    // What the polling did, for diagnostics and benchmarks.
+    struct Statistics
+    {
+        qint64 polls = 0;  // IsCompleted asked
+        qint64 pauses = 0; // pauses of kPollPauseMs
+        qint64 starts = 0; // start attempts
+    };
+
+    // Reads DocsLimit from the options once. The unzip module and the run log serve every
+    // document of the run.
+    AsyncContents(const core::mFetchlingOptions& options, core::Clock& clock, core::UiServices& ui,
+                  core::mUnzipper& unzipper, core::mLogFile& log);
+    // Waits for the downloads still in flight (at most kReleaseWaitMs) before the records go.
+    ~AsyncContents();
+    AsyncContents(const AsyncContents&) = delete;
+    AsyncContents& operator=(const AsyncContents&) = delete;
+
+    // Listeners are called in the order they were attached; the queue does not own them.
+    void attach(AsyncContentsListener* listener);
+    void detach(AsyncContentsListener* listener);
+
+    const AsyncDocList& MainQueue() const { return m_mainQueue; }
+    const AsyncDocList& SecondaryQueue() const { return m_secondaryQueue; }
+    const AsyncDocList& UnloadingList() const { return m_unloadingList; }
+    const AsyncDocList& UnloadedList() const { return m_unloadedList; }
+    const AsyncDocList& IgnoredList() const { return m_ignoredList; }
+
+    // 1 main queue, 2 secondary queue, 3 unloading, 4 unloaded, 5 ignored; any other value the
+    // sum of all five.
+    int Count(int aSelect = 0) const;
+
+    bool AddNewDocInQueue(const AsyncTskRecord& aTaskRecord,
+                          const std::shared_ptr<platform::diadoc::DiadocDocument>& aDocument, const QString& aPath,
+                          bool aWithProtocol, bool aLoadContentByZip);
+    bool AddDocInListIgnored(const AsyncTskRecord& aTaskRecord,
+                             const std::shared_ptr<platform::diadoc::DiadocDocument>& aDocument, const QString& Reason);
+
+    // The unloaded documents one by one, downloading, collecting and waiting as long as anything
+    // is left to do; nothing at the end or once the queue is cancelled.
+    Record GetFirstResult();
+    Record GetNextResult();
+
+    // One collection pass over the running downloads; true when a document was unloaded in it.
+    // A pass asked for while another runs answers false at once.
+    bool РазобратьРаботающиеЗапросы();
+
+    // Waits, on the clock and for at most maxWaitMs, until no download of the unloading list is
+    // still being written, then lets go of their operations. Nothing is judged or moved: a
+    // stopped run calls it so that no file is written after the run has ended.
+    void FinishRunningDownloads(int maxWaitMs = kReleaseWaitMs);
+
+    int DocsLimit() const { return m_docsLimit; }
+    bool isCancelled() const { return m_cancel; }
+    const Statistics& statistics() const { return m_statistics; }
+
+private:
+    enum class Verdict
+    {
+        Unloaded,  // offered for acceptance
+        Secondary, // another try later
+        Ignored,   // given up
+    };
+
+    bool PushForwardProcess();
+    void ЗапуститьОчереднойЗапросИзОчередей();
+
+    // Download start, judgement and unpacking.
+    int ЗапуститьЗапрос(const Record& rec);
+    int InitDocSaveContent(const Record& aAsyncDocRecord);
+    bool ПереименоватьПапку(const QString& folder, const Record& owner);
+    // Folder mode takes the number of files the download was seen to write.
+    int КоличествоВыгруженныхФайлов(const Record& rec, int writtenInFolder);
+    int РаспаковатьContentZip(const Record& rec, const QString& archive, const QString& mask, const QString& folder);
+    Verdict judgeCompleted(const Record& rec);
+    Verdict judgeFailedStart(const Record& rec);
+    Verdict classifyError(const Record& rec) const;
+    Verdict retryOrGiveUp(const Record& rec) const;
+
+    // Folder bookkeeping: who may move a folder aside, and what a folder-mode download wrote.
+    static QString folderKey(const QString& path);
+    bool ownsFolderAlone(const Record& rec, const QString& folder) const;
+    int filesWrittenSinceLastLook(const QString& folder);
+    void rememberFolderContent(const QString& folder);
+
+    void toSecondaryQueue(const Record& rec);
+    void toIgnoredList(const Record& rec);
+    void forget(const Record& rec);
+
+    void raiseChanged();
+    void raiseWait();
+    void raiseBadUnloadDoc();
+    template <typename Method> void raiseRecord(Method method, const Record& rec);
+
+    struct FileStamp
+    {
+        qint64 size = 0;
+        qint64 modifiedNs = 0;
+        bool operator==(const FileStamp& other) const = default;
+    };
+    using FolderContent = QHash<QString, FileStamp>;
+
+    core::Clock& m_clock;
+    core::UiServices& m_ui;
+    core::mUnzipper& m_unzipper;
+    core::mLogFile& m_log;
+    std::unique_ptr<mDiadocErrors> m_errors;
+    int m_docsLimit = 30;
+
+    AsyncDocList m_mainQueue;
+    AsyncDocList m_secondaryQueue;
+    AsyncDocList m_unloadingList;
+    AsyncDocList m_unloadedList;
+    AsyncDocList m_ignoredList;
+    int m_cursor = 0;
+    bool m_cancel = false;
+    bool m_busy = false;
+
+    std::unordered_map<const AsyncDocRecord*, int> m_attempts;
+    // Box and document id of every document taken for download, to catch repeats.
+    QSet<QString> m_taken;
+    // How many queued documents name each target folder, and which document made a folder.
+    QHash<QString, int> m_folderUsers;
+    QHash<QString, const AsyncDocRecord*> m_folderMaker;
+    // Folder mode: the files a folder held when the queue last looked at it.
+    QHash<QString, FolderContent> m_folderContent;
+    Statistics m_statistics;
+    std::vector<AsyncContentsListener*> m_listeners;
+};
+
+} // namespace diadoc

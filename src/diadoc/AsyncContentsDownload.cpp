@@ -1,0 +1,412 @@
+// The steps of AsyncContents that deal with one document's download: starting it, moving the
+// folder of a failed start aside, judging a completed download and unpacking its archive.
+
+#include <filesystem>
+#include <optional>
+#include <system_error>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QVariant>
+
+#include "AsyncContents.h"
+#include "AsyncContentsListener.h"
+#include "AsyncDocRecord.h"
+#include "core/Error.h"
+#include "core/N7UnZipper.h"
+#include "core/ZipErrorText.h"
+#include "core/mErrorHandling.h"
+#include "core/mIO.h"
+#include "core/mLogFile.h"
+#include "core/mN7Files.h"
+#include "core/mOther.h"
+#include "mDiadocErrors.h"
+#include "platform/diadoc/DiadocAsyncResult.h"
+#include "platform/diadoc/DiadocDocument.h"
+#include "platform/family/FilesLib.h"
+
+using namespace Qt::StringLiterals;
+
+namespace diadoc {
+
+namespace {
+
+constexpr char16_t kModule[] = u"AsyncContents";
+
+constexpr char16_t kPlaceFolderNotMade[] = u"AsyncContentsCreateDir aAsyncDocRecord.Path";
+constexpr char16_t kPlaceStartFailed[] =
+    u"AsyncContents.InitDocSaveContent() - Set dAsyncResultAllContentДокумент = ....SaveAllContentAsync()";
+constexpr char16_t kPlaceResultFailed[] =
+    u"AsyncContents.РазобратьРаботающиеЗапросы() - dVarTypeResult = VarType(dDoc.AsyncResultContentDoc.Result)";
+constexpr char16_t kPlaceUnpackFailed[] = u"AsyncContents.РаспаковатьContentZip()";
+
+constexpr char16_t kFolderNotMade[] = u"Не удалось создать папку: ";
+constexpr char16_t kNothingStarted[] = u"Ошибки небыло, но результат запроса дал Nothing";
+constexpr char16_t kResultNotBoolean[] = u"dDoc.AsyncResultContentDoc.Result оказался НЕ логическим значением.";
+constexpr char16_t kResultFalse[] = u"dDoc.AsyncResultContentDoc.Result оказался False.";
+constexpr char16_t kNoContentFiles[] = u"Diadoc API не выгрузил ни одного файла контента документа";
+constexpr char16_t kUnpackFailed[] = u"При попытке распаковать выгруженный zip-файл ";
+constexpr char16_t kDiskSpaceHint[] = u"(вероятно на диске не хватает места для файлов).";
+constexpr int kDiskFullUnzipCode = 50;
+
+constexpr int kObjectNotSetNumber = 91;
+constexpr char16_t kObjectNotSetText[] = u"Object variable or With block variable not set";
+
+// Errors after which another try of the download is pointless: the document is given up.
+struct FinalError
+{
+    enum class Test
+    {
+        Exact,      // the whole text
+        StartsWith, // a plain comparison of the text's beginning
+        Range,      // RangError with prefix, inner part and suffix
+    };
+    Test test;
+    const char16_t* prefix;
+    const char16_t* middle;
+    const char16_t* suffix;
+};
+
+constexpr FinalError kFinalErrors[] = {
+    {FinalError::Test::Exact, u"Ошибка открытия файла", u"", u""},
+    {FinalError::Test::Range, u"WIN32[0x00000004]", u"", u"The system cannot open the file."},
+    {FinalError::Test::Range, u"WIN32[0x00000003]", u"", u"The system cannot find the path specified."},
+    {FinalError::Test::StartsWith, u"WIN32[0x", u"", u""},
+    {FinalError::Test::Range, u"##100[Ошибка сервера Диадок]code:404, HTTP error: Entity", u"not found in message",
+     u""},
+    {FinalError::Test::Range,
+     u"##100[Ошибка сервера Диадок]code:409, HTTP error: Generating print form for this type of document is not "
+     u"supported",
+     u"", u""},
+    {FinalError::Test::Range, u"COM1C.HTTP_ERROR[0x00000199]code 409:",
+     u"Generating print form for this type of document is not supported", u""},
+    {FinalError::Test::Range, u"COM1C.HTTP_ERROR[0x00000199]code 409:",
+     u"Can't create document protocol for Logistics class type", u""},
+    {FinalError::Test::Range, u"COM1C[0x00000325]", u"", u""},
+    {FinalError::Test::Range, u"bad variant access", u"", u""},
+};
+
+QString quoted(const QString& text)
+{
+    return u'"' + text + u'"';
+}
+
+} // namespace
+
+QString AsyncContents::folderKey(const QString& path)
+{
+    return path.isEmpty() ? QString() : QDir::cleanPath(path);
+}
+
+int AsyncContents::ЗапуститьЗапрос(const Record& rec)
+{
+    try {
+        ++m_attempts[rec.get()];
+        ++m_statistics.starts;
+        return InitDocSaveContent(rec);
+    } catch (...) {
+        core::PropagateError(kModule, u"ЗапуститьЗапрос");
+    }
+}
+
+int AsyncContents::InitDocSaveContent(const Record& aAsyncDocRecord)
+{
+    try {
+        AsyncDocRecord& rec = *aAsyncDocRecord;
+        const bool existed = QFileInfo(folderKey(rec.Path)).isDir();
+        rec.PathForDownload = core::mOther::CreateFolderTree(rec.Path + u"/*"_s);
+        if (!core::mIO::IsFolderExistsEx(m_ui, rec.PathForDownload)) {
+            rec.ErrorDescription = QString::fromUtf16(kFolderNotMade) + rec.Path;
+            rec.ErrorPlace = QString::fromUtf16(kPlaceFolderNotMade);
+            return 2;
+        }
+        const QString folder = folderKey(rec.PathForDownload);
+        if (!existed)
+            m_folderMaker.insert(folder, aAsyncDocRecord.get());
+
+        rec.LastErrorDescription = rec.ErrorDescription;
+        rec.ErrorDescription.clear();
+        rec.ErrorNumber.clear();
+        rec.ErrorSource.clear();
+        rec.ErrorPlace.clear();
+        rec.State = 0;
+        // An operation of an earlier attempt must not be judged again as if it were this one.
+        rec.AsyncResultContentDoc.reset();
+
+        QString call;
+        if (rec.LoadContentByZip) {
+            core::mN7Files::DeleteFile(m_ui, rec.ContentZipFile(), true);
+            call = u"aDocument.SaveAllContentZipAsync("_s + quoted(rec.ContentZipFile()) + u')';
+        } else {
+            if (!m_folderContent.contains(folder))
+                rememberFolderContent(folder);
+            call = u"aDocument.SaveAllContentAsync( "_s + quoted(rec.PathForDownload) + u", "_s
+                   + (rec.WithProtocol ? u"True"_s : u"False"_s) + u')';
+        }
+        m_log.WriteLogFile(u"Перед "_s + call);
+        std::shared_ptr<platform::diadoc::DiadocAsyncResult> operation;
+        std::optional<core::Error> failure;
+        try {
+            if (!rec.DiadocDocument)
+                throw core::Error(kObjectNotSetNumber, QString::fromUtf16(kObjectNotSetText));
+            if (rec.LoadContentByZip)
+                operation = rec.DiadocDocument->SaveAllContentZipAsync(rec.ContentZipFile());
+            else
+                operation = rec.DiadocDocument->SaveAllContentAsync(rec.PathForDownload, rec.WithProtocol);
+        } catch (...) {
+            failure = core::currentError();
+            m_log.WriteLogFile(u"errSaveAllContentAsync: "_s + failure->description());
+        }
+        m_log.WriteLogFile(u"После "_s + call);
+
+        if (failure) {
+            operation.reset();
+            ПереименоватьПапку(rec.PathForDownload, aAsyncDocRecord);
+            rec.ErrorDescription = failure->description();
+            rec.ErrorNumber = QString::number(failure->number());
+            rec.ErrorSource = failure->source();
+            rec.ErrorPlace = QString::fromUtf16(kPlaceStartFailed);
+            rec.State = 9;
+            return 0;
+        }
+        if (!operation) {
+            rec.ErrorDescription = QString::fromUtf16(kNothingStarted);
+            rec.ErrorPlace = QString::fromUtf16(kPlaceStartFailed);
+            rec.State = 9;
+            return 0;
+        }
+        rec.AsyncResultContentDoc = std::move(operation);
+        return 0;
+    } catch (...) {
+        core::PropagateError(kModule, u"InitDocSaveContent");
+    }
+}
+
+bool AsyncContents::ПереименоватьПапку(const QString& folder, const Record& owner)
+{
+    try {
+        // Only a folder this document made and shares with no other document of the run is moved:
+        // the files of other documents stay where their protocols say they are.
+        if (core::mIO::IsFolderExistsEx(m_ui, folder) && ownsFolderAlone(owner, folder)) {
+            const QString key = folderKey(folder);
+            try {
+                core::mOther::FilesLib().RenameFolder(folder, 0, 0);
+            } catch (...) {
+                m_log.WriteLogFile(core::currentError().description());
+            }
+            m_folderContent.remove(key);
+            m_folderMaker.remove(key);
+            raiseBadUnloadDoc();
+        }
+        return false;
+    } catch (...) {
+        core::PropagateError(kModule, u"ПереименоватьПапку");
+    }
+}
+
+bool AsyncContents::ownsFolderAlone(const Record& rec, const QString& folder) const
+{
+    const QString key = folderKey(folder);
+    if (m_folderMaker.value(key) != rec.get() || m_folderUsers.value(key) != 1)
+        return false;
+    const QString inside = key + u'/';
+    for (auto it = m_folderUsers.cbegin(); it != m_folderUsers.cend(); ++it) {
+        if (it.value() > 0 && it.key().startsWith(inside))
+            return false;
+    }
+    return true;
+}
+
+AsyncContents::Verdict AsyncContents::judgeFailedStart(const Record& rec)
+{
+    // The record carries its start error; the same table decides as for a failed download.
+    return classifyError(rec);
+}
+
+AsyncContents::Verdict AsyncContents::judgeCompleted(const Record& aRec)
+{
+    AsyncDocRecord& rec = *aRec;
+    // Looked at before anything else, so that the files are those of this download.
+    const int written = rec.LoadContentByZip ? 0 : filesWrittenSinceLastLook(folderKey(rec.PathForDownload));
+
+    rec.LastErrorDescription = rec.ErrorDescription;
+    rec.ErrorDescription.clear();
+    rec.ErrorNumber.clear();
+    rec.ErrorSource.clear();
+    rec.ErrorPlace.clear();
+    rec.State = 0;
+
+    platform::diadoc::Variant result;
+    std::optional<core::Error> failure;
+    try {
+        result = rec.AsyncResultContentDoc->Result();
+    } catch (...) {
+        failure = core::currentError();
+    }
+    if (failure) {
+        rec.ErrorDescription = failure->description();
+        rec.ErrorNumber = QString::number(failure->number());
+        rec.ErrorSource = failure->source();
+        rec.ErrorPlace = QString::fromUtf16(kPlaceResultFailed);
+        rec.State = 9;
+        return classifyError(aRec);
+    }
+    if (!result.isBoolean()) {
+        rec.ErrorDescription = QString::fromUtf16(kResultNotBoolean);
+        rec.ErrorPlace = QString::fromUtf16(kPlaceResultFailed);
+        rec.State = 9;
+        return retryOrGiveUp(aRec);
+    }
+    if (!result.toBool()) {
+        rec.ErrorDescription = QString::fromUtf16(kResultFalse);
+        rec.ErrorPlace = QString::fromUtf16(kPlaceResultFailed);
+        rec.State = 9;
+        return retryOrGiveUp(aRec);
+    }
+    if (КоличествоВыгруженныхФайлов(aRec, written) == 0) {
+        rec.AsyncResultContentDoc.reset();
+        rec.DiadocDocument.reset();
+        if (rec.ErrorDescription.isEmpty())
+            rec.ErrorDescription = QString::fromUtf16(kNoContentFiles);
+        return Verdict::Ignored;
+    }
+    rec.AsyncResultContentDoc.reset();
+    return Verdict::Unloaded;
+}
+
+AsyncContents::Verdict AsyncContents::classifyError(const Record& rec) const
+{
+    const QString& text = rec->ErrorDescription;
+    const QVariant error(text);
+    for (const FinalError& row : kFinalErrors) {
+        const QString prefix = QString::fromUtf16(row.prefix);
+        bool final = false;
+        switch (row.test) {
+        case FinalError::Test::Exact:
+            final = text == prefix;
+            break;
+        case FinalError::Test::StartsWith:
+            final = text.startsWith(prefix, Qt::CaseSensitive);
+            break;
+        case FinalError::Test::Range:
+            final =
+                m_errors->RangError(error, prefix, QString::fromUtf16(row.middle), QString::fromUtf16(row.suffix)) == 1;
+            break;
+        }
+        if (final)
+            return Verdict::Ignored;
+    }
+    return retryOrGiveUp(rec);
+}
+
+AsyncContents::Verdict AsyncContents::retryOrGiveUp(const Record& rec) const
+{
+    const auto it = m_attempts.find(rec.get());
+    return it != m_attempts.end() && it->second >= kMaxAttempts ? Verdict::Ignored : Verdict::Secondary;
+}
+
+int AsyncContents::КоличествоВыгруженныхФайлов(const Record& aRec, int writtenInFolder)
+{
+    try {
+        AsyncDocRecord& rec = *aRec;
+        if (!rec.LoadContentByZip)
+            return writtenInFolder > 0 ? 1 : 0;
+        const QString archive = rec.ContentZipFile();
+        const int count = РаспаковатьContentZip(aRec, archive, u"*.*"_s, rec.PathForDownload);
+        if (count > 0)
+            core::mN7Files::DeleteFile(m_ui, archive, true);
+        return count;
+    } catch (...) {
+        core::PropagateError(kModule, u"КоличествоВыгруженныхФайлов");
+    }
+}
+
+int AsyncContents::РаспаковатьContentZip(const Record& aRec, const QString& archive, const QString& mask,
+                                         const QString& folder)
+{
+    try {
+        AsyncDocRecord& rec = *aRec;
+        int code = 0;
+        {
+            core::N7UnZipper job(m_unzipper);
+            job.ExtractOrList = 0;
+            job.ExtractDir = folder;
+            job.ZipFileName = archive;
+            job.OverWriteFiles = true;
+            job.PromptOverWrite = false;
+            job.HonorDirectories = false;
+            job.ZipNames->append(mask);
+            job.RaiseErrorOnFail = false;
+
+            const QString call = u".DoUnzipping "_s + quoted(archive) + u", "_s + quoted(mask);
+            m_log.WriteLogFile(u"Перед "_s + call);
+            code = job.DoUnzipping();
+            m_log.WriteLogFile(u"После "_s + call);
+        }
+        if (code == 0)
+            return 1;
+        QString description = QString::fromUtf16(kUnpackFailed) + quoted(archive) + u" возникла ошибка: "_s
+                              + QString::number(code) + u' ' + core::ZipErrorText(code);
+        if (code == kDiskFullUnzipCode)
+            description += QString::fromUtf16(kDiskSpaceHint);
+        rec.ErrorDescription = description;
+        rec.ErrorPlace = QString::fromUtf16(kPlaceUnpackFailed);
+        rec.State = 0;
+        return 0;
+    } catch (...) {
+        core::PropagateError(kModule, u"РаспаковатьContentZip");
+    }
+}
+
+namespace {
+
+// The regular files directly in the folder with their size and time of last change, to the
+// nanosecond the file system keeps. The probe file of the folder test is not content.
+QHash<QString, std::pair<qint64, qint64>> scanFolder(const QString& folder)
+{
+    QHash<QString, std::pair<qint64, qint64>> files;
+    std::error_code error;
+    const std::filesystem::path root(QFile::encodeName(folder).toStdString());
+    for (std::filesystem::directory_iterator it(root, error), end; !error && it != end; it.increment(error)) {
+        std::error_code entryError;
+        if (!it->is_regular_file(entryError) || entryError)
+            continue;
+        const QString name = QFile::decodeName(QByteArray::fromStdString(it->path().filename().string()));
+        if (name == QStringView(core::mIO::kProbeFileName))
+            continue;
+        const auto size = it->file_size(entryError);
+        const auto modified = it->last_write_time(entryError);
+        if (entryError)
+            continue;
+        files.insert(name, {static_cast<qint64>(size), static_cast<qint64>(modified.time_since_epoch().count())});
+    }
+    return files;
+}
+
+} // namespace
+
+void AsyncContents::rememberFolderContent(const QString& folder)
+{
+    FolderContent content;
+    const auto files = scanFolder(folder);
+    for (auto it = files.cbegin(); it != files.cend(); ++it)
+        content.insert(it.key(), FileStamp{it.value().first, it.value().second});
+    m_folderContent.insert(folder, content);
+}
+
+int AsyncContents::filesWrittenSinceLastLook(const QString& folder)
+{
+    const FolderContent before = m_folderContent.value(folder);
+    rememberFolderContent(folder);
+    const FolderContent& now = m_folderContent[folder];
+    int written = 0;
+    for (auto it = now.cbegin(); it != now.cend(); ++it) {
+        const auto old = before.constFind(it.key());
+        if (old == before.cend() || !(old.value() == it.value()))
+            ++written;
+    }
+    return written;
+}
+
+} // namespace diadoc

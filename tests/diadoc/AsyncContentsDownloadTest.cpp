@@ -1,0 +1,354 @@
+#include <QDirIterator>
+#include <QFile>
+
+#include "AsyncContentsTestFixture.h"
+#include "platform/zip/Libraries.h"
+#include "platform/zip/UnzipLibrary.h"
+
+using namespace Qt::StringLiterals;
+using platform::diadoc::FaultEffect;
+
+namespace contentstest {
+namespace {
+
+const QString kPlaceStart =
+    u"AsyncContents.InitDocSaveContent() - Set dAsyncResultAllContentДокумент = ....SaveAllContentAsync()"_s;
+const QString kPlaceResult =
+    u"AsyncContents.РазобратьРаботающиеЗапросы() - dVarTypeResult = VarType(dDoc.AsyncResultContentDoc.Result)"_s;
+const QString kPlaceUnpack = u"AsyncContents.РаспаковатьContentZip()"_s;
+
+using DownloadTest = ContentsFixture;
+
+// Runs collection passes until document n has left the unloading list once; answers where it went.
+QString firstDestination(const QStringList& events, int n)
+{
+    for (const QString& e : events) {
+        for (const QString& list : {u"+Unloaded"_s, u"+Ignored"_s, u"+Second"_s}) {
+            if (e == list + u' ' + QString::number(n))
+                return list;
+        }
+    }
+    return {};
+}
+
+TEST_F(DownloadTest, FolderModeWritesTheStartToTheRunLog)
+{
+    startLog();
+    makeQueue(5);
+    add(1, false, {}, true);
+    drain();
+    const QString call = u"aDocument.SaveAllContentAsync( \""_s + folderOf(1) + u"\", True)"_s;
+    const QStringList lines = logLines();
+    ASSERT_GE(lines.size(), 3);
+    EXPECT_EQ(lines.mid(1, 2), QStringList({u"Перед "_s + call, u"После "_s + call}));
+    EXPECT_TRUE(QFile::exists(folderOf(1) + u"/Протокол передачи.pdf"_s));
+}
+
+TEST_F(DownloadTest, ZipModeUnpacksIntoTheFolderAndRemovesTheArchive)
+{
+    startLog();
+    auto& q = makeQueue(5);
+    add(1, true);
+    ASSERT_EQ(drain().size(), 1u);
+    const QString zip = folderOf(1) + u"/content.zip"_s;
+    const QString start = u"aDocument.SaveAllContentZipAsync(\""_s + zip + u"\")"_s;
+    const QString unzip = u".DoUnzipping \""_s + zip + u"\", \"*.*\""_s;
+    EXPECT_EQ(logLines().mid(1),
+              QStringList({u"Перед "_s + start, u"После "_s + start, u"Перед "_s + unzip, u"После "_s + unzip}));
+    EXPECT_FALSE(QFile::exists(zip));
+    EXPECT_TRUE(QFile::exists(folderOf(1) + u'/' + docs[0]->FileName()));
+    const Record r = q.UnloadedList().Item(1);
+    EXPECT_EQ(r->PathForDownload, folderOf(1));
+    EXPECT_EQ(r->AsyncResultContentDoc, nullptr);
+    EXPECT_NE(r->DiadocDocument, nullptr);
+}
+
+TEST_F(DownloadTest, LeftoverArchiveIsDeletedBeforeTheDownloadStarts)
+{
+    makeQueue(5);
+    QDir().mkpath(folderOf(1));
+    QFile leftover(folderOf(1) + u"/content.zip"_s);
+    ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
+    leftover.write("old");
+    leftover.close();
+    fault(1, u"SaveAllContentZipAsync"_s, FaultEffect::Never);
+    add(1, true);
+    EXPECT_FALSE(QFile::exists(folderOf(1) + u"/content.zip"_s));
+}
+
+struct ErrorCase
+{
+    const char16_t* text;
+    const char* list; // "+Ignored" or "+Second"
+};
+
+class ErrorTableTest : public ContentsFixture, public ::testing::WithParamInterface<std::tuple<ErrorCase, bool>>
+{
+};
+
+TEST_P(ErrorTableTest, ErrorTextDecidesBetweenRetryAndGivingUp)
+{
+    const auto [errorCase, atStart] = GetParam();
+    const QString text = QString::fromUtf16(errorCase.text);
+    auto& q = makeQueue(1);
+    fault(1, atStart ? u"SaveAllContentAsync"_s : u"SaveContentResult"_s, FaultEffect::Error, text, 1);
+    QStringList lastErrors;
+    trace.onUnloading = [&](const Record& r) { lastErrors.append(r->LastErrorDescription); };
+    add(1, false);
+    for (int pass = 0; pass < 3 && firstDestination(trace.events, 1).isEmpty(); ++pass)
+        q.РазобратьРаботающиеЗапросы();
+    EXPECT_EQ(firstDestination(trace.events, 1), QString::fromLatin1(errorCase.list));
+    if (QString::fromLatin1(errorCase.list) == u"+Ignored"_s) {
+        const Record r = q.IgnoredList().Item(1);
+        EXPECT_EQ(r->ErrorDescription, text);
+        EXPECT_EQ(r->ErrorNumber, u"-2147467259"_s);
+        EXPECT_EQ(r->ErrorPlace, atStart ? kPlaceStart : kPlaceResult);
+        EXPECT_EQ(r->State, 9);
+    } else {
+        // Tried again, and this time it works.
+        q.GetFirstResult();
+        EXPECT_EQ(q.Count(4), 1);
+        EXPECT_EQ(lastErrors.value(1), text);
+    }
+}
+
+const ErrorCase kErrorCases[] = {
+    {u"Ошибка открытия файла", "+Ignored"},
+    {u"Ошибка открытия файла.", "+Second"},
+    {u"ошибка открытия файла", "+Second"},
+    {u"WIN32[0x00000004]The system cannot open the file.", "+Ignored"},
+    {u"WIN32[0x00000003]The system cannot find the path specified.", "+Ignored"},
+    {u"WIN32[0x00000005]Access is denied.", "+Ignored"},
+    {u"win32[0x00000005]Access is denied.", "+Second"},
+    {u"##100[Ошибка сервера Диадок]code:404, HTTP error: Entity 1a2b not found in message 3c4d", "+Ignored"},
+    {u"##100[Ошибка сервера Диадок]code:404, HTTP error: Entity 1a2b not found", "+Second"},
+    {u"##100[Ошибка сервера Диадок]code:404, HTTP error: entity 1a2b not found in message 3c4d", "+Second"},
+    {u"##100[Ошибка сервера Диадок]code:409, HTTP error: Generating print form for this type of document is not "
+     u"supported",
+     "+Ignored"},
+    {u"##100[Ошибка сервера Диадок]code:409, HTTP error: generating print form for this type of document is not "
+     u"supported",
+     "+Second"},
+    {u"COM1C.HTTP_ERROR[0x00000199]code 409: Generating print form for this type of document is not supported",
+     "+Ignored"},
+    {u"COM1C.HTTP_ERROR[0x00000199]code 409: Generating Print Form for this type of document is not supported",
+     "+Second"},
+    {u"COM1C.HTTP_ERROR[0x00000199]code 409: Can't create document protocol for Logistics class type.", "+Ignored"},
+    {u"COM1C.HTTP_ERROR[0x00000199]code 409: Cannot create document protocol for Logistics class type", "+Second"},
+    {u"COM1C[0x00000325]The data is invalid.", "+Ignored"},
+    {u"COM1C[0x00000326]The data is invalid.", "+Second"},
+    {u"bad variant access", "+Ignored"},
+    {u"Bad variant access", "+Second"},
+    {u"bad allocation", "+Second"},
+    {u"Disk full", "+Second"},
+};
+
+INSTANTIATE_TEST_SUITE_P(AllRows, ErrorTableTest,
+                         ::testing::Combine(::testing::ValuesIn(kErrorCases), ::testing::Bool()));
+
+TEST_F(DownloadTest, ResultThatIsNoBooleanIsTriedAgain)
+{
+    const platform::diadoc::Variant values[] = {platform::diadoc::Variant(), platform::diadoc::Variant(5)};
+    for (int n = 1; n <= 2; ++n) {
+        platform::diadoc::FaultRule rule;
+        rule.operation = u"SaveContentResult"_s;
+        rule.document = documentId(n);
+        rule.effect = FaultEffect::Value;
+        rule.value = values[n - 1];
+        rule.firstAttempts = 1;
+        service->addFault(rule);
+    }
+    makeQueue(5);
+    QStringList lastErrors;
+    trace.onUnloading = [&](const Record& r) { lastErrors.append(r->LastErrorDescription); };
+    add(1, false);
+    add(2, false);
+    EXPECT_EQ(drain().size(), 2u);
+    const QString notBoolean = u"dDoc.AsyncResultContentDoc.Result оказался НЕ логическим значением."_s;
+    EXPECT_EQ(lastErrors, QStringList({QString(), QString(), notBoolean, notBoolean}));
+    for (int n = 1; n <= 2; ++n)
+        EXPECT_EQ(firstDestination(trace.events, n), u"+Second"_s) << n;
+}
+
+TEST_F(DownloadTest, DamagedArchiveIsKeptAndTheDocumentIgnoredWithTheUnpackMessage)
+{
+    for (const auto effect : {FaultEffect::Corrupt, FaultEffect::Truncated}) {
+        const int n = effect == FaultEffect::Corrupt ? 1 : 2;
+        fault(n, u"SaveContentResult"_s, effect);
+    }
+    auto& q = makeQueue(5);
+    add(1, true);
+    add(2, true);
+    EXPECT_TRUE(drain().empty());
+    ASSERT_EQ(q.Count(5), 2);
+    for (const Record& r : q.IgnoredList()) {
+        const QString zip = r->PathForDownload + u"/content.zip"_s;
+        EXPECT_TRUE(r->ErrorDescription.startsWith(u"При попытке распаковать выгруженный zip-файл \""_s + zip
+                                                   + u"\" возникла ошибка: "_s))
+            << r->ErrorDescription.toStdString();
+        EXPECT_EQ(r->ErrorPlace, kPlaceUnpack);
+        EXPECT_EQ(r->State, 0);
+        EXPECT_TRUE(QFile::exists(zip));
+        EXPECT_EQ(r->DiadocDocument, nullptr);
+    }
+}
+
+TEST_F(DownloadTest, HostileArchiveLandsInsideTheDocumentsFolder)
+{
+    fault(1, u"SaveContentResult"_s, FaultEffect::Hostile);
+    auto& q = makeQueue(5);
+    add(1, true);
+    drain();
+    ASSERT_EQ(q.Count(4) + q.Count(5), 1);
+    if (q.Count(5) == 1)
+        EXPECT_EQ(q.IgnoredList().Item(1)->ErrorPlace, kPlaceUnpack);
+    else
+        EXPECT_TRUE(QFile::exists(folderOf(1) + u'/' + docs[0]->FileName()));
+    // Nothing outside the document's folder.
+    QDirIterator it(dir.path(), QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (path.startsWith(dir.filePath(u"sandbox"_s)) || path.startsWith(dir.filePath(u"log"_s)))
+            continue;
+        EXPECT_TRUE(path.startsWith(folderOf(1) + u'/')) << path.toStdString();
+    }
+}
+
+// An unzip library that fails every run with one code.
+class FailingUnzip final : public platform::zip::UnzipLibrary
+{
+public:
+    explicit FailingUnzip(int code)
+        : m_code(code)
+    {
+    }
+    int Wiz_SingleEntryUnzip(int, char**, int, char**, platform::zip::DCL*, platform::zip::USERFUNCTIONS*) override
+    {
+        return m_code;
+    }
+
+private:
+    int m_code;
+};
+
+class FailingLibraries final : public platform::zip::Libraries
+{
+public:
+    explicit FailingLibraries(int code)
+        : m_unzip(code)
+    {
+    }
+    platform::zip::UnzipLibrary* loadUnzip(const QString&) override { return &m_unzip; }
+    platform::zip::ZipLibrary* loadZip(const QString&) override { return nullptr; }
+
+private:
+    FailingUnzip m_unzip;
+};
+
+TEST_F(DownloadTest, UnpackFailureNamesItsCodeAndHintsAtDiskSpaceForFifty)
+{
+    const std::pair<int, QString> cases[] = {
+        {50, u"50 (вероятно на диске не хватает места для файлов)."_s},
+        {11, u"11 ZIP read or seek error"_s},
+    };
+    for (const auto& [code, ending] : cases) {
+        SCOPED_TRACE(code);
+        FailingLibraries failing(code);
+        core::mUnzipper failingUnzipper(failing, ui, u"N7_Fetchling"_s);
+        diadoc::AsyncContents q(options, clock, ui, failingUnzipper, log);
+        const QString folder = out + u"/unzip"_s + QString::number(code);
+        q.AddNewDocInQueue(task, docs[0], folder, false, true);
+        EXPECT_EQ(q.GetFirstResult(), nullptr);
+        ASSERT_EQ(q.Count(5), 1);
+        const Record r = q.IgnoredList().Item(1);
+        EXPECT_EQ(r->ErrorDescription, u"При попытке распаковать выгруженный zip-файл \""_s + folder
+                                           + u"/content.zip\" возникла ошибка: "_s + ending);
+        EXPECT_EQ(r->State, 0);
+        EXPECT_TRUE(QFile::exists(folder + u"/content.zip"_s));
+    }
+}
+
+TEST_F(DownloadTest, FolderModeDownloadThatWroteNothingIsIgnored)
+{
+    fault(1, u"SaveContentResult"_s, FaultEffect::NoFiles);
+    auto& q = makeQueue(5);
+    add(1, false);
+    add(2, false);
+    EXPECT_EQ(drain().size(), 1u);
+    ASSERT_EQ(q.Count(5), 1);
+    const Record r = q.IgnoredList().Item(1);
+    EXPECT_EQ(r->DocumentId, documentId(1));
+    EXPECT_EQ(r->ErrorDescription, u"Diadoc API не выгрузил ни одного файла контента документа"_s);
+    EXPECT_EQ(r->DiadocDocument, nullptr);
+    EXPECT_EQ(r->AsyncResultContentDoc, nullptr);
+}
+
+TEST_F(DownloadTest, FolderSharedWithAnotherDocumentCountsOnlyItsOwnFiles)
+{
+    fault(2, u"SaveContentResult"_s, FaultEffect::NoFiles);
+    auto& q = makeQueue(5);
+    const QString shared = out + u"/shared"_s;
+    add(1, false, shared);
+    add(2, false, shared);
+    drain();
+    ASSERT_EQ(q.Count(4), 1);
+    EXPECT_EQ(q.UnloadedList().Item(1)->DocumentId, documentId(1));
+    ASSERT_EQ(q.Count(5), 1);
+    EXPECT_EQ(q.IgnoredList().Item(1)->DocumentId, documentId(2));
+}
+
+TEST_F(DownloadTest, FailedStartMovesTheDocumentsOwnFolderAsideAndTriesAgain)
+{
+    startLog();
+    auto& q = makeQueue(5);
+    fault(1, u"SaveAllContentAsync"_s, FaultEffect::Error, u"COM1C[0x80004005]Unspecified error"_s, 1);
+    add(1, false);
+    EXPECT_EQ(trace.events.mid(0, 4), QStringList({u"+Main 1"_s, u"Changed"_s, u"-Main 1"_s, u"Bad"_s}));
+    const Record r = q.UnloadingList().Item(1);
+    EXPECT_EQ(r->State, 9);
+    EXPECT_EQ(r->ErrorDescription, u"COM1C[0x80004005]Unspecified error"_s);
+    EXPECT_EQ(r->ErrorPlace, kPlaceStart);
+    EXPECT_TRUE(QDir(folderOf(1) + u"~1"_s).exists());
+    EXPECT_TRUE(logLines().contains(u"errSaveAllContentAsync: COM1C[0x80004005]Unspecified error"_s));
+    QString lastError;
+    trace.onUnloading = [&](const Record& rec) { lastError = rec->LastErrorDescription; };
+    EXPECT_EQ(drain().size(), 1u);
+    EXPECT_EQ(lastError, u"COM1C[0x80004005]Unspecified error"_s);
+    EXPECT_TRUE(QFile::exists(folderOf(1) + u'/' + docs[0]->FileName()));
+}
+
+TEST_F(DownloadTest, FailedStartLeavesSharedAndOlderFoldersWhereTheyAre)
+{
+    auto& q = makeQueue(5);
+    const QString shared = out + u"/shared"_s;
+    const QString older = out + u"/older"_s;
+    QDir().mkpath(older);
+    fault(2, u"SaveAllContentAsync"_s, FaultEffect::Error, u"COM1C[0x80004005]Unspecified error"_s, 1);
+    fault(3, u"SaveAllContentAsync"_s, FaultEffect::Error, u"COM1C[0x80004005]Unspecified error"_s, 1);
+    add(1, false, shared);
+    drain();
+    add(2, false, shared);
+    add(3, false, older);
+    EXPECT_FALSE(trace.events.contains(u"Bad"_s));
+    EXPECT_FALSE(QDir(shared + u"~1"_s).exists());
+    EXPECT_FALSE(QDir(older + u"~1"_s).exists());
+    EXPECT_TRUE(QFile::exists(shared + u'/' + docs[0]->FileName()));
+    drain();
+    EXPECT_EQ(q.Count(4), 3);
+}
+
+TEST_F(DownloadTest, StartThatGivesNothingIsTriedAgain)
+{
+    auto& q = makeQueue(5);
+    fault(1, u"SaveAllContentAsync"_s, FaultEffect::Nothing, {}, 1);
+    add(1, false);
+    const Record r = q.UnloadingList().Item(1);
+    EXPECT_EQ(r->ErrorDescription, u"Ошибки небыло, но результат запроса дал Nothing"_s);
+    EXPECT_EQ(r->State, 9);
+    EXPECT_FALSE(trace.events.contains(u"Bad"_s));
+    EXPECT_EQ(drain().size(), 1u);
+    EXPECT_EQ(firstDestination(trace.events, 1), u"+Second"_s);
+}
+
+} // namespace
+} // namespace contentstest
