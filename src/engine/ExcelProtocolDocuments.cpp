@@ -1,0 +1,193 @@
+#include "ExcelProtocolDocuments.h"
+
+#include "core/Error.h"
+#include "core/mN7Files.h"
+#include "diadoc/AsyncDocRecord.h"
+#include "diadoc/PersonRecord.h"
+#include "diadoc/mDiadocDocuments.h"
+#include "diadoc/mDiadocStatusTexts.h"
+#include "platform/diadoc/Variant.h"
+#include "platform/excel/Hyperlinks.h"
+#include "platform/excel/Range.h"
+#include "platform/excel/Worksheet.h"
+
+using namespace Qt::StringLiterals;
+using diadoc::AsyncDocRecord;
+using diadoc::mDiadocStatusTexts;
+
+namespace engine {
+
+namespace {
+
+constexpr char16_t kCrLf[] = u"\r\n";
+
+ExcelProtocolColumns commonColumns()
+{
+    return {
+        {u"Документ"_s, 35, false, true},
+        {u"Получен /\r\nотправлен"_s, 11, true, true},
+        {u"Организация,\r\nподразделение"_s, 23, false, true},
+        {u"Дата\r\nдокумента"_s, 11, true, true},
+        {u"Номер\r\nдокумента"_s, 15, false, true},
+        {u"Тип\r\nдокумента"_s, 20, false, true},
+        {u"Вх. / исх. /\r\nвнутренний"_s, 11, false, true},
+        {u"Статусы"_s, 30, false, true},
+        {u"Контрагент"_s, 30, false, true},
+    };
+}
+
+ExcelProtocolColumn linkColumn()
+{
+    return {u"В Диадок\r\n(id документа)"_s, 46, false, true};
+}
+
+} // namespace
+
+diadoc::PersonRecord& protocolPerson(const PersonsCollection* persons, const QString& key)
+{
+    if (!persons)
+        throw core::Error(91, u"Object variable or With block variable not set"_s);
+    const std::shared_ptr<diadoc::PersonRecord>& person = persons->Item(key);
+    if (!person)
+        throw core::Error(91, u"Object variable or With block variable not set"_s);
+    return *person;
+}
+
+ExcelProtocolDocuments::ExcelProtocolDocuments(const PersonsCollection* persons, QString basePath)
+    : m_persons(persons)
+    , m_basePath(std::move(basePath))
+{
+}
+
+QString ExcelProtocolDocuments::sheetName(Sheet sheet)
+{
+    switch (sheet) {
+    case Sheet::Unloaded:
+        return u"Выгружены"_s;
+    case Sheet::Ignored:
+        return u"Не выгружены"_s;
+    case Sheet::MainQueue:
+        return u"Документы На выгрузку"_s;
+    case Sheet::SecondaryQueue:
+        return u"Документы На повтор попытки"_s;
+    case Sheet::Unloading:
+        return u"Документы Выгружаются"_s;
+    }
+    return {};
+}
+
+ExcelProtocolColumns ExcelProtocolDocuments::columns(Sheet sheet) const
+{
+    ExcelProtocolColumns result = commonColumns();
+    switch (sheet) {
+    case Sheet::Unloaded:
+        result.append({u"Папка\r\n"_s + m_basePath, 50, false, true});
+        result.append({u"Год /\r\nмесяц"_s, 11, false, false});
+        result.append({u"Организация"_s, 23, false, true});
+        result.append(linkColumn());
+        break;
+    case Sheet::Ignored:
+        result.append({u"Причина невыгрузки"_s, 50, false, true});
+        result.append(linkColumn());
+        break;
+    case Sheet::MainQueue:
+        break;
+    case Sheet::SecondaryQueue:
+    case Sheet::Unloading:
+        result.append({u"Причина повтора"_s, 50, false, true});
+        break;
+    }
+    return result;
+}
+
+bool ExcelProtocolDocuments::writeRow(platform::excel::Worksheet& sheet, int row, Sheet kind,
+                                      const AsyncDocRecord& record) const
+{
+    diadoc::PersonRecord& person = protocolPerson(m_persons, record.KeyОрганизацииВКоллекции);
+    const auto cell = [&](int column) { return sheet.Cells(row, column); };
+
+    cell(1).setValue(record.DocumentName);
+    QString received;
+    if (!diadoc::mDiadocDocuments::IsDateEmpty(platform::diadoc::Variant(record.Timestamp)))
+        received = record.Timestamp.trimmed();
+    if (!received.isEmpty())
+        cell(2).setValue(received);
+    cell(3).setValue(OrganisationText(record, person).trimmed());
+    cell(4).setValue(record.DocumentDate.trimmed());
+    cell(5).setValue(record.DocumentNumber.trimmed());
+    cell(6).setValue(person.GetDocTypeName(record.TypeNamedId).trimmed());
+    cell(7).setValue(diadoc::mDiadocDocuments::GetDocClass(record.Direction).Name.trimmed());
+    cell(8).setValue(StatusesText(record).trimmed());
+    cell(9).setValue(record.Counteragent.trimmed());
+
+    const QString link = QString::fromUtf16(kDiadocWebAddress) + record.PathURL;
+    switch (kind) {
+    case Sheet::Unloaded:
+        cell(10).setValue(relativeFolder(record.PathForDownload));
+        cell(11).setValue(YearMonthText(received));
+        cell(12).setValue(person.Name);
+        cell(13).setValue(record.DocumentId);
+        sheet.Hyperlinks().Add(cell(13), link);
+        break;
+    case Sheet::Ignored:
+        cell(10).setValue(record.ErrorDescription.trimmed());
+        cell(11).setValue(record.DocumentId);
+        sheet.Hyperlinks().Add(cell(11), link);
+        break;
+    case Sheet::MainQueue:
+        break;
+    case Sheet::SecondaryQueue:
+        cell(10).setValue(record.ErrorDescription.trimmed());
+        break;
+    case Sheet::Unloading:
+        cell(10).setValue(record.LastErrorDescription.trimmed());
+        break;
+    }
+    return person.IsChildren;
+}
+
+QString ExcelProtocolDocuments::StatusesText(const AsyncDocRecord& record)
+{
+    QString s = mDiadocStatusTexts::RoamingNotificationStatusRus(record.RoamingNotificationStatus, false);
+    if (!s.isEmpty() && !record.RoamingNotificationStatusDescription.isEmpty())
+        s += u" ("_s + record.RoamingNotificationStatusDescription + u")"_s;
+    const QString parts[] = {
+        mDiadocStatusTexts::RevocationStatusRus(record.RevocationStatus),
+        mDiadocStatusTexts::StatusRus(record.TypeNamedId, record.Status, true),
+        mDiadocStatusTexts::RecipientResponseStatusRus(record.RecipientResponseStatus, record.Status),
+        mDiadocStatusTexts::SenderSignatureStatusRus(record.SenderSignatureStatus),
+    };
+    for (const QString& part : parts) {
+        if (!s.isEmpty() && !part.isEmpty())
+            s += u";"_s + kCrLf;
+        s += part;
+    }
+    return s;
+}
+
+QString ExcelProtocolDocuments::OrganisationText(const AsyncDocRecord& record, const diadoc::PersonRecord& person)
+{
+    if (!record.DepartmentName.isEmpty())
+        return person.Name.trimmed() + u", "_s + record.DepartmentName;
+    if (person.IsChildren)
+        return person.Name.trimmed() + u", Головное подразделение"_s;
+    return person.Name;
+}
+
+QString ExcelProtocolDocuments::YearMonthText(const QString& receivedCell)
+{
+    if (receivedCell.isEmpty())
+        return QString::fromUtf16(kNoYearMonth);
+    const QDateTime received = platform::diadoc::parseDateText(receivedCell);
+    if (!received.isValid())
+        return QString::fromUtf16(kNoYearMonth);
+    return received.toString(u"yyyy/MM"_s);
+}
+
+QString ExcelProtocolDocuments::relativeFolder(const QString& pathForDownload) const
+{
+    // The folder as the disk names it, from the first character after the base unload folder.
+    return core::mN7Files::GetLongPathName(pathForDownload).mid(m_basePath.size()).trimmed();
+}
+
+} // namespace engine
