@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "ExcelProtocol.h"
 #include "FetchlingListener.h"
 #include "FolderLayout.h"
 #include "MetadataFile.h"
@@ -278,6 +279,13 @@ ProtocolProgress& Fetchling::protocolProgress(ProtocolKind kind)
         break;
     }
     return *m_htmlRelay;
+}
+
+QString Fetchling::WriteProtocolExcel(platform::excel::Workbook& aBook, const SummaryRows& aAddText)
+{
+    const ProtocolSource source = protocolSource();
+    ExcelProtocol writer(source, *m_excelRelay);
+    return writer.WriteProtocolExcel(aBook, aAddText);
 }
 
 ProtocolSource Fetchling::protocolSource() const

@@ -28,6 +28,10 @@ class DiadocDocument;
 class Variant;
 } // namespace platform::diadoc
 
+namespace platform::excel {
+class Workbook;
+}
+
 namespace engine {
 
 class FetchlingListener;
@@ -81,6 +85,10 @@ public:
                                         const platform::diadoc::Variant& aDateTo);
     diadoc::AsyncContents& AsyncDocs();
     diadoc::AsyncTasks& AsyncTasks();
+
+    // Fills the Excel protocol workbook that the main window made (sheets "Итоги", "Выгружены",
+    // "Не выгружены" first); empty when done, else the error text. Raises the Excel protocol events.
+    QString WriteProtocolExcel(platform::excel::Workbook& aBook, const SummaryRows& aAddText);
 
     // What the protocol writers read: the unload folder, the organisations and every list of both
     // queues as they stand.

@@ -100,3 +100,58 @@ TEST_F(FetchlingRunTest, UnloadingAgainIntoTheSameTreeReusesEachDocumentsFolder)
 }
 
 } // namespace
+
+#include "platform/excel/Application.h"
+#include "platform/excel/Sheets.h"
+#include "platform/excel/Workbook.h"
+#include "platform/excel/Workbooks.h"
+#include "platform/excel/Worksheet.h"
+
+namespace {
+
+const engine::SummaryRows kSummary{{u"Программа"_s, u"N7_Fetchling"_s},
+                                   {u"Пользователь"_s, u"buh"_s},
+                                   {u"Период"_s, u"с 01.01.2024 по 31.12.2024"_s},
+                                   {u"Выгружено"_s, u"1"_s}};
+
+// Counts the Excel protocol's events as the engine relays them.
+class ExcelEvents final : public engine::FetchlingListener
+{
+public:
+    void OnBeginExcelProtocol() override { ++begins; }
+    void StepChangeExcelProtocol(int count, int step, bool&) override
+    {
+        lastCount = count;
+        lastStep = step;
+    }
+    void OnEndExcelProtocol() override { ++ends; }
+    int begins = 0, ends = 0, lastCount = 0, lastStep = 0;
+};
+
+TEST_F(FetchlingRunTest, TheExcelProtocolIsFilledFromTheRunsQueuesWithTheEnginesEvents)
+{
+    addDocument(u"x1"_s);
+    addDocument(u"x2"_s, {{u"deleted"_s, true}});
+    signIn();
+    auto& fetchling = makeEngine();
+    ExcelEvents events;
+    fetchling.attach(&events);
+    prepare({});
+    run(nodeKey(u"7701234567"_s, u"770101001"_s));
+
+    platform::excel::ApplicationOptions appOptions;
+    platform::excel::Application app(appOptions);
+    app.setSheetsInNewWorkbook(3);
+    auto& book = app.Workbooks().Add();
+    book.Sheets().Item(1).setName(u"Итоги"_s);
+    book.Sheets().Item(2).setName(u"Выгружены"_s);
+    book.Sheets().Item(3).setName(u"Не выгружены"_s);
+    EXPECT_EQ(fetchling.WriteProtocolExcel(book, kSummary), QString());
+    EXPECT_EQ(events.begins, 1);
+    EXPECT_EQ(events.ends, 1);
+    EXPECT_GE(events.lastCount, 2);
+    EXPECT_EQ(events.lastStep, events.lastCount);
+    fetchling.detach(&events);
+}
+
+} // namespace
