@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <utility>
 
+#include "CsvProtocol.h"
 #include "ExcelProtocol.h"
 #include "FetchlingListener.h"
 #include "FolderLayout.h"
+#include "HtmlProtocol.h"
 #include "MetadataFile.h"
 #include "PowerOfAttorneyFiles.h"
 #include "core/Clock.h"
@@ -279,6 +281,23 @@ ProtocolProgress& Fetchling::protocolProgress(ProtocolKind kind)
         break;
     }
     return *m_htmlRelay;
+}
+
+bool Fetchling::WriteProtocolHtml(const QString& aFileName, const SummaryRows& aAddText)
+{
+    const ProtocolSource source = protocolSource();
+    return HtmlProtocol(source, aAddText, *m_htmlRelay, m_ui).write(aFileName);
+}
+
+bool Fetchling::WriteProtocolCsv(const QString& aFileName)
+{
+    const ProtocolSource source = protocolSource();
+    return CsvProtocol(source, *m_csvRelay, m_ui).write(aFileName);
+}
+
+int Fetchling::picturecode(const QString& sss)
+{
+    return HtmlProtocol::picturecode(sss);
 }
 
 QString Fetchling::WriteProtocolExcel(platform::excel::Workbook& aBook, const SummaryRows& aAddText)

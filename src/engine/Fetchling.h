@@ -86,6 +86,13 @@ public:
     diadoc::AsyncContents& AsyncDocs();
     diadoc::AsyncTasks& AsyncTasks();
 
+    // Writes the HTML protocol of the run into the file; False after a failure (already shown).
+    // Raises the HTML protocol events.
+    bool WriteProtocolHtml(const QString& aFileName, const SummaryRows& aAddText);
+    // Writes the CSV protocol of the run; False after a failure (already shown).
+    bool WriteProtocolCsv(const QString& aFileName);
+    // The row-icon class of a status text in the HTML protocol.
+    static int picturecode(const QString& sss);
     // Fills the Excel protocol workbook that the main window made (sheets "Итоги", "Выгружены",
     // "Не выгружены" first); empty when done, else the error text. Raises the Excel protocol events.
     QString WriteProtocolExcel(platform::excel::Workbook& aBook, const SummaryRows& aAddText);

@@ -1,9 +1,19 @@
 #include <QDirIterator>
+#include <QFile>
 #include <QSet>
+#include <QTemporaryDir>
 
 #include "FetchlingFixture.h"
+#include "core/TextCodec.h"
+#include "diadoc/AsyncContents.h"
+#include "engine/HtmlProtocol.h"
 #include "engine/MetadataFile.h"
 #include "platform/diadoc/SandboxData.h"
+#include "platform/excel/Application.h"
+#include "platform/excel/Sheets.h"
+#include "platform/excel/Workbook.h"
+#include "platform/excel/Workbooks.h"
+#include "platform/excel/Worksheet.h"
 
 using namespace fetchlingtest;
 
@@ -101,12 +111,6 @@ TEST_F(FetchlingRunTest, UnloadingAgainIntoTheSameTreeReusesEachDocumentsFolder)
 
 } // namespace
 
-#include "platform/excel/Application.h"
-#include "platform/excel/Sheets.h"
-#include "platform/excel/Workbook.h"
-#include "platform/excel/Workbooks.h"
-#include "platform/excel/Worksheet.h"
-
 namespace {
 
 const engine::SummaryRows kSummary{{u"Программа"_s, u"N7_Fetchling"_s},
@@ -152,6 +156,53 @@ TEST_F(FetchlingRunTest, TheExcelProtocolIsFilledFromTheRunsQueuesWithTheEngines
     EXPECT_GE(events.lastCount, 2);
     EXPECT_EQ(events.lastStep, events.lastCount);
     fetchling.detach(&events);
+}
+
+// Counts the HTML and CSV protocols' events as the engine relays them.
+class TextProtocolEvents final : public engine::FetchlingListener
+{
+public:
+    void OnBeginHtmlProtocol() override { ++htmlBegins; }
+    void StepChangeHtmlProtocol(int, int, bool&) override { ++htmlSteps; }
+    void OnEndHtmlProtocol() override { ++htmlEnds; }
+    void OnBeginCsvProtocol() override { ++csvBegins; }
+    void StepChangeCsvProtocol(int, int, bool&) override { ++csvSteps; }
+    void OnEndCsvProtocol() override { ++csvEnds; }
+    int htmlBegins = 0, htmlSteps = 0, htmlEnds = 0, csvBegins = 0, csvSteps = 0, csvEnds = 0;
+};
+
+TEST_F(FetchlingRunTest, TheHtmlAndCsvProtocolsListTheRunsDocumentsWithTheEnginesEvents)
+{
+    addDocument(u"kept"_s);
+    addDocument(u"gone"_s, {{u"deleted"_s, true}});
+    signIn();
+    auto& fetchling = makeEngine();
+    TextProtocolEvents events;
+    fetchling.attach(&events);
+    prepare({});
+    run(nodeKey(u"7701234567"_s, u"770101001"_s));
+
+    QTemporaryDir protocols;
+    const QString html = protocols.filePath(u"protocol.htm"_s);
+    const QString csv = protocols.filePath(u"protocol.csv"_s);
+    ASSERT_TRUE(fetchling.WriteProtocolHtml(html, kSummary));
+    ASSERT_TRUE(fetchling.WriteProtocolCsv(csv));
+    fetchling.detach(&events);
+
+    EXPECT_EQ(events.htmlBegins, 1);
+    EXPECT_EQ(events.htmlEnds, 1);
+    EXPECT_GT(events.htmlSteps, 0);
+    EXPECT_EQ(events.csvBegins, 1);
+    EXPECT_EQ(events.csvEnds, 1);
+    QFile page(html);
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+    const QString text = core::TextCodec::fromCp1251(page.readAll());
+    EXPECT_TRUE(text.contains(u"Удалённый документ"_s)) << "the ignored document is listed with its reason";
+    QFile rows(csv);
+    ASSERT_TRUE(rows.open(QIODevice::ReadOnly));
+    EXPECT_EQ(rows.readAll().count("\r\n"), fetchling.AsyncDocs().UnloadedList().Count())
+        << "the CSV lists the unloaded documents, one line each";
+    EXPECT_EQ(engine::Fetchling::picturecode(QString()), engine::HtmlProtocol::picturecode(QString()));
 }
 
 } // namespace
