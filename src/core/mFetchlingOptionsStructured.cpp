@@ -3,6 +3,7 @@
 #include <QSet>
 
 #include "DocTypesProvider.h"
+#include "VbText.h"
 #include "mErrorHandling.h"
 #include "mFetchlingOptions.h"
 #include "platform/family/GlobalUtility.h"
@@ -15,18 +16,6 @@ namespace {
 
 constexpr char16_t kModule[] = u"mFetchlingOptions";
 constexpr char16_t kAnyFolder[] = u"Все";
-
-// Only the space character is trimmed, as the stored table has always been written.
-QString trimSpaces(const QString& text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text[first] == u' ')
-        ++first;
-    while (last > first && text[last - 1] == u' ')
-        --last;
-    return text.mid(first, last - first);
-}
 
 QString numbered(QStringView name, int number)
 {
@@ -96,10 +85,10 @@ mFetchlingOptions::DocNamesExclude mFetchlingOptions::Set_DocNamesExclude(const 
         DocNamesExclude previous = Get_DocNamesExclude(false);
         int n = 1;
         for (const DocNameExclude& row : table) {
-            const QString name = trimSpaces(row.Name);
+            const QString name = Trim(row.Name);
             if (row.Remove || name.isEmpty())
                 continue;
-            m_utility.RegistrySetValue(key, numbered(u"Folder", n), trimSpaces(row.Folder));
+            m_utility.RegistrySetValue(key, numbered(u"Folder", n), Trim(row.Folder));
             m_utility.RegistrySetValue(key, numbered(u"Name", n), name);
             ++n;
         }

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "VbText.h"
 #include "mErrorHandling.h"
 #include "mN7Files.h"
 
@@ -13,17 +14,6 @@ namespace core::mIO {
 namespace {
 
 constexpr char16_t kModule[] = u"mIO";
-
-QString trimSpaces(const QString& text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text[first] == u' ')
-        ++first;
-    while (last > first && text[last - 1] == u' ')
-        --last;
-    return text.mid(first, last - first);
-}
 
 bool isUncForm(const QString& path)
 {
@@ -63,7 +53,7 @@ void PrepareForLFN(QString& /*path*/)
 QString PathToPathEx(const QString& path)
 {
     try {
-        return trimSpaces(path);
+        return Trim(path);
     } catch (...) {
         PropagateError(kModule, u"PathToPathEx");
     }

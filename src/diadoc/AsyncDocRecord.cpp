@@ -3,6 +3,7 @@
 #include "AsyncTskRecord.h"
 #include "VbDate.h"
 #include "core/Error.h"
+#include "core/VbText.h"
 #include "core/mErrorHandling.h"
 #include "core/mIO.h"
 #include "mDiadocDocuments.h"
@@ -23,18 +24,6 @@ constexpr char16_t kModule[] = u"AsyncDocRecord";
 [[noreturn]] void objectNotSet()
 {
     throw core::Error(91, u"Object variable or With block variable not set"_s);
-}
-
-// Leading and trailing blanks only: tabs and other white space belong to the title.
-QString trimSpaces(const QString& text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin) == u' ')
-        ++begin;
-    while (end > begin && text.at(end - 1) == u' ')
-        --end;
-    return text.mid(begin, end - begin);
 }
 
 } // namespace
@@ -66,7 +55,7 @@ void AsyncDocRecord::copyProperties(const platform::diadoc::DiadocDocument& doc,
     if (const Variant date = doc.DocumentDate(); !mDiadocDocuments::IsDateEmpty(date))
         DocumentDate = VbDate::fromVariant(date).toString(u"dd.MM.yyyy"_s);
     DocumentNumber = doc.DocumentNumber();
-    DocumentName = trimSpaces(core::mIO::FixBadChars(doc.Title()));
+    DocumentName = core::Trim(core::mIO::FixBadChars(doc.Title()));
     FileName = doc.FileName();
     PathURL = doc.PathURL();
     PackageId = doc.PackageId();

@@ -12,6 +12,7 @@
 #include "PowerOfAttorneyFiles.h"
 #include "core/Clock.h"
 #include "core/Error.h"
+#include "core/VbText.h"
 #include "core/mErrorHandling.h"
 #include "core/mIO.h"
 #include "core/mOther.h"
@@ -49,18 +50,6 @@ const QString kDeleted = u"Удалённый документ"_s;
 const QString kRevoked = u"Аннулирован"_s;
 const QString kSignatureRejected = u"Отказано в ответной подписи"_s;
 const QString kExcludedTitle = u"Название документа подпадает под исключения, указанные в настройке"_s;
-
-// Blanks only, as the titles were trimmed when the exclusions were written.
-QString withoutBlanksAtEnds(const QString& text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin) == u' ')
-        ++begin;
-    while (end > begin && text.at(end - 1) == u' ')
-        --end;
-    return text.sliced(begin, end - begin);
-}
 
 } // namespace
 
@@ -489,7 +478,7 @@ QString Fetchling::ignoreReason(DiadocDocument& doc) const
 bool Fetchling::IsDocInListExclude(const QString& title, const QString& direction) const
 {
     try {
-        const QString t = withoutBlanksAtEnds(core::mIO::FixBadChars(title)).toUpper();
+        const QString t = core::Trim(core::mIO::FixBadChars(title)).toUpper();
         const auto& utility = m_options.utility();
         for (const auto& row : m_exclusions) {
             if (utility.TextPosition(row.Name, t) < 1)

@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <QTextBoundaryFinder>
 
+#include "core/VbText.h"
 #include "core/mErrorHandling.h"
 #include "core/mFetchlingOptions.h"
 #include "platform/family/GlobalUtility.h"
@@ -37,18 +38,6 @@ QString withoutTrailingBlanksAndDots(QString text)
     return text;
 }
 
-// VB's Trim: blanks only, not tabs or other white space.
-QString withoutBlanksAtEnds(const QString& text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin) == u' ')
-        ++begin;
-    while (end > begin && text.at(end - 1) == u' ')
-        --end;
-    return text.sliced(begin, end - begin);
-}
-
 } // namespace
 
 NameCleaning::NameCleaning(const platform::family::GlobalUtility& utility)
@@ -71,7 +60,7 @@ QString NameCleaning::ExcludeNegligible(const QString& name) const
             if (s.size() > n && QStringView(s).last(n) == QString(u' ' + form))
                 s.chop(n);
         }
-        s = withoutBlanksAtEnds(s);
+        s = core::Trim(s);
         return m_utility.RemoveChars(QString::fromUtf16(kQuotes), s, 0);
     } catch (...) {
         core::PropagateError(kModule, u"ExcludeNegligible");

@@ -1,5 +1,6 @@
 #include "ProtocolTexts.h"
 
+#include "core/VbText.h"
 #include "core/mN7Files.h"
 #include "diadoc/AsyncDocRecord.h"
 #include "diadoc/PersonRecord.h"
@@ -140,21 +141,12 @@ QString ProtocolTexts::directionText(const diadoc::AsyncDocRecord& doc)
 
 QString ProtocolTexts::trimBlanks(const QString& text)
 {
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == u' ')
-        ++first;
-    while (last > first && text.at(last - 1) == u' ')
-        --last;
-    return text.mid(first, last - first);
+    return core::Trim(text);
 }
 
 QString ProtocolTexts::trimTrailingBlanks(const QString& text)
 {
-    qsizetype last = text.size();
-    while (last > 0 && text.at(last - 1) == u' ')
-        --last;
-    return text.left(last);
+    return core::RTrim(text);
 }
 
 } // namespace engine
