@@ -80,7 +80,9 @@ void ClearReadOnlyAttributeFromFile(UiServices& ui, const QString& path)
 {
     try {
         const QFileInfo info(path);
-        if (!info.exists() || !info.isFile())
+        // A link is removed without its target's permissions: changing them would touch a file
+        // outside the folder being cleaned.
+        if (info.isSymLink() || !info.exists() || !info.isFile())
             return;
         const QFileDevice::Permissions permissions = info.permissions();
         constexpr auto kAnyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;

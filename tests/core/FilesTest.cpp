@@ -249,6 +249,30 @@ TEST_F(FilesTest, DeleteFileClearsReadOnlyAndReportsFailuresUnlessIgnored)
     EXPECT_EQ(ui.boxes[0].title, u"Ларимо-9: Фетчлинг."_s);
 }
 
+TEST_F(FilesTest, DeletingALinkLeavesItsTargetAsItWas)
+{
+    // A link in the download folder may point anywhere: removing it must not make its target writable.
+    QTemporaryDir elsewhere;
+    const QString target = elsewhere.filePath(u"protected.txt"_s);
+    {
+        QFile file(target);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("x");
+    }
+    const QFileDevice::Permissions readOnly = QFileDevice::ReadOwner | QFileDevice::ReadUser;
+    ASSERT_TRUE(QFile::setPermissions(target, readOnly));
+    const QString link = at(u"link.txt"_s);
+    ASSERT_TRUE(QFile::link(target, link));
+
+    mN7Files::ClearReadOnlyAttributeFromFile(ui, link);
+    EXPECT_FALSE(QFileInfo(target).permissions() & QFileDevice::WriteOwner);
+    mN7Files::DeleteFile(ui, link, false);
+    EXPECT_FALSE(QFileInfo(link).isSymLink()) << "the link itself is gone";
+    EXPECT_TRUE(QFileInfo::exists(target));
+    EXPECT_FALSE(QFileInfo(target).permissions() & QFileDevice::WriteOwner);
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
 TEST(ApiErrorTest, RaiseApiErrorCarriesTheCodeAndTheSystemsText)
 {
     try {
