@@ -1,5 +1,7 @@
 #include "FilesLib.h"
 
+#include <utility>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -14,12 +16,23 @@ namespace platform::family {
 
 bool matchesMask(const QString& name, const QString& mask)
 {
-    const QRegularExpression pattern(
-        QRegularExpression::wildcardToRegularExpression(mask, QRegularExpression::UnanchoredWildcardConversion),
-        QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match =
-        pattern.match(name, 0, QRegularExpression::NormalMatch, QRegularExpression::AnchorAtOffsetMatchOption);
-    return match.hasMatch() && match.capturedLength() == name.size();
+    // Built by hand: a file mask knows only "*" and "?", so brackets and the like are plain
+    // characters of a name.
+    QString pattern;
+    QString literal;
+    for (const QChar character : mask) {
+        if (character != u'*' && character != u'?') {
+            literal += character;
+            continue;
+        }
+        pattern += QRegularExpression::escape(std::exchange(literal, QString()));
+        pattern += character == u'*' ? u".*"_s : u"."_s;
+    }
+    pattern += QRegularExpression::escape(literal);
+    const QRegularExpression expression(QRegularExpression::anchoredPattern(pattern),
+                                        QRegularExpression::CaseInsensitiveOption
+                                            | QRegularExpression::DotMatchesEverythingOption);
+    return expression.match(name).hasMatch();
 }
 
 QString FilesLib::DriveRoot(const QString& path) const

@@ -37,6 +37,33 @@ TEST(FilesLib, FindFilesMatchesMasksWithoutRegardToCase)
     EXPECT_TRUE(files.FindFiles(dir.filePath(u"missing"_s), u"*"_s, 0, true).isEmpty());
 }
 
+TEST(FilesLib, MasksKnowOnlyTheStarAndTheQuestionMark)
+{
+    struct Case
+    {
+        QString name;
+        QString mask;
+        bool matches;
+    };
+    const Case cases[] = {
+        {u"[1] МЧД.xml"_s, u"[1] МЧД.xml"_s, true},
+        {u"1 МЧД.xml"_s, u"[1] МЧД.xml"_s, false},
+        {u"a+b(1).xml"_s, u"a+b(?).xml"_s, true},
+        {u"a\\b.xml"_s, u"a\\*.xml"_s, true},
+        {u"{x}.xml"_s, u"{x}.*"_s, true},
+        {u"ab"_s, u"a"_s, false},
+        {u"Ab.XML"_s, u"a*.xml"_s, true},
+        {u"a"_s, u"*"_s, true},
+        {u""_s, u"*"_s, true},
+        {u"ab"_s, u"a?b"_s, false},
+        {u"\U0001F4C4 акт.xml"_s, u"\U0001F4C4*.xml"_s, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(QString(c.name + u" ~ "_s + c.mask).toStdString());
+        EXPECT_EQ(platform::family::matchesMask(c.name, c.mask), c.matches);
+    }
+}
+
 TEST(FilesLib, RemoveFileAndExistingPath)
 {
     QTemporaryDir dir;
