@@ -251,9 +251,6 @@ bool AsyncContents::РазобратьРаботающиеЗапросы()
                 QString reason;
                 for (AsyncContentsListener* listener : std::vector(m_listeners))
                     listener->OnBeforeAddInUnloadedList(rec, reason);
-                // What the owner wrote beside the content (metadata, shortcuts) is not a download.
-                if (!rec->LoadContentByZip)
-                    rememberFolderContent(folderKey(rec->PathForDownload));
                 if (reason.isEmpty()) {
                     m_unloadedList.append(rec);
                     raiseRecord(&AsyncContentsListener::OnAddedInUnloadedList, rec);
@@ -296,6 +293,7 @@ void AsyncContents::FinishRunningDownloads(int maxWaitMs)
         }
         for (const Record& rec : m_unloadingList)
             rec->AsyncResultContentDoc.reset();
+        m_contentAtStart.clear();
     } catch (...) {
         core::PropagateError(kModule, u"FinishRunningDownloads");
     }

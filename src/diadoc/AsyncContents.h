@@ -131,8 +131,8 @@ private:
     // Folder bookkeeping: who may move a folder aside, and what a folder-mode download wrote.
     static QString folderKey(const QString& path);
     bool ownsFolderAlone(const Record& rec, const QString& folder) const;
-    int filesWrittenSinceLastLook(const QString& folder);
-    void rememberFolderContent(const QString& folder);
+    // Files of the folder that are new or changed since the record's download started.
+    int filesWrittenSinceStart(const Record& rec, const QString& folder);
 
     void toSecondaryQueue(const Record& rec);
     void toIgnoredList(const Record& rec);
@@ -150,6 +150,8 @@ private:
         bool operator==(const FileStamp& other) const = default;
     };
     using FolderContent = QHash<QString, FileStamp>;
+    // The regular files directly in the folder with their size and time of last change.
+    static FolderContent scanFolder(const QString& folder);
 
     core::Clock& m_clock;
     core::UiServices& m_ui;
@@ -173,8 +175,9 @@ private:
     // How many queued documents name each target folder, and which document made a folder.
     QHash<QString, int> m_folderUsers;
     QHash<QString, const AsyncDocRecord*> m_folderMaker;
-    // Folder mode: the files a folder held when the queue last looked at it.
-    QHash<QString, FolderContent> m_folderContent;
+    // Folder mode: the files the folder held when each running download started. Several
+    // downloads may share a folder, so each one is measured against its own start.
+    QHash<const AsyncDocRecord*, FolderContent> m_contentAtStart;
     Statistics m_statistics;
     std::vector<AsyncContentsListener*> m_listeners;
 };

@@ -139,8 +139,7 @@ int AsyncContents::InitDocSaveContent(const Record& aAsyncDocRecord)
             core::mN7Files::DeleteFile(m_ui, rec.ContentZipFile(), true);
             call = u"aDocument.SaveAllContentZipAsync("_s + quoted(rec.ContentZipFile()) + u')';
         } else {
-            if (!m_folderContent.contains(folder))
-                rememberFolderContent(folder);
+            m_contentAtStart.insert(aAsyncDocRecord.get(), scanFolder(folder));
             call = u"aDocument.SaveAllContentAsync( "_s + quoted(rec.PathForDownload) + u", "_s
                    + (rec.WithProtocol ? u"True"_s : u"False"_s) + u')';
         }
@@ -160,6 +159,8 @@ int AsyncContents::InitDocSaveContent(const Record& aAsyncDocRecord)
         }
         m_log.WriteLogFile(u"После "_s + call);
 
+        if (failure || !operation)
+            m_contentAtStart.remove(aAsyncDocRecord.get());
         if (failure) {
             operation.reset();
             ПереименоватьПапку(rec.PathForDownload, aAsyncDocRecord);
@@ -195,7 +196,6 @@ bool AsyncContents::ПереименоватьПапку(const QString& folder, 
             } catch (...) {
                 m_log.WriteLogFile(core::currentError().description());
             }
-            m_folderContent.remove(key);
             m_folderMaker.remove(key);
             raiseBadUnloadDoc();
         }
@@ -228,7 +228,7 @@ AsyncContents::Verdict AsyncContents::judgeCompleted(const Record& aRec)
 {
     AsyncDocRecord& rec = *aRec;
     // Looked at before anything else, so that the files are those of this download.
-    const int written = rec.LoadContentByZip ? 0 : filesWrittenSinceLastLook(folderKey(rec.PathForDownload));
+    const int written = rec.LoadContentByZip ? 0 : filesWrittenSinceStart(aRec, folderKey(rec.PathForDownload));
 
     rec.LastErrorDescription = rec.ErrorDescription;
     rec.ErrorDescription.clear();
@@ -359,13 +359,10 @@ int AsyncContents::РаспаковатьContentZip(const Record& aRec, const QS
     }
 }
 
-namespace {
-
-// The regular files directly in the folder with their size and time of last change, to the
-// nanosecond the file system keeps. The probe file of the folder test is not content.
-QHash<QString, std::pair<qint64, qint64>> scanFolder(const QString& folder)
+// Times to the nanosecond the file system keeps; the probe file of the folder test is not content.
+AsyncContents::FolderContent AsyncContents::scanFolder(const QString& folder)
 {
-    QHash<QString, std::pair<qint64, qint64>> files;
+    FolderContent files;
     std::error_code error;
     const std::filesystem::path root(QFile::encodeName(folder).toStdString());
     for (std::filesystem::directory_iterator it(root, error), end; !error && it != end; it.increment(error)) {
@@ -379,27 +376,16 @@ QHash<QString, std::pair<qint64, qint64>> scanFolder(const QString& folder)
         const auto modified = it->last_write_time(entryError);
         if (entryError)
             continue;
-        files.insert(name, {static_cast<qint64>(size), static_cast<qint64>(modified.time_since_epoch().count())});
+        files.insert(name,
+                     FileStamp{static_cast<qint64>(size), static_cast<qint64>(modified.time_since_epoch().count())});
     }
     return files;
 }
 
-} // namespace
-
-void AsyncContents::rememberFolderContent(const QString& folder)
+int AsyncContents::filesWrittenSinceStart(const Record& rec, const QString& folder)
 {
-    FolderContent content;
-    const auto files = scanFolder(folder);
-    for (auto it = files.cbegin(); it != files.cend(); ++it)
-        content.insert(it.key(), FileStamp{it.value().first, it.value().second});
-    m_folderContent.insert(folder, content);
-}
-
-int AsyncContents::filesWrittenSinceLastLook(const QString& folder)
-{
-    const FolderContent before = m_folderContent.value(folder);
-    rememberFolderContent(folder);
-    const FolderContent& now = m_folderContent[folder];
+    const FolderContent before = m_contentAtStart.take(rec.get());
+    const FolderContent now = scanFolder(folder);
     int written = 0;
     for (auto it = now.cbegin(); it != now.cend(); ++it) {
         const auto old = before.constFind(it.key());

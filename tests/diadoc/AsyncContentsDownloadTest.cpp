@@ -285,8 +285,9 @@ TEST_F(DownloadTest, FolderModeDownloadThatWroteNothingIsIgnored)
 
 TEST_F(DownloadTest, FolderSharedWithAnotherDocumentCountsOnlyItsOwnFiles)
 {
+    // One download at a time: the second starts after the first has written its files.
     fault(2, u"SaveContentResult"_s, FaultEffect::NoFiles);
-    auto& q = makeQueue(5);
+    auto& q = makeQueue(1);
     const QString shared = out + u"/shared"_s;
     add(1, false, shared);
     add(2, false, shared);
@@ -295,6 +296,37 @@ TEST_F(DownloadTest, FolderSharedWithAnotherDocumentCountsOnlyItsOwnFiles)
     EXPECT_EQ(q.UnloadedList().Item(1)->DocumentId, documentId(1));
     ASSERT_EQ(q.Count(5), 1);
     EXPECT_EQ(q.IgnoredList().Item(1)->DocumentId, documentId(2));
+}
+
+// Downloads that finish at once, as a client writing in the background before the next poll.
+class InstantDownloadTest : public ContentsFixture
+{
+protected:
+    InstantDownloadTest()
+        : ContentsFixture(12, 0)
+    {
+    }
+};
+
+TEST_F(InstantDownloadTest, DownloadsIntoOneFolderThatEndTogetherAreAllUnloaded)
+{
+    // Document 1 is still running when document 2 has already written its files; the first one
+    // judged sees both sets of files, the second must still count its own.
+    platform::diadoc::FaultRule late;
+    late.operation = u"SaveContentResult"_s;
+    late.document = documentId(1);
+    late.effect = FaultEffect::Late;
+    late.extraPolls = 2;
+    service->addFault(late);
+    auto& q = makeQueue(5);
+    const QString shared = out + u"/shared"_s;
+    add(1, false, shared);
+    add(2, false, shared);
+    add(3, false, shared);
+    EXPECT_EQ(drain().size(), 3u);
+    EXPECT_EQ(q.Count(5), 0);
+    for (int n = 1; n <= 3; ++n)
+        EXPECT_TRUE(QFile::exists(shared + u'/' + docs[static_cast<std::size_t>(n - 1)]->FileName())) << n;
 }
 
 TEST_F(DownloadTest, FailedStartMovesTheDocumentsOwnFolderAsideAndTriesAgain)
