@@ -4,6 +4,7 @@
 #include "WebAddresses.h"
 
 #include "core/Error.h"
+#include "core/VbText.h"
 #include "core/mN7Files.h"
 #include "diadoc/AsyncDocRecord.h"
 #include "diadoc/PersonRecord.h"
@@ -112,16 +113,16 @@ bool ExcelProtocolDocuments::writeRow(platform::excel::Worksheet& sheet, int row
     cell(1).setValue(record.DocumentName);
     QString received;
     if (!diadoc::mDiadocDocuments::IsDateEmpty(platform::diadoc::Variant(record.Timestamp)))
-        received = record.Timestamp.trimmed();
+        received = core::Trim(record.Timestamp);
     if (!received.isEmpty())
         cell(2).setValue(received);
-    cell(3).setValue(OrganisationText(record, person).trimmed());
-    cell(4).setValue(record.DocumentDate.trimmed());
-    cell(5).setValue(record.DocumentNumber.trimmed());
-    cell(6).setValue(person.GetDocTypeName(record.TypeNamedId).trimmed());
-    cell(7).setValue(diadoc::mDiadocDocuments::GetDocClass(record.Direction).Name.trimmed());
-    cell(8).setValue(StatusesText(record).trimmed());
-    cell(9).setValue(record.Counteragent.trimmed());
+    cell(3).setValue(core::Trim(OrganisationText(record, person)));
+    cell(4).setValue(core::Trim(record.DocumentDate));
+    cell(5).setValue(core::Trim(record.DocumentNumber));
+    cell(6).setValue(core::Trim(person.GetDocTypeName(record.TypeNamedId)));
+    cell(7).setValue(core::Trim(diadoc::mDiadocDocuments::GetDocClass(record.Direction).Name));
+    cell(8).setValue(core::Trim(StatusesText(record)));
+    cell(9).setValue(core::Trim(record.Counteragent));
 
     const QString link = QString::fromUtf16(kDiadocWebAddress) + record.PathURL;
     switch (kind) {
@@ -133,17 +134,17 @@ bool ExcelProtocolDocuments::writeRow(platform::excel::Worksheet& sheet, int row
         sheet.Hyperlinks().Add(cell(13), link);
         break;
     case Sheet::Ignored:
-        cell(10).setValue(record.ErrorDescription.trimmed());
+        cell(10).setValue(core::Trim(record.ErrorDescription));
         cell(11).setValue(record.DocumentId);
         sheet.Hyperlinks().Add(cell(11), link);
         break;
     case Sheet::MainQueue:
         break;
     case Sheet::SecondaryQueue:
-        cell(10).setValue(record.ErrorDescription.trimmed());
+        cell(10).setValue(core::Trim(record.ErrorDescription));
         break;
     case Sheet::Unloading:
-        cell(10).setValue(record.LastErrorDescription.trimmed());
+        cell(10).setValue(core::Trim(record.LastErrorDescription));
         break;
     }
     return person.IsChildren;
@@ -171,7 +172,7 @@ QString ExcelProtocolDocuments::YearMonthText(const QString& receivedCell)
 
 QString ExcelProtocolDocuments::relativeFolder(const QString& pathForDownload) const
 {
-    return ProtocolTexts::relativeFolder(pathForDownload, m_basePath).trimmed();
+    return core::Trim(ProtocolTexts::relativeFolder(pathForDownload, m_basePath));
 }
 
 } // namespace engine

@@ -1,6 +1,7 @@
 #include "ExcelProtocolRequests.h"
 
 #include "ExcelProtocolDocuments.h"
+#include "core/VbText.h"
 #include "diadoc/AsyncTskRecord.h"
 #include "diadoc/PersonRecord.h"
 #include "diadoc/VbDate.h"
@@ -72,25 +73,25 @@ void ExcelProtocolRequests::writeRow(platform::excel::Worksheet& sheet, int row,
     diadoc::PersonRecord& person = protocolPerson(m_persons, record.KeyОрганизацииВКоллекции);
     const auto cell = [&](int column) { return sheet.Cells(row, column); };
 
-    cell(1).setValue(OrganisationText(record, person).trimmed());
-    cell(2).setValue(PeriodText(record).trimmed());
-    cell(3).setValue(person.GetDocTypeName(record.CategoryType).trimmed());
-    cell(4).setValue(diadoc::mDiadocDocuments::GetDocClass(record.CategoryClass).Name.trimmed());
+    cell(1).setValue(core::Trim(OrganisationText(record, person)));
+    cell(2).setValue(core::Trim(PeriodText(record)));
+    cell(3).setValue(core::Trim(person.GetDocTypeName(record.CategoryType)));
+    cell(4).setValue(core::Trim(diadoc::mDiadocDocuments::GetDocClass(record.CategoryClass).Name));
     QString statuses = diadoc::mDiadocStatusTexts::TranslateStatus(record.CategoryStatus);
     if (statuses.isEmpty())
         statuses = QString::fromUtf16(kAnyStatus);
-    cell(5).setValue(statuses.trimmed());
+    cell(5).setValue(core::Trim(statuses));
 
     switch (kind) {
     case Sheet::Executed:
         cell(6).setValue(QString::number(record.DocumentsCount));
         break;
     case Sheet::Executing:
-        cell(6).setValue(record.LastErrorDescription.trimmed());
+        cell(6).setValue(core::Trim(record.LastErrorDescription));
         break;
     case Sheet::SecondaryQueue:
         if (const QString error = ErrorText(record); !error.isEmpty())
-            cell(6).setValue(error.trimmed());
+            cell(6).setValue(core::Trim(error));
         break;
     case Sheet::MainQueue:
         break;
@@ -100,7 +101,7 @@ void ExcelProtocolRequests::writeRow(platform::excel::Worksheet& sheet, int row,
 QString ExcelProtocolRequests::OrganisationText(const AsyncTskRecord& record, const diadoc::PersonRecord& person)
 {
     if (!record.DepartmentId.isEmpty())
-        return person.Name.trimmed() + u", "_s + record.DepartmentName;
+        return core::Trim(person.Name) + u", "_s + record.DepartmentName;
     return person.Name;
 }
 

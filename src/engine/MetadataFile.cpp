@@ -4,6 +4,7 @@
 
 #include "NameCleaning.h"
 #include "WebAddresses.h"
+#include "core/VbText.h"
 #include "core/mErrorHandling.h"
 #include "core/mIO.h"
 #include "core/mLogFile.h"
@@ -187,7 +188,7 @@ QString MetadataFile::buildText(const QString& folder, platform::diadoc::DiadocD
     if (!mDiadocDocuments::IsDateEmpty(forwarding))
         xml += element(u"Timestamp"_s, dateTimeText(forwarding));
     const QString number = doc.DocumentNumber();
-    if (!number.trimmed().isEmpty())
+    if (!core::Trim(number).isEmpty())
         xml += element(u"DocumentNumber"_s, number);
     const Variant documentDate = doc.DocumentDate();
     if (!mDiadocDocuments::IsDateEmpty(documentDate))

@@ -262,4 +262,26 @@ TEST_F(ExcelProtocolTest, RetryRequestsShowTheirErrorFieldsOrNothing)
     EXPECT_EQ(text(sheet(u"Запросы списков Выполненяются"_s), 2, 6), u"Превышено время ожидания"_s);
 }
 
+// Only blanks are trimmed: a line break or a tab at either end of a text stays in the cell.
+TEST_F(ExcelProtocolTest, CellsLoseTheirBlanksOnlyNotLineBreaksOrTabs)
+{
+    fillEveryList();
+    source.ignoredList[0]->ErrorDescription = u" Документооборот не завершен\r\n "_s;
+    source.ignoredList[0]->Counteragent = u"\tАО Лютик "_s;
+    source.docsSecondaryQueue[0]->ErrorDescription = u"Таймаут\r\n"_s;
+    source.unloadingList[0]->LastErrorDescription = u"\tСбой сети"_s;
+    auto executing = request();
+    executing->LastErrorDescription = u" Превышено время ожидания\r\n"_s;
+    source.executingList = {executing};
+
+    ASSERT_EQ(run(), QString());
+
+    auto& ignored = sheet(u"Не выгружены"_s);
+    EXPECT_EQ(text(ignored, 2, 10), u"Документооборот не завершен\r\n"_s);
+    EXPECT_EQ(text(ignored, 2, 9), u"\tАО Лютик"_s);
+    EXPECT_EQ(text(sheet(u"Документы На повтор попытки"_s), 2, 10), u"Таймаут\r\n"_s);
+    EXPECT_EQ(text(sheet(u"Документы Выгружаются"_s), 2, 10), u"\tСбой сети"_s);
+    EXPECT_EQ(text(sheet(u"Запросы списков Выполненяются"_s), 2, 6), u"Превышено время ожидания\r\n"_s);
+}
+
 } // namespace

@@ -158,6 +158,15 @@ TEST_F(MetadataFileTest, CharactersOutsideTheCodePageBecomeReferencesAndForbidde
         << bytes.constData();
 }
 
+TEST_F(MetadataFileTest, ADocumentNumberOfATabIsNoBlankNumber)
+{
+    // Only blanks make a number blank; any other character is written as it stands.
+    doc.documentNumber = u"\t"_s;
+    ASSERT_EQ(writer.SaveN7L(folder(), doc, u"org1"_s), QString());
+    EXPECT_TRUE(core::TextCodec::fromCp1251(readAll(dir.filePath(u"DCInfo.n7l"_s)))
+                    .contains(u"<DocumentNumber>\t</DocumentNumber>"_s));
+}
+
 TEST_F(MetadataFileTest, AFailedDocumentLinkStopsBeforeTheMetadataFile)
 {
     const QString missing = dir.filePath(u"no/such/folder"_s);
