@@ -131,11 +131,15 @@ void mLogFile::AppendToFile(const QString& text)
 
 void mLogFile::showCritical(const QString& message)
 {
+    if (m_reportingFailure)
+        return;
+    m_reportingFailure = true;
     try {
         mOther::iMsgBox(m_ui, message, msgbox::vbCritical | msgbox::vbOKOnly);
     } catch (...) {
         // A log that cannot tell about its own failure must still not stop the run.
     }
+    m_reportingFailure = false;
 }
 
 } // namespace core

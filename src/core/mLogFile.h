@@ -39,6 +39,9 @@ private:
     Clock m_localNow;
     QString m_fileName;
     bool m_logging = false;
+    // Set while a failure of the log is being told: a box that is itself written to the log (as
+    // an unattended run does) must not tell the same failure again, endlessly.
+    bool m_reportingFailure = false;
 };
 
 } // namespace core

@@ -1,3 +1,5 @@
+#include <memory>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -6,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include "core/mLogFile.h"
+#include "platform/family/ErrorDialog.h"
+#include "platform/family/SplashWindow.h"
 #include "support/ScriptedUiServices.h"
 
 using namespace Qt::StringLiterals;
@@ -132,4 +136,56 @@ TEST_F(LogFileTest, TimeStampTextPadsEveryPart)
     now = QDateTime(QDate(987, 1, 2), QTime(3, 4, 5, 6));
     EXPECT_EQ(log.TimeStampText(true, u"."_s, u"T"_s, u":"_s), u"0987.01.02T03:04:05.006"_s);
     EXPECT_EQ(log.TimeStampText(false, u"-"_s, u"_"_s, u"-"_s), u"0987-01-02_03-04-05"_s);
+}
+
+namespace {
+
+// An unattended run's services: every box answers at once and its text goes to the run log.
+class LoggingUi final : public core::UiServices
+{
+public:
+    core::mLogFile* log = nullptr;
+    QStringList prompts;
+
+    bool isUnattended() const override { return true; }
+    int msgBox(const QString& prompt, int, const QString&) override
+    {
+        prompts.append(prompt);
+        if (prompts.size() > 10)
+            return 1; // stops an endless chain so that the test fails instead of the stack
+        if (log)
+            log->WriteLogFile(prompt);
+        return 1;
+    }
+    QString inputBox(const QString&, const QString&, const QString& defaultText) override { return defaultText; }
+    QString browseForFolder(const QString&, const QString&) override { return {}; }
+    core::MousePointer mousePointer() const override { return core::MousePointer::Default; }
+    void setMousePointer(core::MousePointer) override {}
+    void processEvents() override {}
+    std::unique_ptr<platform::family::ErrorDialog> createErrorDialog() override { return nullptr; }
+    std::unique_ptr<platform::family::SplashWindow> createSplashWindow() override { return nullptr; }
+};
+
+} // namespace
+
+TEST(LogFileUnattendedTest, ABoxWrittenToAFailingLogTellsItsFailureOnlyOnce)
+{
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    LoggingUi ui;
+    mLogFile log(ui, [] { return QDateTime(QDate(2024, 3, 5), QTime(9, 7, 2)); });
+    ui.log = &log;
+
+    log.StartLogFile(root.path() + u"/missing/"_s, QString());
+    log.WriteLogFile(u"строка"_s);
+    ASSERT_EQ(ui.prompts.size(), 2) << "one open message for each line written by the run";
+    EXPECT_TRUE(ui.prompts[0].startsWith(u"Не удалось открыть или создать файл. Ошибка: "_s));
+    EXPECT_EQ(ui.prompts[1], ui.prompts[0]);
+    EXPECT_TRUE(log.isLogging());
+
+    // Once the folder is there, lines (the boxes' own included) reach the file again.
+    ASSERT_TRUE(QDir(root.path()).mkdir(u"missing"_s));
+    log.WriteLogFile(u"ok"_s);
+    EXPECT_EQ(ui.prompts.size(), 2);
+    EXPECT_TRUE(QFileInfo::exists(log.logFileName()));
 }
