@@ -14,6 +14,11 @@ CommandLine CommandLine::parse(const QStringList& arguments)
             line.autostart = true;
         else if (argument == u"--version")
             line.version = true;
+        else if (argument == u"--configure-demo" && i + 2 < arguments.size()) {
+            line.configureDemo = true;
+            line.demoSandbox = arguments.at(++i);
+            line.demoFolder = arguments.at(++i);
+        }
     }
     return line;
 }

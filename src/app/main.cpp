@@ -1,16 +1,83 @@
 #include <cstdio>
 
 #include <QApplication>
+#include <QElapsedTimer>
 
 #include "CommandLine.h"
+#include "DemoSettings.h"
+#include "HeadlessRun.h"
+#include "PeakMemory.h"
 #include "core/Error.h"
+#include "core/SystemClock.h"
 #include "core/mErrorHandling.h"
 #include "core/mFetchlingOptions.h"
+#include "core/mLogFile.h"
 #include "core/widgets/QtUiServices.h"
+#include "platform/diadoc/SandboxClientFactory.h"
 #include "platform/family/GlobalUtility.h"
 #include "platform/registry/JsonRegistry.h"
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+void print(const QString& text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stdout);
+    std::fputc('\n', stdout);
+}
+
+// One unattended unloading with the stored settings; 0 when it ran to its end.
+int autostart(core::QtUiServices& ui)
+{
+    QElapsedTimer wall;
+    wall.start();
+    platform::registry::JsonRegistry registry(platform::registry::JsonRegistry::defaultFolder());
+    platform::family::GlobalUtility utility(registry);
+    core::mFetchlingOptions options(utility);
+    core::SystemClock clock;
+    platform::diadoc::SandboxClientFactory factory([&clock] { return clock.nowMs(); });
+    app::HeadlessRun run(options, clock, ui, factory);
+    ui.setUnattendedSink([&run](const QString& text) { run.log().WriteLogFile(text); });
+    app::HeadlessRun::Result result;
+    try {
+        result = run.run();
+    } catch (...) {
+        // The box that reports the failure comes after the run and its log are gone.
+        ui.setUnattendedSink({});
+        throw;
+    }
+    ui.setUnattendedSink({});
+
+    print(result.endText);
+    print(u"Папка выгрузки: "_s + result.unloadFolder);
+    print(u"Период: с %1 по %2; выбрано узлов: %3"_s.arg(result.from, result.to).arg(result.ticked));
+    print(u"Списков: %1, документов в списках: %2, выгружено: %3, не выгружено: %4 (из них повторов: %5)"_s
+              .arg(result.listRequests)
+              .arg(result.listed)
+              .arg(result.unloaded)
+              .arg(result.ignored)
+              .arg(result.repeats));
+    print(u"Неудачных попыток: списков %1, выгрузок %2"_s.arg(result.listFailures).arg(result.downloadFailures));
+    for (const QString& protocol : result.protocols)
+        print(u"Протокол: "_s + protocol);
+    print(u"Время: %1 с; пик памяти (VmHWM): %2 КБ"_s.arg(double(wall.elapsed()) / 1000.0, 0, 'f', 2)
+              .arg(app::PeakMemory::kilobytes()));
+    return result.stopped ? 2 : 0;
+}
+
+// Points the default settings store at a sandbox for the demo.
+int configureDemo(const app::CommandLine& line)
+{
+    platform::registry::JsonRegistry registry(platform::registry::JsonRegistry::defaultFolder());
+    platform::family::GlobalUtility utility(registry);
+    core::mFetchlingOptions options(utility);
+    app::DemoSettings::write(options, line.demoSandbox, line.demoFolder);
+    print(u"Настройки: "_s + platform::registry::JsonRegistry::defaultFolder());
+    return 0;
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -18,19 +85,23 @@ int main(int argc, char* argv[])
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
     const app::CommandLine commandLine = app::CommandLine::parse(arguments);
-    if (commandLine.autostart && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    if ((commandLine.autostart || commandLine.configureDemo) && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(u"N7_Fetchling"_s);
     QApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION_TEXT));
 
-    core::QtUiServices ui(commandLine.autostart);
+    core::QtUiServices ui(commandLine.autostart || commandLine.configureDemo);
     if (commandLine.version) {
         std::printf("N7_Fetchling %s\n", PROJECT_VERSION_TEXT);
         return 0;
     }
     try {
+        if (commandLine.configureDemo)
+            return configureDemo(commandLine);
+        if (commandLine.autostart)
+            return autostart(ui);
         platform::registry::JsonRegistry registry(platform::registry::JsonRegistry::defaultFolder());
         platform::family::GlobalUtility utility(registry);
         const core::mFetchlingOptions options(utility);

@@ -1,5 +1,6 @@
 #include "SandboxGenerator.h"
 
+#include <algorithm>
 #include <random>
 
 #include <QDir>
@@ -97,13 +98,16 @@ void SandboxGenerator::write(const QString& folder, const Settings& settings)
     }
     writeFile(QDir(folder).filePath(u"content/Протокол передачи.pdf"_s), u"Протокол передачи документа\n"_s.toUtf8());
 
-    const QList<Party> counterparties = {
+    QList<Party> counterparties = {
         {u"7707083893"_s, u"773601001"_s, u"ПАО «Сбыт-Энерго»"_s},
         {u"7728168971"_s, u"770801001"_s, u"АО \"Альфа Поставка\""_s},
         {u"500100732259"_s, QString(), u"ИП Смирнова Ольга Петровна"_s},
         {u"7810012345"_s, u"781001001"_s, u"ООО «Невские <перевозки> & Ко»"_s},
         {u"6658012345"_s, u"665801001"_s, u"ООО «Уральский склад»"_s},
     };
+    for (int i = 1; i <= settings.extraCounterparties; ++i)
+        counterparties.append(
+            {QString::number(7700000000LL + i * 7), QString::number(770000000 + i), u"ООО «Контрагент № %1»"_s.arg(i)});
     const QJsonArray docTypes = [&] {
         QJsonArray a;
         for (const Type& t : types)
@@ -116,7 +120,7 @@ void SandboxGenerator::write(const QString& folder, const Settings& settings)
             {u"id"_s, u"dep-sever-sklad"_s}, {u"name"_s, u"Склад г. Архангельск"_s}, {u"parent"_s, u"dep-sever"_s}},
         QJsonObject{{u"id"_s, u"dep-yug"_s}, {u"name"_s, u"Филиал «Юг»"_s}, {u"kpp"_s, u"230101001"_s}},
     };
-    const QJsonArray organizations{
+    QJsonArray organizations{
         QJsonObject{{u"id"_s, u"box-romashka"_s},
                     {u"guid"_s, dice.guid()},
                     {u"inn"_s, u"7701234567"_s},
@@ -137,7 +141,26 @@ void SandboxGenerator::write(const QString& folder, const Settings& settings)
                     {u"name"_s, u"ООО «Лютик»"_s},
                     {u"tariff"_s, u"unpaid"_s}},
     };
-    const QStringList paidBoxes{u"box-romashka"_s, u"box-vasilek"_s};
+    QStringList paidBoxes{u"box-romashka"_s, u"box-vasilek"_s};
+    for (int i = 1; i <= settings.extraOrganizations; ++i) {
+        const QString id = u"box-extra-%1"_s.arg(i);
+        organizations.append(QJsonObject{{u"id"_s, id},
+                                         {u"guid"_s, dice.guid()},
+                                         {u"inn"_s, QString::number(5400000000LL + i * 13)},
+                                         {u"kpp"_s, QString::number(540000000 + i)},
+                                         {u"name"_s, u"ООО «Организация %1»"_s.arg(i)},
+                                         {u"documentTypes"_s, docTypes}});
+        paidBoxes.append(id);
+    }
+    // Titles from other organisations that must not choose where a document lands.
+    const QStringList hostileTitles{u"../../../etc/passwd"_s,
+                                    u"..\\..\\Windows\\System32"_s,
+                                    u"CON"_s,
+                                    u"Акт <script>alert(1)</script> & \"кавычки\""_s,
+                                    QString(300, u'Ж'),
+                                    u"  .  "_s,
+                                    u"/абсолютный/путь"_s,
+                                    u"a:b*c?d|e"_s};
     const QStringList departmentIds{QString(), QString(), u"dep-sever"_s, u"dep-sever-sklad"_s, u"dep-yug"_s};
     const QStringList directions{u"Inbound"_s, u"Inbound"_s, u"Outbound"_s, u"Internal"_s};
 
@@ -152,7 +175,8 @@ void SandboxGenerator::write(const QString& folder, const Settings& settings)
         const QString messageId = dice.guid();
         const QString entityId = dice.guid();
         const QDateTime timestamp =
-            QDateTime(QDate(2024, 1, 1), QTime(8, 0)).addSecs(qint64(dice.below(365)) * 86400 + dice.below(36000));
+            QDateTime(QDate(2024, 1, 1), QTime(8, 0))
+                .addSecs(qint64(dice.below(365 * std::max(1, settings.years))) * 86400 + dice.below(36000));
         const QDate documentDate = timestamp.date().addDays(-dice.below(5));
         QJsonObject doc{
             {u"id"_s, QString(messageId + entityId)},
@@ -174,6 +198,8 @@ void SandboxGenerator::write(const QString& folder, const Settings& settings)
             {u"content"_s, QJsonArray::fromStringList(type.content)},
             {u"protocol"_s, u"content/Протокол передачи.pdf"_s},
         };
+        if (settings.hostileTitles && n % 50 == 13)
+            doc[u"title"_s] = hostileTitles.at((n / 50) % hostileTitles.size());
         // Unformalised documents often carry no date of their own.
         if (type.name != u"Nonformalized"_s || dice.below(2) == 0)
             doc[u"documentDate"_s] = documentDate.toString(Qt::ISODate);
@@ -242,8 +268,8 @@ void SandboxGenerator::write(const QString& folder, const Settings& settings)
     const QJsonObject root{
         {u"version"_s, u"2.14.6.210"_s},
         {u"apiClientIds"_s, QJsonArray{u"tallowGrange-3f9a1c7e52d04b8a9e6f21c4d8b07a5e"_s}},
-        {u"listAsync"_s, QJsonObject{{u"polls"_s, 2}}},
-        {u"contentAsync"_s, QJsonObject{{u"polls"_s, 2}}},
+        {u"listAsync"_s, QJsonObject{{u"polls"_s, settings.polls}}},
+        {u"contentAsync"_s, QJsonObject{{u"polls"_s, settings.polls}}},
         {u"certificates"_s, QJsonArray{QJsonObject{{u"thumbprint"_s, u"3F6A1C0B9E2D4F5A6B7C8D9E0F1A2B3C4D5E6F70"_s},
                                                    {u"name"_s, u"Иванов Иван Иванович"_s},
                                                    {u"organizationName"_s, u"ООО «Ромашка»"_s},

@@ -11,10 +11,16 @@ namespace platform::diadoc {
 class SandboxGenerator final
 {
 public:
+    // The defaults give the bundled sample; any other value gives another, equally fixed, sandbox.
     struct Settings
     {
         int documents = 300;
         quint32 seed = 20240301;
+        int extraOrganizations = 0;  // more paid organisations beside the sample's two
+        int extraCounterparties = 0; // more counterparties beside the sample's five
+        int years = 1;               // documents spread over this many years from 2024
+        bool hostileTitles = false;  // every 50th title tries to climb out, names a device or is too long
+        int polls = 2;               // polls before a list or a download completes; 0: at once
     };
 
     // Raises core::Error when a file cannot be written.

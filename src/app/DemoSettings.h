@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+namespace core {
+class mFetchlingOptions;
+}
+
+namespace app {
+
+// Points a settings store at a sandbox folder for a first unattended run: the server address,
+// the sample account, the unload folder and the period, with every protocol switched on.
+class DemoSettings final
+{
+public:
+    static constexpr char16_t kLogin[] = u"buh@romashka.ru";
+    static constexpr char16_t kPassword[] = u"Ромашка2024";
+
+    // from and to are "dd.mm.yyyy"; the sample's documents lie in 2024.
+    static void write(core::mFetchlingOptions& options, const QString& sandboxFolder, const QString& unloadFolder,
+                      const QString& from = QStringLiteral("01.01.2024"),
+                      const QString& to = QStringLiteral("31.12.2024"));
+};
+
+} // namespace app

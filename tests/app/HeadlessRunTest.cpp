@@ -1,0 +1,445 @@
+#include <QDirIterator>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "app/DemoSettings.h"
+#include "app/HeadlessRun.h"
+#include "core/Clock.h"
+#include "core/Error.h"
+#include "core/TextCodec.h"
+#include "core/mFetchlingOptions.h"
+#include "diadoc/AsyncContents.h"
+#include "diadoc/AsyncDocRecord.h"
+#include "engine/Fetchling.h"
+#include "engine/MetadataFile.h"
+#include "platform/diadoc/SandboxClientFactory.h"
+#include "platform/diadoc/SandboxGenerator.h"
+#include "platform/diadoc/SandboxService.h"
+#include "support/ScriptedUiServices.h"
+#include "support/TestRegistry.h"
+
+using namespace Qt::StringLiterals;
+using platform::diadoc::FaultEffect;
+using platform::diadoc::FaultRule;
+
+namespace {
+
+const QString kSample = QStringLiteral(FETCHLING_SAMPLE_SANDBOX);
+const QString kProtocolPrefix = u"Протокол выгрузки документов из Диадок от "_s;
+
+// Virtual time shared with the emulated service: a pause moves the service's clock.
+class VirtualClock final : public core::Clock
+{
+public:
+    qint64 nowMs() const override { return m_nowMs; }
+    QDateTime currentDateTime() const override
+    {
+        return QDateTime(QDate(2025, 1, 15), QTime(10, 30)).addMSecs(m_nowMs);
+    }
+    void sleep(int ms) override { m_nowMs += ms; }
+
+private:
+    qint64 m_nowMs = 0;
+};
+
+// A settings store pointed at the bundled sample, a virtual clock and an unload folder.
+class HeadlessRunTest : public ::testing::Test
+{
+protected:
+    HeadlessRunTest()
+    {
+        ui.unattended = true;
+        app::DemoSettings::write(options, kSample, out());
+    }
+
+    QString out() const { return dir.filePath(u"out"_s) + u'/'; }
+
+    std::unique_ptr<app::HeadlessRun> makeRun()
+    {
+        return std::make_unique<app::HeadlessRun>(options, clock, ui, factory);
+    }
+
+    std::shared_ptr<platform::diadoc::SandboxService> service()
+    {
+        return factory.service(options.Get_DiadocServerURL());
+    }
+
+    // What the sandbox holds for the ticked nodes over the period: documents of each ticked
+    // organisation outside its departments and of each ticked department, internal ones left out
+    // unless asked for. Counted from the service's data, not from the run.
+    int documentsForTickedNodes(const app::HeadlessRun& run, const QDate& to = QDate(2024, 12, 31))
+    {
+        const auto& data = service()->data();
+        QSet<QString> nodes;
+        for (const auto& node : run.nodes()) {
+            if (!node.ticked)
+                continue;
+            const qsizetype bar = node.key.lastIndexOf(u'|');
+            nodes.insert(bar < 0 ? node.key : node.key.mid(bar + 4));
+        }
+        int count = 0;
+        for (const auto& doc : data.documents) {
+            const auto* organization = service()->organization(doc.organizationId);
+            if (organization == nullptr)
+                continue;
+            const QString key =
+                doc.departmentId.isEmpty() ? u"org"_s + organization->inn + u'/' + organization->kpp : doc.departmentId;
+            const QDate day = doc.timestamp.date();
+            if (nodes.contains(key) && day >= QDate(2024, 1, 1) && day <= to
+                && (doc.direction != u"Internal"_s || options.Get_Internal() == 1))
+                ++count;
+        }
+        return count;
+    }
+
+    // Every file below the unload folder but the protocols, by relative path; the metadata file
+    // without the moment it was written.
+    QMap<QString, QByteArray> tree() const
+    {
+        QMap<QString, QByteArray> files;
+        static const QRegularExpression uploaded(u" UploadedDateTime=\"[^\"]*\""_s);
+        QDirIterator it(out(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            const QString relative = path.mid(out().size());
+            if (relative.startsWith(kProtocolPrefix))
+                continue;
+            QFile file(path);
+            EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+            QByteArray bytes = file.readAll();
+            if (relative.endsWith(QString::fromUtf16(engine::MetadataFile::kMetadataFileName)))
+                bytes = core::TextCodec::toCp1251(core::TextCodec::fromCp1251(bytes).remove(uploaded));
+            files.insert(relative, bytes);
+        }
+        return files;
+    }
+
+    // Each unloaded document has its folder with its content, its metadata file and its shortcut.
+    static void expectFiled(engine::Fetchling& fetchling, const QString& root)
+    {
+        QSet<QString> folders;
+        for (const auto& rec : fetchling.AsyncDocs().UnloadedList()) {
+            SCOPED_TRACE(rec->DocumentId.toStdString());
+            EXPECT_TRUE(rec->Path.startsWith(root)) << rec->Path.toStdString();
+            EXPECT_TRUE(QFile::exists(rec->Path + u'/' + QString::fromUtf16(engine::MetadataFile::kMetadataFileName)));
+            EXPECT_TRUE(QFile::exists(rec->Path + u'/' + engine::MetadataFile::documentLinkName(rec->DocumentId)));
+            const QStringList files = QDir(rec->Path).entryList(QDir::Files);
+            EXPECT_GE(files.size(), 3) << files.join(u", "_s).toStdString();
+            EXPECT_FALSE(folders.contains(rec->Path)) << "two documents in one folder";
+            folders.insert(rec->Path);
+        }
+        for (const auto& rec : fetchling.AsyncDocs().IgnoredList())
+            EXPECT_FALSE(rec->ErrorDescription.isEmpty()) << rec->DocumentId.toStdString();
+    }
+
+    QTemporaryDir dir;
+    testsupport::TestRegistry registry;
+    core::mFetchlingOptions options{registry.utility};
+    VirtualClock clock;
+    platform::diadoc::SandboxClientFactory factory{[this] { return clock.nowMs(); }};
+    testsupport::ScriptedUiServices ui;
+};
+
+TEST_F(HeadlessRunTest, TheSampleEndsUnloadedOrIgnoredWithEveryChosenProtocol)
+{
+    auto run = makeRun();
+    const auto result = run->run();
+
+    EXPECT_FALSE(result.stopped);
+    EXPECT_EQ(result.endText, u"Выгрузка документов завершена."_s);
+    EXPECT_EQ(result.unloadFolder, out());
+    EXPECT_EQ(result.ticked, 5) << "two paid organisations and three departments; the unpaid one stays unticked";
+    EXPECT_EQ(result.listed, documentsForTickedNodes(*run));
+    EXPECT_EQ(result.left, 0);
+    EXPECT_EQ(result.unloaded + result.ignored, result.listed) << "nothing is dropped";
+    EXPECT_GT(result.unloaded, 100);
+    EXPECT_GT(result.ignored, 0);
+    expectFiled(run->fetchling(), out());
+
+    ASSERT_EQ(result.protocols.size(), 3);
+    EXPECT_TRUE(result.protocols.at(0).endsWith(u".htm"_s));
+    EXPECT_TRUE(result.protocols.at(1).endsWith(u".xlsx"_s));
+    EXPECT_TRUE(result.protocols.at(2).endsWith(u".csv"_s));
+    for (const QString& file : result.protocols) {
+        EXPECT_TRUE(file.startsWith(out() + kProtocolPrefix)) << file.toStdString();
+        EXPECT_GT(QFileInfo(file).size(), 0) << file.toStdString();
+    }
+    QFile html(result.protocols.at(0));
+    ASSERT_TRUE(html.open(QIODevice::ReadOnly));
+    const QString page = core::TextCodec::fromCp1251(html.readAll());
+    EXPECT_TRUE(page.contains(u"Количество успешно выгруженных документов:"_s));
+    EXPECT_TRUE(page.contains(u"ООО «Ромашка» (7701234567/770101001)\\Филиал «Север»"_s)
+                || page.contains(u"ООО &laquo;Ромашка&raquo; (7701234567/770101001)\\"_s))
+        << "the ticked department is listed with its full path";
+    EXPECT_TRUE(ui.boxes.empty()) << "a saved Excel protocol ends an unattended run without a message";
+}
+
+TEST_F(HeadlessRunTest, TheSummaryRowsFollowTheRunsChoicesAndCounts)
+{
+    options.Set_Finished(0);
+    options.Set_OrgChecked(u"org5003012345/500301001"_s, 0);
+    auto run = makeRun();
+    const auto result = run->run();
+
+    const auto html = run->summaryRows(u"html"_s);
+    const auto xls = run->summaryRows(u"xls"_s);
+    QStringList captions;
+    for (const auto& row : html)
+        captions.append(row.caption);
+    EXPECT_EQ(html.at(2).value, u"с 01.01.2024 по 31.12.2024"_s);
+    EXPECT_TRUE(captions.contains(u"Выгружать документы с отказом ответной подписи:"_s))
+        << "the rejected-signature row shows when not only finished documents are asked for";
+    EXPECT_TRUE(captions.contains(u"Выгрузка завершена:"_s));
+    EXPECT_FALSE(captions.contains(u"Справочно: Счетчик неудачных попыток запросов списков документов:"_s));
+    EXPECT_TRUE(captions.contains(u"    ООО «Ромашка» (7701234567/770101001)\\Филиал «Север»\\Склад г. Архангельск"_s));
+    EXPECT_FALSE(captions.contains(u"    АО «Василёк» (5003012345/500301001)"_s)) << "an unticked organisation";
+    EXPECT_EQ(captions.at(captions.size() - 5), u"Организации и подразделения, выбранные для выгрузки документов:"_s);
+    ASSERT_EQ(html.size(), xls.size());
+    for (qsizetype i = 1; i < html.size(); ++i) {
+        if (html.at(i).caption == u"Количество успешно выгруженных документов:"_s) {
+            EXPECT_EQ(html.at(i).value, QString::number(result.unloaded));
+            EXPECT_EQ(xls.at(i).value, QString::number(result.unloaded) + u" (cм. лист \"Выгружены\")"_s);
+        } else if (html.at(i).caption == u"Количество не выгруженных документов:"_s) {
+            EXPECT_EQ(xls.at(i).value, QString::number(result.ignored) + u" (cм. лист \"Не выгружены\")"_s);
+        } else {
+            EXPECT_EQ(html.at(i).value, xls.at(i).value) << html.at(i).caption.toStdString();
+        }
+    }
+}
+
+TEST_F(HeadlessRunTest, ASecondRunOverTheSameTreeGivesTheSameTree)
+{
+    options.Set_GroupIntoPackages(1);
+    makeRun()->run();
+    const auto first = tree();
+    ASSERT_GT(first.size(), 300);
+    clock.sleep(60000);
+    makeRun()->run();
+    const auto second = tree();
+    EXPECT_EQ(second.keys(), first.keys());
+    for (auto it = first.cbegin(); it != first.cend(); ++it)
+        EXPECT_EQ(second.value(it.key()), it.value()) << it.key().toStdString();
+    int protocols = 0;
+    for (const QString& name : QDir(out()).entryList(QDir::Files))
+        protocols += name.startsWith(kProtocolPrefix) ? 1 : 0;
+    EXPECT_EQ(protocols, 6) << "each run adds its own three protocols";
+}
+
+TEST_F(HeadlessRunTest, ARunThatCannotStartRaisesItsReason)
+{
+    struct Case
+    {
+        const char* name;
+        std::function<void(core::mFetchlingOptions&)> change;
+        QString text;
+    } cases[] = {
+        {"wrong password", [](auto& o) { o.Set_Password(u"не тот"_s); },
+         u"Попытка авторизации с логином \"buh@romashka.ru\" завершилась с ошибкой \"Неверный логин или пароль\"."_s},
+        {"no login", [](auto& o) { o.Set_Login(QString()); }, u"Вы не авторизованы в Диадок. Требуется авторизация."_s},
+        {"no folder", [](auto& o) { o.Set_Path(QString()); }, u"Выберите папку для сохранения файлов Диадок."_s},
+        {"bad period", [](auto& o) { o.Set_FromDate(u"31.02.2024"_s); }, u"Период выгрузки задан неверно"_s},
+        {"no sandbox", [](auto& o) { o.Set_DiadocServerURL(u"https://example.invalid"_s); },
+         u"Вы не авторизованы в Диадок."_s},
+        {"nothing ticked",
+         [](auto& o) {
+             o.Set_OrgChecked(u"org7701234567/770101001"_s, 0);
+             o.Set_OrgChecked(u"org5003012345/500301001"_s, 0);
+             for (const auto* dep : {u"depdep-sever", u"depdep-sever-sklad", u"depdep-yug"})
+                 o.Set_OrgChecked(QString::fromUtf16(dep), 0);
+         },
+         u"Не выбрано ни одного подразделения."_s},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        app::DemoSettings::write(options, kSample, out());
+        c.change(options);
+        try {
+            makeRun()->run();
+            ADD_FAILURE() << "the run started";
+        } catch (const core::Error& e) {
+            EXPECT_TRUE(e.description().contains(c.text)) << e.description().toStdString();
+            EXPECT_TRUE(e.description().contains(u"HeadlessRun"_s)) << "the error carries its place";
+        }
+        EXPECT_FALSE(QDir(out()).exists() && !QDir(out()).isEmpty()) << "nothing was unloaded";
+    }
+}
+
+// A generated sandbox of several organisations over two years, with hostile titles.
+class GeneratedSandboxTest : public HeadlessRunTest
+{
+protected:
+    app::HeadlessRun::Result runGenerated()
+    {
+        platform::diadoc::SandboxGenerator::Settings settings;
+        settings.documents = 1000;
+        settings.extraOrganizations = 2;
+        settings.extraCounterparties = 40;
+        settings.years = 2;
+        settings.hostileTitles = true;
+        settings.polls = 0;
+        sandbox = dir.filePath(u"generated"_s);
+        platform::diadoc::SandboxGenerator::write(sandbox, settings);
+        app::DemoSettings::write(options, sandbox, out(), u"01.01.2024"_s, u"31.12.2025"_s);
+        options.Set_Finished(0);
+        run = makeRun();
+        return run->run();
+    }
+
+    QString sandbox;
+    std::unique_ptr<app::HeadlessRun> run;
+};
+
+TEST_F(GeneratedSandboxTest, EveryListedDocumentIsFiledInsideTheUnloadFolder)
+{
+    const auto result = runGenerated();
+    EXPECT_GT(result.listed, 700);
+    EXPECT_EQ(result.unloaded + result.ignored, result.listed);
+    EXPECT_EQ(result.left, 0);
+    expectFiled(run->fetchling(), out());
+    QDirIterator everything(dir.path(), QDir::Files, QDirIterator::Subdirectories);
+    while (everything.hasNext()) {
+        const QString path = everything.next();
+        EXPECT_TRUE(path.startsWith(out()) || path.startsWith(sandbox)) << path.toStdString();
+    }
+}
+
+// Known fault, left for the list-request queue: one document of this sandbox (box-romashka,
+// dep-yug, sent 2024-01-01T10:18:33) is in no list of the run. Enable once the listing is whole.
+TEST_F(GeneratedSandboxTest, DISABLED_EveryDocumentOfTheTickedNodesIsListed)
+{
+    const auto result = runGenerated();
+    QSet<QString> listed;
+    for (const auto& rec : run->fetchling().AsyncDocs().UnloadedList())
+        listed.insert(rec->DocumentId);
+    for (const auto& rec : run->fetchling().AsyncDocs().IgnoredList())
+        listed.insert(rec->DocumentId);
+    QStringList missing;
+    for (const auto& doc : service()->data().documents)
+        if (doc.direction != u"Internal"_s && !listed.contains(doc.documentId))
+            missing.append(doc.documentId + u' ' + doc.organizationId + u' ' + doc.departmentId + u' '
+                           + doc.timestamp.toString(Qt::ISODate));
+    EXPECT_TRUE(missing.isEmpty()) << missing.join(u'\n').toStdString();
+    EXPECT_EQ(result.listed, documentsForTickedNodes(*run, QDate(2025, 12, 31)));
+}
+
+// The sample with faults on: list requests that fail once, downloads that fail and are retried,
+// downloads that keep failing, a hostile and a truncated archive, content that writes no files.
+class HeadlessFaultsTest : public HeadlessRunTest, public ::testing::WithParamInterface<bool>
+{
+};
+
+TEST_P(HeadlessFaultsTest, EveryListedDocumentEndsUnloadedOrIgnoredWithItsReason)
+{
+    const bool zip = GetParam();
+    options.Set_LoadContentByZip(zip ? 1 : 0);
+    options.Set_TimeOut(5);
+    // A clean pass names the documents that would be unloaded; the faults go to those.
+    QStringList targets;
+    {
+        auto clean = makeRun();
+        clean->run();
+        for (const auto& rec : clean->fetchling().AsyncDocs().UnloadedList())
+            targets.append(rec->DocumentId);
+        QDir(out()).removeRecursively();
+    }
+    ASSERT_GT(targets.size(), 60);
+    const QString saveAll = zip ? u"SaveAllContentZipAsync"_s : u"SaveAllContentAsync"_s;
+    const auto fault = [&](int n, const QString& operation, FaultEffect effect, const QString& text,
+                           int firstAttempts) {
+        FaultRule rule;
+        rule.operation = operation;
+        rule.document = targets.at(n);
+        rule.effect = effect;
+        rule.text = text;
+        rule.firstAttempts = firstAttempts;
+        service()->addFault(rule);
+    };
+    const QString unspecified = u"COM1C[0x80004005]Unspecified error"_s;
+    const QString denied = u"WIN32[0x00000005]Access is denied."_s;
+    // Retried, then unloaded.
+    fault(3, saveAll, FaultEffect::Error, unspecified, 1);
+    fault(5, u"SaveContentResult"_s, FaultEffect::False, {}, 1);
+    fault(7, saveAll, FaultEffect::Nothing, {}, 1);
+    // Never unloaded; a truncated archive only in ZIP mode, where there is an archive.
+    QStringList lost{targets.at(11), targets.at(19), targets.at(23)};
+    fault(11, u"SaveContentResult"_s, FaultEffect::Error, denied, 0);
+    fault(19, u"SaveContentResult"_s, FaultEffect::NoFiles, {}, 0);
+    fault(23, u"SaveContentResult"_s, FaultEffect::False, {}, 0);
+    fault(17, u"SaveContentResult"_s, FaultEffect::Truncated, {}, 0);
+    if (zip)
+        lost.append(targets.at(17));
+    // A hostile archive is unpacked flat inside the document's folder.
+    fault(13, u"SaveContentResult"_s, FaultEffect::Hostile, {}, 0);
+    // Some list requests fail once.
+    for (const QString& box : {u"box-vasilek"_s, u"box-romashka"_s}) {
+        FaultRule rule;
+        rule.operation = u"GetDocumentsAsync"_s;
+        rule.organization = box;
+        rule.text = u"##100[Ошибка сервера Диадок]code:500, HTTP error: Internal Server Error"_s;
+        rule.firstAttempts = 1;
+        service()->addFault(rule);
+    }
+    FaultRule late;
+    late.operation = u"GetDocumentsResult"_s;
+    late.organization = u"box-vasilek"_s;
+    late.effect = FaultEffect::Nothing;
+    late.attempt = 2;
+    service()->addFault(late);
+
+    auto run = makeRun();
+    const auto result = run->run();
+
+    EXPECT_FALSE(result.stopped) << result.stopReason.toStdString();
+    EXPECT_EQ(result.left, 0);
+    EXPECT_EQ(result.listed, documentsForTickedNodes(*run)) << "failed list requests were asked again";
+    EXPECT_EQ(result.unloaded + result.ignored, result.listed) << "nothing is dropped";
+    EXPECT_GE(result.listFailures, 3);
+    EXPECT_GE(result.downloadFailures, 3);
+    EXPECT_EQ(result.unloaded, targets.size() - lost.size());
+    expectFiled(run->fetchling(), out());
+
+    QHash<QString, QString> reasons;
+    for (const auto& rec : run->fetchling().AsyncDocs().IgnoredList())
+        reasons.insert(rec->DocumentId, rec->ErrorDescription);
+    for (const QString& id : lost)
+        EXPECT_FALSE(reasons.value(id).isEmpty()) << targets.indexOf(id);
+    EXPECT_TRUE(reasons.value(targets.at(11)).contains(denied)) << reasons.value(targets.at(11)).toStdString();
+
+    // Nothing escaped the unload folder, nor the document's own folder.
+    QDirIterator everything(dir.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (everything.hasNext()) {
+        const QString path = everything.next();
+        EXPECT_TRUE(path.startsWith(out())) << path.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(u"/tmp/absolute.txt"_s));
+    if (zip) {
+        QString hostileFolder;
+        for (const auto& rec : run->fetchling().AsyncDocs().UnloadedList())
+            if (rec->DocumentId == targets.at(13))
+                hostileFolder = rec->Path;
+        ASSERT_FALSE(hostileFolder.isEmpty()) << "the hostile archive's document is unloaded";
+        QDirIterator inside(hostileFolder, QDir::Files, QDirIterator::Subdirectories);
+        QStringList names;
+        while (inside.hasNext())
+            names.append(inside.next().mid(hostileFolder.size() + 1));
+        EXPECT_TRUE(names.contains(u"climb.txt"_s)) << names.join(u", "_s).toStdString();
+        for (const QString& name : names)
+            EXPECT_FALSE(name.contains(u'/')) << "entries are flattened: " << name.toStdString();
+    }
+    ASSERT_EQ(result.protocols.size(), 3);
+    const auto rows = run->summaryRows(u"html"_s);
+    const bool counted = std::any_of(rows.cbegin(), rows.cend(), [&](const engine::SummaryRow& row) {
+        return row.caption == u"Справочно: Счетчик неудачных попыток выгрузок документов:"_s
+               && row.value == QString::number(result.downloadFailures);
+    });
+    EXPECT_TRUE(counted);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothModes, HeadlessFaultsTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& mode) { return mode.param ? "Zip" : "Folder"; });
+
+} // namespace
