@@ -54,6 +54,18 @@ void ListSandbox::addDocuments(const QString& type, QDate day, int count, const 
     }
 }
 
+void ListSandbox::addDocument(const QString& id, const QString& type, const QDateTime& sent, QDate documentDate)
+{
+    m_documents.append(QJsonObject{
+        {u"id"_s, id},
+        {u"organization"_s, u"box-1"_s},
+        {u"type"_s, type},
+        {u"direction"_s, u"Inbound"_s},
+        {u"timestamp"_s, sent.toString(Qt::ISODate)},
+        {u"documentDate"_s, documentDate.toString(Qt::ISODate)},
+    });
+}
+
 void ListSandbox::setListPolicy(int polls, int delayMs)
 {
     m_json.insert(u"listAsync"_s, QJsonObject{{u"polls"_s, polls}, {u"delayMs"_s, delayMs}});

@@ -61,6 +61,8 @@ public:
 
     // count documents of one type and class on one day, sent at 10:00 and dated that day.
     void addDocuments(const QString& type, QDate day, int count, const QString& direction = QStringLiteral("Inbound"));
+    // One inbound document of a type, sent at a moment and dated a day.
+    void addDocument(const QString& id, const QString& type, const QDateTime& sent, QDate documentDate);
     // A list operation completes on this call of IsCompleted and not before delayMs have passed.
     void setListPolicy(int polls, int delayMs = 0);
     std::shared_ptr<platform::diadoc::DiadocOrganization> signIn();

@@ -1,5 +1,9 @@
 #include <algorithm>
+#include <ctime>
 #include <utility>
+
+#include <QHash>
+#include <QSet>
 
 #include <gtest/gtest.h>
 
@@ -8,6 +12,8 @@
 #include "diadoc/AsyncTskRecord.h"
 #include "diadoc/PersonRecord.h"
 #include "diadoc/VbDate.h"
+#include "platform/diadoc/DiadocDocument.h"
+#include "platform/diadoc/DiadocList.h"
 #include "platform/diadoc/DiadocOrganization.h"
 
 using namespace Qt::StringLiterals;
@@ -211,7 +217,8 @@ protected:
     std::shared_ptr<RecordingOrganization> organization = std::make_shared<RecordingOrganization>();
 };
 
-TEST_F(AsyncTasksStartTest, SendDatesBoundTheTwoSentTypesAndDocumentDatesTheOthers)
+// Every type is bound by its send dates, over whole days; a zero date sets no bound.
+TEST_F(AsyncTasksStartTest, EveryTypeIsBoundByItsSendDatesOverWholeDays)
 {
     const QDateTime jan1(kJan1, {});
     const QDateTime jan3(kJan1.addDays(2), {});
@@ -228,19 +235,58 @@ TEST_F(AsyncTasksStartTest, SendDatesBoundTheTwoSentTypesAndDocumentDatesTheOthe
     const Case cases[] = {
         {u"Nonformalized"_s, jan1, jan3, {u"FromSendDate=01.01.2024 00:00:00"_s, u"ToSendDate=03.01.2024 23:59:59"_s}},
         {u"TrustConnectionRequest"_s, none, none, {}},
-        {u"Contract"_s,
-         jan1,
-         jan3,
-         {u"FromDocumentDate=01.01.2024 00:00:00"_s, u"ToDocumentDate=03.01.2024 00:00:00"_s}},
-        {u"Contract"_s,
-         none,
-         none,
-         {u"FromDocumentDate=30.12.1899 00:00:00"_s, u"ToDocumentDate=30.12.1899 00:00:00"_s}},
+        {u"Contract"_s, jan1, jan3, {u"FromSendDate=01.01.2024 00:00:00"_s, u"ToSendDate=03.01.2024 23:59:59"_s}},
+        {u"Invoice"_s, jan3, jan3, {u"FromSendDate=03.01.2024 00:00:00"_s, u"ToSendDate=03.01.2024 23:59:59"_s}},
+        {u"Contract"_s, none, none, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.type.toStdString());
         const QStringList expected = c.dates + QStringList{u"Category="_s + c.type + u".Inbound"_s} + tail;
         EXPECT_EQ(start(c.type, c.from, c.to), expected);
+    }
+}
+
+// Sets a time zone for the life of the object and puts the previous one back.
+class ScopedTimeZone
+{
+public:
+    explicit ScopedTimeZone(const char* zone)
+        : m_had(qEnvironmentVariableIsSet("TZ"))
+        , m_previous(qgetenv("TZ"))
+    {
+        qputenv("TZ", zone);
+        tzset();
+    }
+    ~ScopedTimeZone()
+    {
+        if (m_had)
+            qputenv("TZ", m_previous);
+        else
+            qunsetenv("TZ");
+        tzset();
+    }
+    ScopedTimeZone(const ScopedTimeZone&) = delete;
+    ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
+
+private:
+    bool m_had;
+    QByteArray m_previous;
+};
+
+// On a day whose clock goes back, 24 hours less a second after midnight is an hour short of the
+// day's end; the period must still end at 23:59:59 by the clock, wherever the program runs.
+TEST_F(AsyncTasksStartTest, APeriodEndsAtTheLastSecondOfADayOfAClockChange)
+{
+    const ScopedTimeZone zone("America/New_York");
+    const QDate fallBack(2024, 11, 3);
+    if (QDateTime(fallBack, QTime(0, 0)).addSecs(86399).time() == QTime(23, 59, 59))
+        GTEST_SKIP() << "this machine has no rules for the zone";
+    for (const QDate day : {fallBack, QDate(2024, 3, 10)}) {
+        SCOPED_TRACE(day.toString(Qt::ISODate).toStdString());
+        const QString text = day.toString(u"dd.MM.yyyy"_s);
+        const QStringList calls = start(u"Invoice"_s, QDateTime(day, {}), QDateTime(day, {}));
+        EXPECT_TRUE(calls.contains(u"FromSendDate="_s + text + u" 00:00:00"_s)) << calls.join(u'|').toStdString();
+        EXPECT_TRUE(calls.contains(u"ToSendDate="_s + text + u" 23:59:59"_s)) << calls.join(u'|').toStdString();
     }
 }
 
@@ -340,6 +386,78 @@ TEST_F(AsyncTasksBuildTest, AFullDaySplitsDownToOneDayAndIsFetchedWhole)
     EXPECT_EQ(results[0]->DocumentsCount, 120);
     EXPECT_FALSE(results[0]->Top100);
     EXPECT_EQ(queue->DocumentsCount(), 120);
+}
+
+// Documents on the first and last days of a period and on both sides of every cut, at the day's
+// first second, during it and at its last second, some dated days before they were sent: each is
+// listed exactly once, however the period is cut, and nothing from the days around it.
+TEST_F(AsyncTasksBuildTest, EverySecondOfAPeriodIsListedOnceHoweverItIsCut)
+{
+    const QDate last(2024, 1, 31);
+    const QStringList types{u"Nonformalized"_s, u"Invoice"_s, u"Contract"_s};
+    struct Case
+    {
+        const char* name;
+        int daysCount;
+        int fillers; // documents of each type spread over the period, to fill lists up to the limit
+    };
+    const Case cases[] = {
+        {"one request", 0, 0},
+        {"pieces of a week", 7, 0},
+        {"full lists split into thirds", 0, 150},
+        {"full lists split twice", 0, 330},
+        {"pieces of a week split", 7, 500},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ListSandbox local;
+        QSet<QString> inside;
+        QSet<QString> outside;
+        for (const QString& type : types) {
+            for (const int day : {1, 3, 4, 7, 8, 10, 11, 20, 21, 30, 31}) {
+                for (const QTime time : {QTime(0, 0), QTime(10, 18, 33), QTime(23, 59, 59)}) {
+                    const QDateTime sent(QDate(2024, 1, day), time);
+                    const QString id = type + sent.toString(Qt::ISODate);
+                    local.addDocument(id, type, sent, sent.date().addDays(-3));
+                    inside.insert(id);
+                }
+            }
+            for (const QDateTime& sent :
+                 {QDateTime(kJan1.addDays(-1), QTime(23, 59, 59)), QDateTime(last.addDays(1), QTime(0, 0))}) {
+                const QString id = type + sent.toString(Qt::ISODate);
+                local.addDocument(id, type, sent, sent.date());
+                outside.insert(id);
+            }
+            for (int i = 0; i < c.fillers; ++i) {
+                const QString id = type + u"-filler-"_s + QString::number(i);
+                local.addDocument(id, type, QDateTime(kJan1.addDays(i % 31), QTime(12, 0).addSecs(i)), kJan1);
+                inside.insert(id);
+            }
+        }
+        SandboxQueue q(local, options, ui);
+        q.add(u"Any"_s, kJan1, last, c.daysCount);
+
+        QHash<QString, int> listed;
+        for (const auto& rec : q.drain()) {
+            const auto list = rec->TaskObject->Result().as<platform::diadoc::DiadocList>();
+            ASSERT_TRUE(list);
+            for (int i = 0; i < list->Count(); ++i)
+                ++listed[list->itemAs<platform::diadoc::DiadocDocument>(i)->DocumentId()];
+        }
+        QStringList wrong;
+        for (const QString& id : inside)
+            if (listed.value(id) != 1)
+                wrong.append(id + u" listed "_s + QString::number(listed.value(id)) + u" times"_s);
+        for (const QString& id : outside)
+            if (listed.contains(id))
+                wrong.append(id + u" listed from outside the period"_s);
+        wrong.sort();
+        EXPECT_TRUE(wrong.isEmpty()) << wrong.join(u'\n').toStdString();
+        EXPECT_EQ(q.tasks.DocumentsCount(), inside.size());
+        if (c.fillers >= 100) {
+            EXPECT_GT(q.trace.addedToMain.size(), types.size() * (c.daysCount > 0 ? 5U : 1U)) << "lists were split";
+        }
+    }
 }
 
 // A one-day list with the limit that comes back full cannot be split; it is asked for once more

@@ -24,6 +24,13 @@ bool isBound(const QDateTime& value)
     return value.isValid() && value.date() != QDate(1899, 12, 30);
 }
 
+// A moment as its clock reads, in milliseconds: send moments and their bounds compare as written,
+// whatever the zone of this machine or of the text, as the service compares them in its own zone.
+qint64 wallClockMs(const QDateTime& value)
+{
+    return value.date().toJulianDay() * 86400000 + value.time().msecsSinceStartOfDay();
+}
+
 struct ParsedCategory
 {
     QString type;
@@ -122,9 +129,9 @@ std::shared_ptr<DiadocList> SandboxDocumentsTask::select() const
             continue;
         if (!everyDepartment && !departments.contains(doc->departmentId))
             continue;
-        if (isBound(m_fromSendDate) && doc->timestamp < m_fromSendDate)
+        if (isBound(m_fromSendDate) && wallClockMs(doc->timestamp) < wallClockMs(m_fromSendDate))
             continue;
-        if (isBound(m_toSendDate) && doc->timestamp > m_toSendDate)
+        if (isBound(m_toSendDate) && wallClockMs(doc->timestamp) > wallClockMs(m_toSendDate))
             continue;
         if (isBound(m_fromDocumentDate) || isBound(m_toDocumentDate)) {
             const QDateTime date =
@@ -138,8 +145,9 @@ std::shared_ptr<DiadocList> SandboxDocumentsTask::select() const
         }
         chosen.append(doc);
     }
-    std::stable_sort(chosen.begin(), chosen.end(),
-                     [](const DocumentData* a, const DocumentData* b) { return a->timestamp < b->timestamp; });
+    std::stable_sort(chosen.begin(), chosen.end(), [](const DocumentData* a, const DocumentData* b) {
+        return wallClockMs(a->timestamp) < wallClockMs(b->timestamp);
+    });
     if (m_top100 && chosen.size() > kTop)
         chosen.resize(kTop);
     QList<std::shared_ptr<SandboxDocument>> documents;

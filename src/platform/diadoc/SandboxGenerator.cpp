@@ -174,9 +174,12 @@ void SandboxGenerator::write(const QString& folder, const Settings& settings)
         const QString direction = directions.at(dice.below(directions.size()));
         const QString messageId = dice.guid();
         const QString entityId = dice.guid();
-        const QDateTime timestamp =
-            QDateTime(QDate(2024, 1, 1), QTime(8, 0))
+        // Counted on a clock without summer time, then written as that clock reads, so that the same
+        // seed gives the same sandbox in every zone.
+        const QDateTime counted =
+            QDateTime(QDate(2024, 1, 1), QTime(8, 0), Qt::UTC)
                 .addSecs(qint64(dice.below(365 * std::max(1, settings.years))) * 86400 + dice.below(36000));
+        const QDateTime timestamp(counted.date(), counted.time());
         const QDate documentDate = timestamp.date().addDays(-dice.below(5));
         QJsonObject doc{
             {u"id"_s, QString(messageId + entityId)},

@@ -254,6 +254,33 @@ TEST_F(SandboxClientTest, TopHundredKeepsTheFirstHundredByTime)
     EXPECT_EQ(task->GetDocuments()->Count(), 153);
 }
 
+// Send bounds take their first and last second, and a moment compares as its clock reads: a text
+// written with an offset is not moved into this machine's zone, whatever that zone is.
+TEST_F(SandboxClientTest, SendBoundsAreInclusiveAndIndependentOfTheZone)
+{
+    const QStringList moments{u"2024-03-03T23:59:59"_s,       u"2024-03-04T00:00:00"_s,
+                              u"2024-03-04T10:18:33"_s,       u"2024-03-05T23:59:59"_s,
+                              u"2024-03-06T00:00:00"_s,       u"2024-03-04T00:30:00+03:00"_s,
+                              u"2024-03-05T23:30:00-05:00"_s, u"2024-03-06T00:30:00+03:00"_s};
+    QJsonArray docs;
+    const QJsonObject model = sandbox.json.value(u"documents"_s).toArray().at(0).toObject();
+    for (qsizetype i = 0; i < moments.size(); ++i) {
+        QJsonObject d = model;
+        d[u"id"_s] = testsupport::SandboxFixture::documentId(200 + static_cast<int>(i));
+        d[u"type"_s] = u"Invoice"_s;
+        d[u"timestamp"_s] = moments.at(i);
+        docs.append(d);
+    }
+    sandbox.json[u"documents"_s] = docs;
+    sandbox.write();
+    const auto task = organization()->GetDocumentsTask();
+    task->setCategory(u"Invoice.Inbound"_s);
+    task->setFromSendDate(QDateTime(QDate(2024, 3, 4), QTime(0, 0)));
+    task->setToSendDate(QDateTime(QDate(2024, 3, 5), QTime(23, 59, 59)));
+    // Listed in the order of their clocks; ids ends with the moment's position in the table.
+    EXPECT_EQ(ids(task->GetDocuments()), (QStringList{u"1"_s, u"5"_s, u"2"_s, u"6"_s, u"3"_s}));
+}
+
 TEST_F(SandboxClientTest, AnUnknownTypeIsRefusedAsInvalidDocumentTypes)
 {
     const auto task = organization()->GetDocumentsTask();
