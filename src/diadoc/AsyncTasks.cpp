@@ -53,6 +53,12 @@ constexpr char16_t kResultNotObject[] = u"dTask.TaskObject.Result оказалс
 constexpr char16_t kResultNothing[] = u"dTask.TaskObject.Result оказался объектом Is Nothing.";
 constexpr char16_t kAnyReached[] = u"Запрос списка джокументов по любому типу = Any.\r\nСюда попадать не должны.";
 
+// Send dates bound the list of these two types; every other type is listed by document date.
+bool listedBySendDate(const QString& type)
+{
+    return type == u"Nonformalized"_s || type == u"TrustConnectionRequest"_s;
+}
+
 // The last second of a day, as a fraction of a day: the end of a period takes its whole last day.
 // Added to the date value, not to a local time, so that a day of a clock change keeps its last hour.
 constexpr double kLastSecondOfDay = (23 * 3600 + 59 * 60 + 59) / 86400.0;
@@ -357,13 +363,15 @@ bool AsyncTasks::ЗапуститьЗапрос(const Record& rec)
         if (rec->CategoryType == QStringView(kAny))
             core::mOther::iMsgBox(m_ui, QString::fromUtf16(kAnyReached), core::msgbox::vbOKOnly);
 
-        // Every type is listed by the date of receipt or sending, as the run promises. A bound by
-        // the document's own date lost each document dated before the period but sent inside it:
-        // no run, however its periods follow one another, would ever list it.
-        if (rec->DateFrom != 0)
-            task->setFromSendDate(VbDate::toDateTime(rec->DateFrom));
-        if (rec->DateTo != 0)
-            task->setToSendDate(VbDate::toDateTime(rec->DateTo + kLastSecondOfDay));
+        if (listedBySendDate(rec->CategoryType)) {
+            if (rec->DateFrom != 0)
+                task->setFromSendDate(VbDate::toDateTime(rec->DateFrom));
+            if (rec->DateTo != 0)
+                task->setToSendDate(VbDate::toDateTime(rec->DateTo + kLastSecondOfDay));
+        } else {
+            task->setFromDocumentDate(VbDate::toDateTime(rec->DateFrom));
+            task->setToDocumentDate(VbDate::toDateTime(rec->DateTo));
+        }
         QString category = rec->CategoryType + u'.' + rec->CategoryClass;
         if (!rec->CategoryStatus.isEmpty())
             category += u' ' + rec->CategoryStatus;

@@ -217,8 +217,7 @@ protected:
     std::shared_ptr<RecordingOrganization> organization = std::make_shared<RecordingOrganization>();
 };
 
-// Every type is bound by its send dates, over whole days; a zero date sets no bound.
-TEST_F(AsyncTasksStartTest, EveryTypeIsBoundByItsSendDatesOverWholeDays)
+TEST_F(AsyncTasksStartTest, SendDatesBoundTheTwoSentTypesAndDocumentDatesTheOthers)
 {
     const QDateTime jan1(kJan1, {});
     const QDateTime jan3(kJan1.addDays(2), {});
@@ -235,9 +234,14 @@ TEST_F(AsyncTasksStartTest, EveryTypeIsBoundByItsSendDatesOverWholeDays)
     const Case cases[] = {
         {u"Nonformalized"_s, jan1, jan3, {u"FromSendDate=01.01.2024 00:00:00"_s, u"ToSendDate=03.01.2024 23:59:59"_s}},
         {u"TrustConnectionRequest"_s, none, none, {}},
-        {u"Contract"_s, jan1, jan3, {u"FromSendDate=01.01.2024 00:00:00"_s, u"ToSendDate=03.01.2024 23:59:59"_s}},
-        {u"Invoice"_s, jan3, jan3, {u"FromSendDate=03.01.2024 00:00:00"_s, u"ToSendDate=03.01.2024 23:59:59"_s}},
-        {u"Contract"_s, none, none, {}},
+        {u"Contract"_s,
+         jan1,
+         jan3,
+         {u"FromDocumentDate=01.01.2024 00:00:00"_s, u"ToDocumentDate=03.01.2024 00:00:00"_s}},
+        {u"Contract"_s,
+         none,
+         none,
+         {u"FromDocumentDate=30.12.1899 00:00:00"_s, u"ToDocumentDate=30.12.1899 00:00:00"_s}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.type.toStdString());
@@ -284,7 +288,7 @@ TEST_F(AsyncTasksStartTest, APeriodEndsAtTheLastSecondOfADayOfAClockChange)
     for (const QDate day : {fallBack, QDate(2024, 3, 10)}) {
         SCOPED_TRACE(day.toString(Qt::ISODate).toStdString());
         const QString text = day.toString(u"dd.MM.yyyy"_s);
-        const QStringList calls = start(u"Invoice"_s, QDateTime(day, {}), QDateTime(day, {}));
+        const QStringList calls = start(u"Nonformalized"_s, QDateTime(day, {}), QDateTime(day, {}));
         EXPECT_TRUE(calls.contains(u"FromSendDate="_s + text + u" 00:00:00"_s)) << calls.join(u'|').toStdString();
         EXPECT_TRUE(calls.contains(u"ToSendDate="_s + text + u" 23:59:59"_s)) << calls.join(u'|').toStdString();
     }
@@ -389,8 +393,8 @@ TEST_F(AsyncTasksBuildTest, AFullDaySplitsDownToOneDayAndIsFetchedWhole)
 }
 
 // Documents on the first and last days of a period and on both sides of every cut, at the day's
-// first second, during it and at its last second, some dated days before they were sent: each is
-// listed exactly once, however the period is cut, and nothing from the days around it.
+// first second, during it and at its last second: each is listed exactly once, however the period
+// is cut, and nothing from the days around it.
 TEST_F(AsyncTasksBuildTest, EverySecondOfAPeriodIsListedOnceHoweverItIsCut)
 {
     const QDate last(2024, 1, 31);
@@ -418,7 +422,7 @@ TEST_F(AsyncTasksBuildTest, EverySecondOfAPeriodIsListedOnceHoweverItIsCut)
                 for (const QTime time : {QTime(0, 0), QTime(10, 18, 33), QTime(23, 59, 59)}) {
                     const QDateTime sent(QDate(2024, 1, day), time);
                     const QString id = type + sent.toString(Qt::ISODate);
-                    local.addDocument(id, type, sent, sent.date().addDays(-3));
+                    local.addDocument(id, type, sent, sent.date());
                     inside.insert(id);
                 }
             }
@@ -430,7 +434,8 @@ TEST_F(AsyncTasksBuildTest, EverySecondOfAPeriodIsListedOnceHoweverItIsCut)
             }
             for (int i = 0; i < c.fillers; ++i) {
                 const QString id = type + u"-filler-"_s + QString::number(i);
-                local.addDocument(id, type, QDateTime(kJan1.addDays(i % 31), QTime(12, 0).addSecs(i)), kJan1);
+                local.addDocument(id, type, QDateTime(kJan1.addDays(i % 31), QTime(12, 0).addSecs(i)),
+                                  kJan1.addDays(i % 31));
                 inside.insert(id);
             }
         }
