@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include "ApplicationTitle.h"
 #include "Error.h"
@@ -10,6 +9,7 @@
 #include "ProgramVersion.h"
 #include "TextCodec.h"
 #include "UiServices.h"
+#include "WholeFileReplacer.h"
 #include "mErrorHandling.h"
 #include "platform/family/FilesLib.h"
 #include "platform/family/VersionInfo.h"
@@ -126,16 +126,9 @@ QString SaveStringToFile(const QString& fileName, const QString& text, bool char
             return SaveStringToDevice(device, text, characterReferences);
         }
         // The new content replaces the old one only when it is complete.
-        QSaveFile file(target);
-        if (!file.open(QIODevice::WriteOnly))
-            return FileFailure::messageOfDevice(file);
-        if (QString message = SaveStringToDevice(file, text, characterReferences); !message.isEmpty()) {
-            file.cancelWriting();
-            return message;
-        }
-        if (!file.commit())
-            return FileFailure::messageOfDevice(file);
-        return {};
+        return WholeFileReplacer::replace(target, [&text, characterReferences](QIODevice& file) {
+            return SaveStringToDevice(file, text, characterReferences);
+        });
     } catch (...) {
         return currentError().description();
     }
