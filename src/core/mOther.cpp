@@ -72,11 +72,23 @@ QString CreateFolderTree(const QString& path)
         QString built = path.startsWith(u'/') ? u"/"_s : QString();
         QString deepest;
         const QStringList parts = path.left(lastSeparator).split(u'/', Qt::SkipEmptyParts);
+        QStringList folders;
+        folders.reserve(parts.size());
         for (const QString& part : parts) {
             if (!built.isEmpty() && !built.endsWith(u'/'))
                 built += u'/';
             built += part;
-            const QString folder = GetShortPathEx(built, false);
+            folders.append(GetShortPathEx(built, false));
+        }
+        // A path resolves only through folders, so every folder above the deepest one that exists
+        // is there already: a document's folder costs a look or two, not one per level.
+        qsizetype first = folders.size();
+        while (first > 0 && !QFileInfo(folders.at(first - 1)).isDir())
+            --first;
+        if (first > 0)
+            deepest = folders.at(first - 1);
+        for (qsizetype i = first; i < folders.size(); ++i) {
+            const QString& folder = folders.at(i);
             const QFileInfo info(folder);
             if (!info.exists() && !info.isSymLink()) {
                 // Another process may create the same folder meanwhile: that is no failure.

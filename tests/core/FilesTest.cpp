@@ -164,6 +164,9 @@ TEST_F(FilesTest, CreateFolderTreeCreatesEveryMissingFolderButTheLastComponent)
     EXPECT_EQ(mOther::CreateFolderTree(at(u"Out/A/C/file.txt"_s)), at(u"Out/A/C"_s));
     EXPECT_EQ(contentOf(at(u"Out/A/keep.txt"_s)), QByteArray("x"));
     EXPECT_EQ(mOther::CreateFolderTree(at(u"Out//A/*"_s)), at(u"Out/A"_s)) << "a doubled separator";
+    ASSERT_TRUE(QFile::link(at(u"Out/A"_s), at(u"linked"_s)));
+    EXPECT_EQ(mOther::CreateFolderTree(at(u"linked/D/E/*"_s)), at(u"linked/D/E"_s)) << "a link to a folder leads on";
+    EXPECT_TRUE(QFileInfo(at(u"Out/A/D/E"_s)).isDir());
 }
 
 TEST_F(FilesTest, CreateFolderTreeAnswersEmptyOnFailure)
@@ -173,6 +176,8 @@ TEST_F(FilesTest, CreateFolderTreeAnswersEmptyOnFailure)
     EXPECT_EQ(mOther::CreateFolderTree(at(u"file/*"_s)), QString()) << "a file is no folder to write into";
     ASSERT_TRUE(QFile::link(at(u"nowhere"_s), at(u"dangling"_s)));
     EXPECT_EQ(mOther::CreateFolderTree(at(u"dangling/*"_s)), QString()) << "a broken link is not followed";
+    EXPECT_EQ(mOther::CreateFolderTree(at(u"dangling/A/*"_s)), QString()) << "nor one higher up";
+    EXPECT_FALSE(QFileInfo::exists(at(u"nowhere"_s)));
     EXPECT_EQ(mOther::CreateFolderTree(u"*"_s), QString()) << "no folder at all";
     EXPECT_EQ(mOther::CreateFolderTree(at(u"%1/*"_s.arg(QString(300, u'x')))), QString()) << "a name too long";
 }
