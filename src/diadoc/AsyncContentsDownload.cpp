@@ -116,6 +116,8 @@ int AsyncContents::InitDocSaveContent(const Record& aAsyncDocRecord)
         AsyncDocRecord& rec = *aAsyncDocRecord;
         const bool existed = QFileInfo(folderKey(rec.Path)).isDir();
         rec.PathForDownload = core::mOther::CreateFolderTree(rec.Path + u"/*"_s);
+        if (rec.PathForDownload == rec.Path)
+            rec.PathForDownload = rec.Path; // the record keeps one copy of the text for the rest of the run
         if (!(!existed && madeWritable(rec.Path, rec.PathForDownload))
             && !core::mIO::IsFolderExistsEx(m_ui, rec.PathForDownload)) {
             rec.ErrorDescription = QString::fromUtf16(kFolderNotMade) + rec.Path;

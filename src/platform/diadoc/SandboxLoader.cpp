@@ -388,6 +388,7 @@ SandboxData SandboxLoader::load(const QString& folder)
         data.organizations.append(readOrganization(r.object(orgs.at(i), w), w, r));
     }
     const QJsonArray docs = r.array(root, u"documents"_s, u"top level"_s);
+    data.documents.reserve(docs.size()); // a large record each: no spare room from growing the list
     for (int i = 0; i < docs.size(); ++i) {
         const QString w = u"documents["_s + QString::number(i) + u']';
         DocumentData doc = readDocument(r.object(docs.at(i), w), w, r);
