@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include "ApplicationTitle.h"
 #include "Error.h"
@@ -10,6 +9,7 @@
 #include "ProgramVersion.h"
 #include "TextCodec.h"
 #include "UiServices.h"
+#include "WholeFileReplacer.h"
 #include "mErrorHandling.h"
 #include "platform/family/FilesLib.h"
 #include "platform/family/VersionInfo.h"
@@ -72,11 +72,23 @@ QString CreateFolderTree(const QString& path)
         QString built = path.startsWith(u'/') ? u"/"_s : QString();
         QString deepest;
         const QStringList parts = path.left(lastSeparator).split(u'/', Qt::SkipEmptyParts);
+        QStringList folders;
+        folders.reserve(parts.size());
         for (const QString& part : parts) {
             if (!built.isEmpty() && !built.endsWith(u'/'))
                 built += u'/';
             built += part;
-            const QString folder = GetShortPathEx(built, false);
+            folders.append(GetShortPathEx(built, false));
+        }
+        // A path resolves only through folders, so every folder above the deepest one that exists
+        // is there already: a document's folder costs a look or two, not one per level.
+        qsizetype first = folders.size();
+        while (first > 0 && !QFileInfo(folders.at(first - 1)).isDir())
+            --first;
+        if (first > 0)
+            deepest = folders.at(first - 1);
+        for (qsizetype i = first; i < folders.size(); ++i) {
+            const QString& folder = folders.at(i);
             const QFileInfo info(folder);
             if (!info.exists() && !info.isSymLink()) {
                 // Another process may create the same folder meanwhile: that is no failure.
@@ -126,16 +138,9 @@ QString SaveStringToFile(const QString& fileName, const QString& text, bool char
             return SaveStringToDevice(device, text, characterReferences);
         }
         // The new content replaces the old one only when it is complete.
-        QSaveFile file(target);
-        if (!file.open(QIODevice::WriteOnly))
-            return FileFailure::messageOfDevice(file);
-        if (QString message = SaveStringToDevice(file, text, characterReferences); !message.isEmpty()) {
-            file.cancelWriting();
-            return message;
-        }
-        if (!file.commit())
-            return FileFailure::messageOfDevice(file);
-        return {};
+        return WholeFileReplacer::replace(target, [&text, characterReferences](QIODevice& file) {
+            return SaveStringToDevice(file, text, characterReferences);
+        });
     } catch (...) {
         return currentError().description();
     }

@@ -152,6 +152,8 @@ private:
     using FolderContent = QHash<QString, FileStamp>;
     // The regular files directly in the folder with their size and time of last change.
     static FolderContent scanFolder(const QString& folder);
+    // True when the folder made for the path is one that surely takes files without a probe.
+    static bool madeWritable(const QString& path, const QString& made);
 
     core::Clock& m_clock;
     core::UiServices& m_ui;

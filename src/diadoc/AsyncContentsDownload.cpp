@@ -116,7 +116,10 @@ int AsyncContents::InitDocSaveContent(const Record& aAsyncDocRecord)
         AsyncDocRecord& rec = *aAsyncDocRecord;
         const bool existed = QFileInfo(folderKey(rec.Path)).isDir();
         rec.PathForDownload = core::mOther::CreateFolderTree(rec.Path + u"/*"_s);
-        if (!core::mIO::IsFolderExistsEx(m_ui, rec.PathForDownload)) {
+        if (rec.PathForDownload == rec.Path)
+            rec.PathForDownload = rec.Path; // the record keeps one copy of the text for the rest of the run
+        if (!(!existed && madeWritable(rec.Path, rec.PathForDownload))
+            && !core::mIO::IsFolderExistsEx(m_ui, rec.PathForDownload)) {
             rec.ErrorDescription = QString::fromUtf16(kFolderNotMade) + rec.Path;
             rec.ErrorPlace = QString::fromUtf16(kPlaceFolderNotMade);
             return 2;
@@ -182,6 +185,16 @@ int AsyncContents::InitDocSaveContent(const Record& aAsyncDocRecord)
     } catch (...) {
         core::PropagateError(kModule, u"InitDocSaveContent");
     }
+}
+
+bool AsyncContents::madeWritable(const QString& path, const QString& made)
+{
+    // The folder test makes and removes a probe file, a cost per document; a folder that was
+    // missing a moment ago, now stands, and that the system lets this process write to takes files.
+    if (made.isEmpty() || folderKey(made) != folderKey(path))
+        return false;
+    const QFileInfo info(made);
+    return info.isAbsolute() && info.isDir() && info.isWritable();
 }
 
 bool AsyncContents::ПереименоватьПапку(const QString& folder, const Record& owner)

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "core/Error.h"
+#include "core/WholeFileReplacer.h"
 #include "core/mIO.h"
 #include "core/mN7Files.h"
 #include "core/mOther.h"
@@ -163,6 +164,9 @@ TEST_F(FilesTest, CreateFolderTreeCreatesEveryMissingFolderButTheLastComponent)
     EXPECT_EQ(mOther::CreateFolderTree(at(u"Out/A/C/file.txt"_s)), at(u"Out/A/C"_s));
     EXPECT_EQ(contentOf(at(u"Out/A/keep.txt"_s)), QByteArray("x"));
     EXPECT_EQ(mOther::CreateFolderTree(at(u"Out//A/*"_s)), at(u"Out/A"_s)) << "a doubled separator";
+    ASSERT_TRUE(QFile::link(at(u"Out/A"_s), at(u"linked"_s)));
+    EXPECT_EQ(mOther::CreateFolderTree(at(u"linked/D/E/*"_s)), at(u"linked/D/E"_s)) << "a link to a folder leads on";
+    EXPECT_TRUE(QFileInfo(at(u"Out/A/D/E"_s)).isDir());
 }
 
 TEST_F(FilesTest, CreateFolderTreeAnswersEmptyOnFailure)
@@ -172,6 +176,8 @@ TEST_F(FilesTest, CreateFolderTreeAnswersEmptyOnFailure)
     EXPECT_EQ(mOther::CreateFolderTree(at(u"file/*"_s)), QString()) << "a file is no folder to write into";
     ASSERT_TRUE(QFile::link(at(u"nowhere"_s), at(u"dangling"_s)));
     EXPECT_EQ(mOther::CreateFolderTree(at(u"dangling/*"_s)), QString()) << "a broken link is not followed";
+    EXPECT_EQ(mOther::CreateFolderTree(at(u"dangling/A/*"_s)), QString()) << "nor one higher up";
+    EXPECT_FALSE(QFileInfo::exists(at(u"nowhere"_s)));
     EXPECT_EQ(mOther::CreateFolderTree(u"*"_s), QString()) << "no folder at all";
     EXPECT_EQ(mOther::CreateFolderTree(at(u"%1/*"_s.arg(QString(300, u'x')))), QString()) << "a name too long";
 }
@@ -307,6 +313,50 @@ TEST_F(FilesTest, SaveStringToFileAnswersTheSystemsMessages)
     EXPECT_EQ(mOther::SaveStringToFile(u"/dev/full"_s, u"текст"_s), u"Disk full"_s);
     EXPECT_EQ(mOther::SaveStringToFile(at(u"missing/f.txt"_s), u"x"_s), u"Path not found"_s);
     EXPECT_EQ(mOther::SaveStringToFile(root.path(), u"x"_s), u"Path/File access error"_s);
+}
+
+TEST_F(FilesTest, SaveStringToFileReplacesWholeAndLeavesNoTemporaryFile)
+{
+    const QString path = at(u"DCInfo.n7l"_s);
+    writeFile(path, "old");
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
+    EXPECT_EQ(mOther::SaveStringToFile(path, u"new"_s), QString());
+    EXPECT_EQ(contentOf(path), QByteArray("new"));
+    EXPECT_EQ(QFile::permissions(path), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser
+                                            | QFileDevice::WriteUser | QFileDevice::ReadGroup)
+        << "the old file's permissions stay";
+    EXPECT_EQ(mOther::SaveStringToFile(at(u"new.url"_s), u"link"_s), QString());
+    EXPECT_EQ(contentOf(at(u"new.url"_s)), QByteArray("link"));
+    EXPECT_EQ(QDir(root.path()).entryList(QDir::Files | QDir::Hidden), QStringList({u"DCInfo.n7l"_s, u"new.url"_s}));
+}
+
+TEST_F(FilesTest, SaveStringToFileFollowsALinkAndRefusesAReadOnlyFile)
+{
+    writeFile(at(u"real.txt"_s), "old");
+    ASSERT_TRUE(QFile::link(at(u"real.txt"_s), at(u"link.txt"_s)));
+    EXPECT_EQ(mOther::SaveStringToFile(at(u"link.txt"_s), u"new"_s), QString());
+    EXPECT_EQ(contentOf(at(u"real.txt"_s)), QByteArray("new"));
+    EXPECT_TRUE(QFileInfo(at(u"link.txt"_s)).isSymLink());
+
+    writeFile(at(u"locked.txt"_s), "kept");
+    QFile::setPermissions(at(u"locked.txt"_s), QFileDevice::ReadOwner);
+    if (QFileInfo(at(u"locked.txt"_s)).isWritable())
+        GTEST_SKIP() << "the file system lets this user write anything";
+    EXPECT_EQ(mOther::SaveStringToFile(at(u"locked.txt"_s), u"new"_s), u"Path/File access error"_s);
+    EXPECT_EQ(contentOf(at(u"locked.txt"_s)), QByteArray("kept"));
+}
+
+TEST_F(FilesTest, AFailedReplacementKeepsTheOldFile)
+{
+    const QString path = at(u"DCInfo.n7l"_s);
+    writeFile(path, "good old content");
+    const QString message = WholeFileReplacer::replace(path, [](QIODevice& file) {
+        file.write("half");
+        return u"Disk full"_s;
+    });
+    EXPECT_EQ(message, u"Disk full"_s);
+    EXPECT_EQ(contentOf(path), QByteArray("good old content"));
+    EXPECT_EQ(QDir(root.path()).entryList(QDir::Files | QDir::Hidden), QStringList({u"DCInfo.n7l"_s}));
 }
 
 TEST(SaveStringToDeviceTest, AFullDeviceAnswersDiskFull)

@@ -1,14 +1,8 @@
 #include "SandboxContentWriter.h"
 
-#include <cstdlib>
-#include <cstring>
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
-
-#include <new>
 
 #include <zip.h>
 
@@ -51,39 +45,61 @@ QList<std::pair<QString, QByteArray>> entriesOf(const DocumentData& document)
     return entries;
 }
 
-// Builds a ZIP archive in memory through a temporary file, libzip's natural target.
+// Builds a ZIP archive in memory: libzip writes it into a buffer source, so that no scratch folder
+// and file are made and removed for every document.
 QByteArray buildZip(const QList<std::pair<QString, QByteArray>>& entries)
 {
-    QTemporaryDir scratch;
-    const QByteArray path = QFile::encodeName(scratch.filePath(u"content.zip"_s));
-    int error = 0;
-    zip_t* archive = zip_open(path.constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-    if (!archive)
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* target = zip_source_buffer_create(nullptr, 0, 0, &error);
+    if (!target) {
+        zip_error_fini(&error);
         SandboxService::raise(QString::fromUtf16(sandboxtext::kCannotOpenFile), kFailure);
+    }
+    // The archive frees its source on close; one more reference keeps the written bytes readable.
+    zip_source_keep(target);
+    const auto fail = [&target, &error]() {
+        zip_source_free(target);
+        zip_error_fini(&error);
+        SandboxService::raise(QString::fromUtf16(sandboxtext::kCannotOpenFile), kFailure);
+    };
+    zip_t* archive = zip_open_from_source(target, ZIP_TRUNCATE, &error);
+    if (!archive) {
+        zip_source_free(target); // the reference that the archive would have taken
+        fail();
+    }
     for (const auto& [name, bytes] : entries) {
-        // libzip reads the buffer at zip_close, so each source keeps a copy it frees itself.
-        void* copy = std::malloc(static_cast<size_t>(bytes.size()) + 1);
-        if (!copy)
-            throw std::bad_alloc();
-        std::memcpy(copy, bytes.constData(), static_cast<size_t>(bytes.size()));
-        zip_source_t* source = zip_source_buffer(archive, copy, static_cast<zip_uint64_t>(bytes.size()), 1);
-        if (!source)
-            std::free(copy);
+        // The entries outlive zip_close, which is when libzip reads them, so they are not copied.
+        zip_source_t* source =
+            zip_source_buffer(archive, bytes.constData(), static_cast<zip_uint64_t>(bytes.size()), 0);
         if (!source || zip_file_add(archive, name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8) < 0) {
             if (source)
                 zip_source_free(source);
             zip_discard(archive);
-            SandboxService::raise(QString::fromUtf16(sandboxtext::kCannotOpenFile), kFailure);
+            fail();
         }
     }
     if (zip_close(archive) != 0) {
         zip_discard(archive);
-        SandboxService::raise(QString::fromUtf16(sandboxtext::kCannotOpenFile), kFailure);
+        fail();
     }
-    QFile file(scratch.filePath(u"content.zip"_s));
-    if (!file.open(QIODevice::ReadOnly))
-        SandboxService::raise(QString::fromUtf16(sandboxtext::kCannotOpenFile), kFailure);
-    return file.readAll();
+    QByteArray bytes;
+    if (zip_source_open(target) < 0)
+        fail();
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    if (zip_source_stat(target, &stat) < 0 || (stat.valid & ZIP_STAT_SIZE) == 0) {
+        zip_source_close(target);
+        fail();
+    }
+    bytes.resize(static_cast<qsizetype>(stat.size));
+    const zip_int64_t read = zip_source_read(target, bytes.data(), stat.size);
+    zip_source_close(target);
+    if (read != static_cast<zip_int64_t>(stat.size))
+        fail();
+    zip_source_free(target);
+    zip_error_fini(&error);
+    return bytes;
 }
 
 } // namespace

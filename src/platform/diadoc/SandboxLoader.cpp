@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -109,9 +110,13 @@ public:
         return value;
     }
 
-    // A content file: relative to the folder, inside it, and existing.
+    // A content file: relative to the folder, inside it, and existing. Documents share a few content
+    // files, so each one is resolved once: canonicalising asks the file system about every folder
+    // above it, and the documents then share one copy of its path.
     QString contentPath(const QString& relative, const QString& where) const
     {
+        if (const auto known = m_resolved.constFind(relative); known != m_resolved.cend())
+            return known.value();
         if (relative.isEmpty() || QDir::isAbsolutePath(relative) || relative.startsWith(u'\\')
             || relative.contains(u':'))
             fail(where, u"\""_s + relative + u"\" is not a path inside the sandbox folder"_s);
@@ -121,16 +126,20 @@ public:
         const QFileInfo info(QDir(m_folder).filePath(parts.join(u'/')));
         if (!info.exists() || !info.isFile())
             fail(where, u"the content file \""_s + relative + u"\" does not exist"_s);
-        const QString root = QDir(m_folder).canonicalPath() + u'/';
+        if (m_root.isEmpty())
+            m_root = QDir(m_folder).canonicalPath() + u'/';
         const QString canonical = info.canonicalFilePath();
-        if (!canonical.startsWith(root))
+        if (!canonical.startsWith(m_root))
             fail(where, u"\""_s + relative + u"\" leads outside the sandbox folder"_s);
+        m_resolved.insert(relative, canonical);
         return canonical;
     }
 
 private:
     QString m_file;
     QString m_folder;
+    mutable QString m_root;
+    mutable QHash<QString, QString> m_resolved;
 };
 
 FaultEffect effectOf(const QString& name, const Reader& r, const QString& where)
@@ -379,6 +388,7 @@ SandboxData SandboxLoader::load(const QString& folder)
         data.organizations.append(readOrganization(r.object(orgs.at(i), w), w, r));
     }
     const QJsonArray docs = r.array(root, u"documents"_s, u"top level"_s);
+    data.documents.reserve(docs.size()); // a large record each: no spare room from growing the list
     for (int i = 0; i < docs.size(); ++i) {
         const QString w = u"documents["_s + QString::number(i) + u']';
         DocumentData doc = readDocument(r.object(docs.at(i), w), w, r);

@@ -1,0 +1,144 @@
+#include "WholeFileReplacer.h"
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include "FileFailure.h"
+
+using namespace Qt::StringLiterals;
+
+namespace core {
+
+namespace {
+
+constexpr char16_t kPathFileAccess[] = u"Path/File access error";
+
+// The file that takes the new content: a symbolic link is followed to the file it names, even a
+// missing one, as QSaveFile does.
+QString finalPathOf(const QString& fileName)
+{
+    QFileInfo info(fileName);
+    if (!info.isSymLink())
+        return fileName;
+    int depth = 128;
+    while (--depth > 0 && info.isSymLink())
+        info.setFile(info.symLinkTarget());
+    return depth > 0 ? info.filePath() : fileName;
+}
+
+// The temporary file until it has taken the final name: closed, and removed when it has a name.
+class TemporaryFile final
+{
+public:
+    TemporaryFile() = default;
+    ~TemporaryFile()
+    {
+        if (!m_name.isEmpty())
+            ::unlink(m_name.constData());
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Q_DISABLE_COPY_MOVE(TemporaryFile)
+
+    // An unnamed file in the folder where the file system has them (it vanishes with the process),
+    // otherwise a new hidden file beside the target.
+    bool open(const QByteArray& folder, const QByteArray& target, mode_t mode)
+    {
+        m_fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+        if (m_fd >= 0 || (errno != EISDIR && errno != EOPNOTSUPP && errno != EINVAL))
+            return m_fd >= 0;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const QByteArray name = uniqueNameBeside(target);
+            m_fd = ::open(name.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, mode);
+            if (m_fd >= 0) {
+                m_name = name;
+                return true;
+            }
+            if (errno != EEXIST)
+                return false;
+        }
+        return false;
+    }
+
+    int fd() const { return m_fd; }
+
+    // Gives the content the target's name, replacing an older file there in one step.
+    bool commit(const QByteArray& target, bool replacing)
+    {
+        if (m_name.isEmpty()) {
+            const QByteArray self = "/proc/self/fd/" + QByteArray::number(m_fd);
+            if (!replacing
+                && ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, target.constData(), AT_SYMLINK_FOLLOW) == 0)
+                return true;
+            if (!replacing && errno != EEXIST)
+                return false;
+            // A file is there: the content gets a name of its own, which then replaces it.
+            for (int attempt = 0; m_name.isEmpty() && attempt < 100; ++attempt) {
+                const QByteArray name = uniqueNameBeside(target);
+                if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW) == 0)
+                    m_name = name;
+                else if (errno != EEXIST)
+                    return false;
+            }
+            if (m_name.isEmpty())
+                return false;
+        }
+        if (::rename(m_name.constData(), target.constData()) != 0)
+            return false;
+        m_name.clear();
+        return true;
+    }
+
+private:
+    static QByteArray uniqueNameBeside(const QByteArray& target)
+    {
+        const qsizetype slash = target.lastIndexOf('/');
+        return target.left(slash + 1) + '.' + target.mid(slash + 1) + '.'
+               + QByteArray::number(QRandomGenerator::global()->generate64(), 16) + ".tmp";
+    }
+
+    int m_fd = -1;
+    QByteArray m_name;
+};
+
+} // namespace
+
+QString WholeFileReplacer::replace(const QString& fileName, const std::function<QString(QIODevice&)>& writer)
+{
+    const QFileInfo existing(fileName);
+    if (existing.isDir() || (existing.exists() && !existing.isWritable()))
+        return QString::fromUtf16(kPathFileAccess);
+    const QString finalPath = finalPathOf(fileName);
+    const QByteArray target = QFile::encodeName(finalPath);
+    const QByteArray folder = QFile::encodeName(QFileInfo(finalPath).absolutePath());
+
+    struct stat old = {};
+    const bool replacing = ::stat(target.constData(), &old) == 0;
+    TemporaryFile temporary;
+    // Until it has the old file's permissions, the new content is readable by the owner only.
+    if (!temporary.open(folder, target, replacing ? 0600 : 0666))
+        return FileFailure::messageOfErrno(errno);
+    if (replacing && ::fchmod(temporary.fd(), old.st_mode & 07777) != 0)
+        return FileFailure::messageOfErrno(errno);
+    {
+        QFile file;
+        if (!file.open(temporary.fd(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle))
+            return FileFailure::messageOfDevice(file);
+        if (QString message = writer(file); !message.isEmpty())
+            return message;
+        if (!file.flush())
+            return FileFailure::messageOfDevice(file);
+    }
+    if (!temporary.commit(target, replacing))
+        return FileFailure::messageOfErrno(errno);
+    return {};
+}
+
+} // namespace core
