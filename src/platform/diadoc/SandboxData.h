@@ -175,6 +175,13 @@ struct AsyncPolicy
     qint64 delayMs = 0; // and not before this much time has passed on the clock
 };
 
+struct AsyncTiming
+{
+    int polls = 1;
+    qint64 delayMs = 0;
+    bool never = false;
+};
+
 struct SandboxData
 {
     QString folder;

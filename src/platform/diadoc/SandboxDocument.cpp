@@ -129,19 +129,7 @@ std::shared_ptr<DiadocAsyncResult> SandboxDocument::startSave(const QString& ope
     if (startRule && startRule->effect == FaultEffect::Nothing)
         return nullptr;
     const auto resultRule = m_service->findFault(query(u"SaveContentResult"_s));
-    const AsyncPolicy policy = m_service->data().contentPolicy;
-    int polls = policy.polls;
-    qint64 delayMs = policy.delayMs;
-    bool never = false;
-    for (const auto& rule : {startRule, resultRule}) {
-        if (!rule)
-            continue;
-        never = never || rule->effect == FaultEffect::Never;
-        if (rule->effect == FaultEffect::Late) {
-            polls += rule->extraPolls;
-            delayMs += rule->extraDelayMs;
-        }
-    }
+    const AsyncTiming timing = SandboxService::timing(m_service->data().contentPolicy, startRule, resultRule);
     const DocumentData* data = m_data;
     auto work = [data, target, zip, withProtocol, resultRule]() -> Variant {
         FaultEffect damage = FaultEffect::Late;
@@ -173,7 +161,7 @@ std::shared_ptr<DiadocAsyncResult> SandboxDocument::startSave(const QString& ope
             SandboxContentWriter::writeFolder(*data, target, withProtocol);
         return Variant(true);
     };
-    return std::make_shared<SandboxAsyncResult>(m_service, polls, delayMs, never, std::move(work));
+    return std::make_shared<SandboxAsyncResult>(m_service, timing.polls, timing.delayMs, timing.never, std::move(work));
 }
 
 } // namespace platform::diadoc

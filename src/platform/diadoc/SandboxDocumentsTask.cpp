@@ -163,19 +163,7 @@ std::shared_ptr<DiadocAsyncResult> SandboxDocumentsTask::GetDocumentsAsync()
     if (startRule && startRule->effect == FaultEffect::Nothing)
         return nullptr;
     const auto resultRule = m_service->findFault(query(u"GetDocumentsResult"_s));
-    const AsyncPolicy policy = m_service->data().listPolicy;
-    int polls = policy.polls;
-    qint64 delayMs = policy.delayMs;
-    bool never = false;
-    for (const auto& rule : {startRule, resultRule}) {
-        if (!rule)
-            continue;
-        never = never || rule->effect == FaultEffect::Never;
-        if (rule->effect == FaultEffect::Late) {
-            polls += rule->extraPolls;
-            delayMs += rule->extraDelayMs;
-        }
-    }
+    const AsyncTiming timing = SandboxService::timing(m_service->data().listPolicy, startRule, resultRule);
     // The list is taken when the request is made, as the service would.
     std::shared_ptr<DiadocList> list;
     std::optional<core::Error> refusal;
@@ -203,7 +191,7 @@ std::shared_ptr<DiadocAsyncResult> SandboxDocumentsTask::GetDocumentsAsync()
             throw *refusal;
         return Variant(list);
     };
-    return std::make_shared<SandboxAsyncResult>(m_service, polls, delayMs, never, std::move(work));
+    return std::make_shared<SandboxAsyncResult>(m_service, timing.polls, timing.delayMs, timing.never, std::move(work));
 }
 
 std::shared_ptr<DiadocList> SandboxDocumentsTask::GetDocuments()

@@ -117,4 +117,20 @@ const DocumentData* SandboxService::document(const QString& documentId) const
     return nullptr;
 }
 
+AsyncTiming SandboxService::timing(const AsyncPolicy& policy, const std::optional<FaultRule>& startRule,
+                                   const std::optional<FaultRule>& resultRule)
+{
+    AsyncTiming timing{policy.polls, policy.delayMs, false};
+    for (const auto* rule : {&startRule, &resultRule}) {
+        if (!*rule)
+            continue;
+        timing.never = timing.never || (*rule)->effect == FaultEffect::Never;
+        if ((*rule)->effect == FaultEffect::Late) {
+            timing.polls += (*rule)->extraPolls;
+            timing.delayMs += (*rule)->extraDelayMs;
+        }
+    }
+    return timing;
+}
+
 } // namespace platform::diadoc

@@ -40,6 +40,10 @@ public:
     std::optional<FaultRule> findFault(const FaultQuery& query);
     // As findFault, but an Error rule is raised at once.
     std::optional<FaultRule> checkFault(const FaultQuery& query);
+    // When an asynchronous operation completes: the sandbox's policy, made later by "late" rules of
+    // its start or its result, or never by a "never" rule.
+    static AsyncTiming timing(const AsyncPolicy& policy, const std::optional<FaultRule>& startRule,
+                              const std::optional<FaultRule>& resultRule);
     [[noreturn]] static void raise(const FaultRule& rule);
     [[noreturn]] static void raise(const QString& text, int number);
 
