@@ -6,6 +6,7 @@
 #include "AsyncContentsListener.h"
 #include "AsyncDocRecord.h"
 #include "AsyncTskRecord.h"
+#include "CancelEvent.h"
 #include "core/Clock.h"
 #include "core/Error.h"
 #include "core/mErrorHandling.h"
@@ -319,26 +320,17 @@ void AsyncContents::forget(const Record& rec)
 
 void AsyncContents::raiseChanged()
 {
-    bool cancel = false;
-    for (AsyncContentsListener* listener : std::vector(m_listeners))
-        listener->OnChanged(cancel);
-    m_cancel = cancel;
+    m_cancel = raiseCancelEvent(m_listeners, &AsyncContentsListener::OnChanged);
 }
 
 void AsyncContents::raiseWait()
 {
-    bool cancel = false;
-    for (AsyncContentsListener* listener : std::vector(m_listeners))
-        listener->OnWait(cancel);
-    m_cancel = cancel;
+    m_cancel = raiseCancelEvent(m_listeners, &AsyncContentsListener::OnWait);
 }
 
 void AsyncContents::raiseBadUnloadDoc()
 {
-    bool cancel = false;
-    for (AsyncContentsListener* listener : std::vector(m_listeners))
-        listener->OnBadUnloadDoc(cancel);
-    m_cancel = cancel;
+    m_cancel = raiseCancelEvent(m_listeners, &AsyncContentsListener::OnBadUnloadDoc);
 }
 
 template <typename Method> void AsyncContents::raiseRecord(Method method, const Record& rec)

@@ -8,6 +8,7 @@
 
 #include "AsyncTasksListener.h"
 #include "AsyncTskRecord.h"
+#include "CancelEvent.h"
 #include "PersonRecord.h"
 #include "VbDate.h"
 #include "core/Clock.h"
@@ -560,18 +561,12 @@ void AsyncTasks::forget(const Record& rec)
 
 void AsyncTasks::raiseChanged()
 {
-    bool cancel = false;
-    for (AsyncTasksListener* listener : std::vector(m_listeners))
-        listener->OnChanged(cancel);
-    m_cancel = cancel;
+    m_cancel = raiseCancelEvent(m_listeners, &AsyncTasksListener::OnChanged);
 }
 
 void AsyncTasks::raiseWait()
 {
-    bool cancel = false;
-    for (AsyncTasksListener* listener : std::vector(m_listeners))
-        listener->OnWait(cancel);
-    m_cancel = cancel;
+    m_cancel = raiseCancelEvent(m_listeners, &AsyncTasksListener::OnWait);
 }
 
 template <typename Method> void AsyncTasks::raiseRecord(Method method, const Record& rec)
