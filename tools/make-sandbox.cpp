@@ -6,7 +6,7 @@
 #include <QCoreApplication>
 #include <QStringList>
 
-#include "core/Error.h"
+#include "base/Error.h"
 #include "platform/diadoc/SandboxGenerator.h"
 
 int main(int argc, char** argv)

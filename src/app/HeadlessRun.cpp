@@ -9,8 +9,8 @@
 
 #include "core/ApplicationTitle.h"
 #include "core/Clock.h"
-#include "core/Error.h"
-#include "core/FailureTexts.h"
+#include "base/Error.h"
+#include "base/FailureTexts.h"
 #include "core/MsgBox.h"
 #include "core/UiServices.h"
 #include "core/mErrorHandling.h"

@@ -7,7 +7,7 @@
 #include "DemoSettings.h"
 #include "HeadlessRun.h"
 #include "PeakMemory.h"
-#include "core/Error.h"
+#include "base/Error.h"
 #include "core/SystemClock.h"
 #include "core/mErrorHandling.h"
 #include "core/mFetchlingOptions.h"

@@ -5,7 +5,7 @@
 
 #include <QIODevice>
 
-#include "FailureTexts.h"
+#include "base/FailureTexts.h"
 
 using namespace Qt::StringLiterals;
 

@@ -6,7 +6,7 @@
 #include <QHash>
 #include <QString>
 
-#include "Error.h"
+#include "base/Error.h"
 
 namespace core {
 

@@ -1,6 +1,6 @@
 #include "N7UnZipper.h"
 
-#include "Error.h"
+#include "base/Error.h"
 #include "ZipErrorText.h"
 #include "mErrorHandling.h"
 #include "mUnzipper.h"

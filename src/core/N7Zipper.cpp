@@ -4,7 +4,7 @@
 
 #include <QFile>
 
-#include "Error.h"
+#include "base/Error.h"
 #include "ZipErrorText.h"
 #include "mErrorHandling.h"
 #include "mZipper.h"

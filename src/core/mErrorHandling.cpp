@@ -1,6 +1,6 @@
 #include "mErrorHandling.h"
 
-#include "Error.h"
+#include "base/Error.h"
 #include "UiServices.h"
 #include "platform/family/ErrorDialog.h"
 #include "platform/family/SplashWindow.h"

@@ -4,7 +4,7 @@
 #include <limits>
 #include <optional>
 
-#include "Error.h"
+#include "base/Error.h"
 #include "MsgBox.h"
 #include "UiServices.h"
 #include "VbNumbers.h"

@@ -7,7 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "Error.h"
+#include "base/Error.h"
 #include "MsgBox.h"
 #include "mOther.h"
 #include "mSystem.h"

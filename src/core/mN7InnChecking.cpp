@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "Error.h"
+#include "base/Error.h"
 #include "mErrorHandling.h"
 
 using namespace Qt::StringLiterals;

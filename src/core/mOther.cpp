@@ -4,10 +4,10 @@
 #include <QFileInfo>
 
 #include "ApplicationTitle.h"
-#include "Error.h"
+#include "base/Error.h"
 #include "FileFailure.h"
 #include "ProgramVersion.h"
-#include "TextCodec.h"
+#include "base/TextCodec.h"
 #include "UiServices.h"
 #include "WholeFileReplacer.h"
 #include "mErrorHandling.h"

@@ -7,8 +7,8 @@
 
 #include <QFile>
 
-#include "Error.h"
-#include "FailureTexts.h"
+#include "base/Error.h"
+#include "base/FailureTexts.h"
 #include "mErrorHandling.h"
 
 using namespace Qt::StringLiterals;

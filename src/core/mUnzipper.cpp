@@ -3,8 +3,8 @@
 #include <cstring>
 #include <utility>
 
-#include "Error.h"
-#include "FailureTexts.h"
+#include "base/Error.h"
+#include "base/FailureTexts.h"
 #include "N7UnZipper.h"
 #include "UiServices.h"
 #include "ZipPrintStub.h"

@@ -6,13 +6,13 @@
 #include <QDate>
 #include <QDateTime>
 
-#include "Error.h"
-#include "FailureTexts.h"
+#include "base/Error.h"
+#include "base/FailureTexts.h"
 #include "MsgBox.h"
 #include "N7Zipper.h"
 #include "UiServices.h"
 #include "ZipPrintStub.h"
-#include "core/TextCodec.h"
+#include "base/TextCodec.h"
 #include "mErrorHandling.h"
 #include "mN7CommonCalc.h"
 #include "platform/zip/Libraries.h"

@@ -8,7 +8,7 @@
 #include "AsyncTskRecord.h"
 #include "CancelEvent.h"
 #include "core/Clock.h"
-#include "core/Error.h"
+#include "base/Error.h"
 #include "core/mErrorHandling.h"
 #include "core/mFetchlingOptions.h"
 #include "mDiadocErrors.h"

@@ -13,7 +13,7 @@
 #include "AsyncContents.h"
 #include "AsyncContentsListener.h"
 #include "AsyncDocRecord.h"
-#include "core/Error.h"
+#include "base/Error.h"
 #include "core/N7UnZipper.h"
 #include "core/ZipErrorText.h"
 #include "core/mErrorHandling.h"

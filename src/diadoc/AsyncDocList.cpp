@@ -4,7 +4,7 @@
 #include <iterator>
 #include <utility>
 
-#include "core/Error.h"
+#include "base/Error.h"
 
 using namespace Qt::StringLiterals;
 

@@ -2,7 +2,7 @@
 
 #include "AsyncTskRecord.h"
 #include "VbDate.h"
-#include "core/Error.h"
+#include "base/Error.h"
 #include "core/VbText.h"
 #include "core/mErrorHandling.h"
 #include "core/mIO.h"

@@ -13,7 +13,7 @@
 #include "VbDate.h"
 #include "core/Clock.h"
 #include "core/DocTypesProvider.h"
-#include "core/Error.h"
+#include "base/Error.h"
 #include "core/MsgBox.h"
 #include "core/VbNumbers.h"
 #include "core/mErrorHandling.h"

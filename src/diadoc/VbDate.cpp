@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "core/Error.h"
+#include "base/Error.h"
 #include "platform/diadoc/Variant.h"
 
 using namespace Qt::StringLiterals;

@@ -1,6 +1,6 @@
 #include "mDiadoc.h"
 
-#include "core/Error.h"
+#include "base/Error.h"
 #include "core/mErrorHandling.h"
 #include "core/mFetchlingOptions.h"
 #include "platform/diadoc/DiadocClientFactory.h"

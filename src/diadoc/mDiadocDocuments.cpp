@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "VbDate.h"
-#include "core/Error.h"
+#include "base/Error.h"
 #include "core/VbNumbers.h"
 #include "core/mErrorHandling.h"
 #include "core/mFetchlingOptions.h"

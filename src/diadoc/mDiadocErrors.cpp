@@ -1,6 +1,6 @@
 #include "mDiadocErrors.h"
 
-#include "core/Error.h"
+#include "base/Error.h"
 #include "core/mErrorHandling.h"
 #include "platform/family/GlobalUtility.h"
 

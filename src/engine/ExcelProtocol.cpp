@@ -3,7 +3,7 @@
 #include "ExcelProtocolDocuments.h"
 #include "ExcelProtocolRequests.h"
 #include "ExcelProtocolStatistics.h"
-#include "core/Error.h"
+#include "base/Error.h"
 #include "platform/excel/Font.h"
 #include "platform/excel/Range.h"
 #include "platform/excel/Sheets.h"

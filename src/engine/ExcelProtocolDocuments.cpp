@@ -3,7 +3,7 @@
 #include "ProtocolTexts.h"
 #include "WebAddresses.h"
 
-#include "core/Error.h"
+#include "base/Error.h"
 #include "core/VbText.h"
 #include "core/mN7Files.h"
 #include "diadoc/AsyncDocRecord.h"

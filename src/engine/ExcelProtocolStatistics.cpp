@@ -4,7 +4,7 @@
 #include <numeric>
 #include <vector>
 
-#include "core/Error.h"
+#include "base/Error.h"
 #include "platform/excel/Application.h"
 #include "platform/excel/ExcelError.h"
 #include "platform/excel/Font.h"

@@ -11,7 +11,7 @@
 #include "MetadataFile.h"
 #include "PowerOfAttorneyFiles.h"
 #include "core/Clock.h"
-#include "core/Error.h"
+#include "base/Error.h"
 #include "core/VbText.h"
 #include "core/mErrorHandling.h"
 #include "core/mIO.h"

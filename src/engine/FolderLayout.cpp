@@ -4,7 +4,7 @@
 #include <QFileInfo>
 
 #include "MetadataFile.h"
-#include "core/Error.h"
+#include "base/Error.h"
 #include "core/mErrorHandling.h"
 #include "core/mFetchlingOptions.h"
 #include "core/mIO.h"

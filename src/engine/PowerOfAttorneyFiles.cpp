@@ -6,7 +6,7 @@
 #include <QFileInfo>
 #include <QStringList>
 
-#include "core/Error.h"
+#include "base/Error.h"
 #include "core/mErrorHandling.h"
 #include "platform/diadoc/DiadocAttachedPowerOfAttorney.h"
 #include "platform/diadoc/DiadocDocument.h"

@@ -4,10 +4,10 @@
 #include <QFileDevice>
 #include <QIODevice>
 
-#include "core/Error.h"
-#include "core/FailureTexts.h"
+#include "base/Error.h"
+#include "base/FailureTexts.h"
 #include "core/FileFailure.h"
-#include "core/TextCodec.h"
+#include "base/TextCodec.h"
 
 using namespace Qt::StringLiterals;
 

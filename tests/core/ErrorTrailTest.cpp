@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/Error.h"
+#include "base/Error.h"
 #include "core/mErrorHandling.h"
 #include "support/ScriptedUiServices.h"
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/DocTypesProvider.h"
-#include "core/Error.h"
+#include "base/Error.h"
 #include "core/mFetchlingOptions.h"
 #include "support/TestRegistry.h"
 

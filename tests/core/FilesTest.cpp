@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/Error.h"
+#include "base/Error.h"
 #include "core/WholeFileReplacer.h"
 #include "core/mIO.h"
 #include "core/mN7Files.h"

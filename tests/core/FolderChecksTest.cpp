@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/Error.h"
+#include "base/Error.h"
 #include "core/UiServices.h"
 #include "core/mAPI.h"
 #include "core/mFolderSelectDialog.h"

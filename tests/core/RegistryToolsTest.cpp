@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/Error.h"
+#include "base/Error.h"
 #include "core/FamilySettings.h"
 #include "core/VbNumbers.h"
 #include "core/mRegistryTools.h"

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/Error.h"
+#include "base/Error.h"
 #include "core/MsgBox.h"
 #include "core/mN7CommonCalc.h"
 #include "core/mOther.h"

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/TextCodec.h"
+#include "base/TextCodec.h"
 
 using namespace Qt::StringLiterals;
 using core::TextCodec;

@@ -9,7 +9,7 @@
 #include <unistd.h>
 
 #include "TestArchive.h"
-#include "core/Error.h"
+#include "base/Error.h"
 #include "core/N7UnZipper.h"
 #include "core/ZipErrorText.h"
 #include "core/mUnzipper.h"

@@ -7,11 +7,11 @@
 #include <gtest/gtest.h>
 
 #include "TestArchive.h"
-#include "core/Error.h"
+#include "base/Error.h"
 #include "core/MsgBox.h"
 #include "core/N7UnZipper.h"
 #include "core/N7Zipper.h"
-#include "core/TextCodec.h"
+#include "base/TextCodec.h"
 #include "core/mUnzipper.h"
 #include "core/mZipper.h"
 #include "platform/zip/Libraries.h"

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "AsyncTasksFixture.h"
-#include "core/Error.h"
+#include "base/Error.h"
 #include "diadoc/AsyncTskRecord.h"
 #include "diadoc/PersonRecord.h"
 #include "diadoc/VbDate.h"

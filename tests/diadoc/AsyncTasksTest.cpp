@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "AsyncTasksFixture.h"
-#include "core/Error.h"
+#include "base/Error.h"
 #include "diadoc/AsyncTskRecord.h"
 #include "platform/diadoc/SandboxData.h"
 #include "platform/diadoc/SandboxService.h"

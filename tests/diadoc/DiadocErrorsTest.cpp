@@ -2,7 +2,7 @@
 
 #include <QSize>
 
-#include "core/Error.h"
+#include "base/Error.h"
 #include "diadoc/mDiadocErrors.h"
 #include "support/TestRegistry.h"
 

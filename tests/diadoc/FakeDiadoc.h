@@ -7,7 +7,7 @@
 #include <QList>
 #include <QString>
 
-#include "core/Error.h"
+#include "base/Error.h"
 #include "platform/diadoc/DiadocCounteragent.h"
 #include "platform/diadoc/DiadocDepartment.h"
 #include "platform/diadoc/DiadocDocflowStatus.h"

@@ -4,7 +4,7 @@
 #include <QTemporaryDir>
 
 #include "FetchlingFixture.h"
-#include "core/TextCodec.h"
+#include "base/TextCodec.h"
 #include "diadoc/AsyncContents.h"
 #include "engine/HtmlProtocol.h"
 #include "engine/MetadataFile.h"

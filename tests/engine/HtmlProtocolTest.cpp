@@ -6,7 +6,7 @@
 #include "ProtocolFixture.h"
 #include "core/ApplicationTitle.h"
 #include "core/MsgBox.h"
-#include "core/TextCodec.h"
+#include "base/TextCodec.h"
 #include "diadoc/AsyncDocRecord.h"
 #include "engine/HtmlProtocol.h"
 

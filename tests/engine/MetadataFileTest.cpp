@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "FakeDiadoc.h"
-#include "core/TextCodec.h"
+#include "base/TextCodec.h"
 #include "diadoc/PersonRecord.h"
 #include "diadoc/mDiadocStatusTexts.h"
 #include "engine/MetadataFile.h"

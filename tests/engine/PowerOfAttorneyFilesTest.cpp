@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "core/Error.h"
-#include "core/TextCodec.h"
+#include "base/Error.h"
+#include "base/TextCodec.h"
 #include "engine/PowerOfAttorneyFiles.h"
 #include "platform/diadoc/SandboxDocument.h"
 #include "platform/diadoc/SandboxList.h"

@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "DiadocAsyncResult.h"
-#include "core/Error.h"
+#include "base/Error.h"
 
 namespace platform::diadoc {
 

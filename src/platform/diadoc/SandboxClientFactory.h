@@ -9,7 +9,7 @@
 #include <QString>
 
 #include "DiadocClientFactory.h"
-#include "core/Error.h"
+#include "base/Error.h"
 
 namespace platform::diadoc {
 

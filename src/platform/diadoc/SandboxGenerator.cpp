@@ -9,7 +9,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include "core/Error.h"
+#include "base/Error.h"
 
 using namespace Qt::StringLiterals;
 

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "DiadocClient.h"
-#include "core/Error.h"
+#include "base/Error.h"
 
 namespace platform::diadoc {
 

@@ -1,6 +1,6 @@
 #include "ExcelError.h"
 
-#include "core/Error.h"
+#include "base/Error.h"
 
 namespace platform::excel::error {
 

@@ -22,8 +22,8 @@
 #include "Sheets.h"
 #include "Workbook.h"
 #include "Worksheet.h"
-#include "core/Error.h"
-#include "core/FailureTexts.h"
+#include "base/Error.h"
+#include "base/FailureTexts.h"
 
 using namespace Qt::StringLiterals;
 

@@ -7,8 +7,8 @@
 #include <QRegularExpression>
 #include <QStorageInfo>
 
-#include "core/Error.h"
-#include "core/FailureTexts.h"
+#include "base/Error.h"
+#include "base/FailureTexts.h"
 
 using namespace Qt::StringLiterals;
 

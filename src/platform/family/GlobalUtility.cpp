@@ -6,7 +6,7 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 
-#include "core/Error.h"
+#include "base/Error.h"
 #include "platform/registry/Registry.h"
 
 using namespace Qt::StringLiterals;

@@ -11,8 +11,8 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
-#include "core/Error.h"
-#include "core/FailureTexts.h"
+#include "base/Error.h"
+#include "base/FailureTexts.h"
 
 using namespace Qt::StringLiterals;
 

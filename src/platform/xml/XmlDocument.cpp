@@ -9,7 +9,7 @@
 
 #include <pugixml.hpp>
 
-#include "core/TextCodec.h"
+#include "base/TextCodec.h"
 
 using namespace Qt::StringLiterals;
 

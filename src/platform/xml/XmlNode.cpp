@@ -2,7 +2,7 @@
 
 #include <pugixml.hpp>
 
-#include "core/Error.h"
+#include "base/Error.h"
 
 using namespace Qt::StringLiterals;
 

@@ -2,7 +2,7 @@
 
 #include <QStringDecoder>
 
-#include "core/TextCodec.h"
+#include "base/TextCodec.h"
 
 using namespace Qt::StringLiterals;
 

@@ -22,7 +22,7 @@
 
 #include "EntryName.h"
 #include "WildcardMatch.h"
-#include "core/TextCodec.h"
+#include "base/TextCodec.h"
 
 using namespace Qt::StringLiterals;
 

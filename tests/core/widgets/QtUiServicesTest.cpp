@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/Error.h"
+#include "base/Error.h"
 #include "core/mErrorHandling.h"
 #include "core/widgets/QtUiServices.h"
 #include "platform/family/ErrorDialog.h"

@@ -7,7 +7,7 @@
 #include <zip.h>
 
 #include "SandboxFixture.h"
-#include "core/Error.h"
+#include "base/Error.h"
 #include "platform/diadoc/DiadocAttachedPowerOfAttorney.h"
 #include "platform/diadoc/DiadocDepartment.h"
 #include "platform/diadoc/DiadocDocument.h"

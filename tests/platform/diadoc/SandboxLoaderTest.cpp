@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "SandboxFixture.h"
-#include "core/Error.h"
+#include "base/Error.h"
 #include "platform/diadoc/SandboxLoader.h"
 #include "platform/diadoc/Variant.h"
 

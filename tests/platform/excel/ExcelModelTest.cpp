@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-#include "core/Error.h"
+#include "base/Error.h"
 #include "platform/excel/Application.h"
 #include "platform/excel/Font.h"
 #include "platform/excel/Hyperlinks.h"

@@ -7,8 +7,8 @@
 #include <QTemporaryDir>
 
 #include "XlsxReader.h"
-#include "core/Error.h"
-#include "core/FailureTexts.h"
+#include "base/Error.h"
+#include "base/FailureTexts.h"
 #include "platform/excel/Application.h"
 #include "platform/excel/Font.h"
 #include "platform/excel/Hyperlinks.h"

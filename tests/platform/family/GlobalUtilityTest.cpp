@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "core/Error.h"
+#include "base/Error.h"
 #include "support/TestRegistry.h"
 
 using namespace Qt::StringLiterals;

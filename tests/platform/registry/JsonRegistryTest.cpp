@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/Error.h"
+#include "base/Error.h"
 #include "platform/registry/JsonRegistry.h"
 
 using namespace Qt::StringLiterals;

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "core/Error.h"
-#include "core/TextCodec.h"
+#include "base/Error.h"
+#include "base/TextCodec.h"
 #include "platform/xml/XmlDocument.h"
 
 using namespace Qt::StringLiterals;

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/TextCodec.h"
+#include "base/TextCodec.h"
 #include "platform/zip/EntryName.h"
 #include "platform/zip/WildcardMatch.h"
 

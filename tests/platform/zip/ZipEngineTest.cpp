@@ -7,7 +7,7 @@
 #include <zip.h>
 
 #include "TestArchive.h"
-#include "core/TextCodec.h"
+#include "base/TextCodec.h"
 #include "platform/zip/LibzipZip.h"
 
 using namespace Qt::StringLiterals;
