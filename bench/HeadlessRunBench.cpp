@@ -14,8 +14,8 @@
 
 #include "app/HeadlessRun.h"
 #include "app/PeakMemory.h"
-#include "core/Clock.h"
 #include "base/Error.h"
+#include "core/Clock.h"
 #include "core/mFetchlingOptions.h"
 #include "core/widgets/QtUiServices.h"
 #include "platform/diadoc/SandboxClientFactory.h"

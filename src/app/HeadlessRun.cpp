@@ -7,10 +7,10 @@
 #include <QFile>
 #include <QStorageInfo>
 
-#include "core/ApplicationTitle.h"
-#include "core/Clock.h"
 #include "base/Error.h"
 #include "base/FailureTexts.h"
+#include "core/ApplicationTitle.h"
+#include "core/Clock.h"
 #include "core/MsgBox.h"
 #include "core/UiServices.h"
 #include "core/mErrorHandling.h"

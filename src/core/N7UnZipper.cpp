@@ -1,7 +1,7 @@
 #include "N7UnZipper.h"
 
-#include "base/Error.h"
 #include "ZipErrorText.h"
+#include "base/Error.h"
 #include "mErrorHandling.h"
 #include "mUnzipper.h"
 

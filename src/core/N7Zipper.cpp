@@ -4,8 +4,8 @@
 
 #include <QFile>
 
-#include "base/Error.h"
 #include "ZipErrorText.h"
+#include "base/Error.h"
 #include "mErrorHandling.h"
 #include "mZipper.h"
 

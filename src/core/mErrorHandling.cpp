@@ -1,7 +1,7 @@
 #include "mErrorHandling.h"
 
-#include "base/Error.h"
 #include "UiServices.h"
+#include "base/Error.h"
 #include "platform/family/ErrorDialog.h"
 #include "platform/family/SplashWindow.h"
 

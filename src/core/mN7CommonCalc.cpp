@@ -4,10 +4,10 @@
 #include <limits>
 #include <optional>
 
-#include "base/Error.h"
 #include "MsgBox.h"
 #include "UiServices.h"
 #include "VbNumbers.h"
+#include "base/Error.h"
 
 using namespace Qt::StringLiterals;
 

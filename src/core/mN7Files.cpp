@@ -7,8 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "base/Error.h"
 #include "MsgBox.h"
+#include "base/Error.h"
 #include "mOther.h"
 #include "mSystem.h"
 

@@ -4,12 +4,12 @@
 #include <QFileInfo>
 
 #include "ApplicationTitle.h"
-#include "base/Error.h"
 #include "FileFailure.h"
 #include "ProgramVersion.h"
-#include "base/TextCodec.h"
 #include "UiServices.h"
 #include "WholeFileReplacer.h"
+#include "base/Error.h"
+#include "base/TextCodec.h"
 #include "mErrorHandling.h"
 #include "platform/family/FilesLib.h"
 #include "platform/family/VersionInfo.h"

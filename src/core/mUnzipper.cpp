@@ -3,11 +3,11 @@
 #include <cstring>
 #include <utility>
 
-#include "base/Error.h"
-#include "base/FailureTexts.h"
 #include "N7UnZipper.h"
 #include "UiServices.h"
 #include "ZipPrintStub.h"
+#include "base/Error.h"
+#include "base/FailureTexts.h"
 #include "platform/zip/Libraries.h"
 
 using namespace Qt::StringLiterals;

@@ -6,12 +6,12 @@
 #include <QDate>
 #include <QDateTime>
 
-#include "base/Error.h"
-#include "base/FailureTexts.h"
 #include "MsgBox.h"
 #include "N7Zipper.h"
 #include "UiServices.h"
 #include "ZipPrintStub.h"
+#include "base/Error.h"
+#include "base/FailureTexts.h"
 #include "base/TextCodec.h"
 #include "mErrorHandling.h"
 #include "mN7CommonCalc.h"

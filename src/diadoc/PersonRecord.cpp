@@ -1,7 +1,7 @@
 #include "PersonRecord.h"
 
-#include "core/ApplicationTitle.h"
 #include "base/Error.h"
+#include "core/ApplicationTitle.h"
 #include "core/MsgBox.h"
 #include "core/mErrorHandling.h"
 #include "core/mOther.h"

@@ -7,9 +7,9 @@
 
 #include "ProtocolOutput.h"
 #include "ProtocolTexts.h"
-#include "core/ApplicationTitle.h"
 #include "base/Error.h"
 #include "base/FailureTexts.h"
+#include "core/ApplicationTitle.h"
 #include "core/MsgBox.h"
 #include "core/mOther.h"
 #include "diadoc/AsyncDocRecord.h"

@@ -6,8 +6,8 @@
 
 #include "base/Error.h"
 #include "base/FailureTexts.h"
-#include "core/FileFailure.h"
 #include "base/TextCodec.h"
+#include "core/FileFailure.h"
 
 using namespace Qt::StringLiterals;
 

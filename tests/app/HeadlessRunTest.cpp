@@ -8,9 +8,9 @@
 
 #include "app/DemoSettings.h"
 #include "app/HeadlessRun.h"
-#include "core/Clock.h"
 #include "base/Error.h"
 #include "base/TextCodec.h"
+#include "core/Clock.h"
 #include "core/mFetchlingOptions.h"
 #include "diadoc/AsyncContents.h"
 #include "diadoc/AsyncDocRecord.h"

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "core/DocTypesProvider.h"
 #include "base/Error.h"
+#include "core/DocTypesProvider.h"
 #include "core/mFetchlingOptions.h"
 #include "support/TestRegistry.h"
 

@@ -8,10 +8,10 @@
 
 #include "TestArchive.h"
 #include "base/Error.h"
+#include "base/TextCodec.h"
 #include "core/MsgBox.h"
 #include "core/N7UnZipper.h"
 #include "core/N7Zipper.h"
-#include "base/TextCodec.h"
 #include "core/mUnzipper.h"
 #include "core/mZipper.h"
 #include "platform/zip/Libraries.h"

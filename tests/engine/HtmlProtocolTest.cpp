@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "ProtocolFixture.h"
+#include "base/TextCodec.h"
 #include "core/ApplicationTitle.h"
 #include "core/MsgBox.h"
-#include "base/TextCodec.h"
 #include "diadoc/AsyncDocRecord.h"
 #include "engine/HtmlProtocol.h"
 
