@@ -1,0 +1,651 @@
+#include "frmDiadocUnloadDocs.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+
+#include "Prerequisites.h"
+#include "SSSplitter.h"
+#include "core/ApplicationTitle.h"
+#include "core/AutoStartSwitch.h"
+#include "core/Clock.h"
+#include "core/FamilySettings.h"
+#include "core/MsgBox.h"
+#include "core/UiServices.h"
+#include "core/VbNumbers.h"
+#include "core/mErrorHandling.h"
+#include "core/mFetchlingOptions.h"
+#include "core/mFolderSelectDialog.h"
+#include "core/mN7Files.h"
+#include "core/mRegistryTools.h"
+#include "core/mSystem.h"
+#include "core/widgets/mN7GraphLight.h"
+#include "diadoc/mDiadoc.h"
+#include "platform/family/GlobalUtility.h"
+
+using namespace Qt::StringLiterals;
+
+namespace mainwindow {
+
+namespace {
+
+constexpr char16_t kModule[] = u"frmDiadocUnloadDocs";
+const QString kDateFormat = u"dd.MM.yyyy"_s;
+
+QString applicationTitle()
+{
+    return QString::fromUtf16(core::kApplicationTitle);
+}
+
+QString pane(const char16_t* name)
+{
+    return QString::fromUtf16(name);
+}
+
+int checkValue(const QCheckBox* box)
+{
+    return box->isChecked() ? 1 : 0;
+}
+
+QString dateText(const QDateEdit* box)
+{
+    return box->date().toString(kDateFormat);
+}
+
+// A text that is no date leaves the box as it was.
+void setDateText(QDateEdit* box, const QString& text)
+{
+    const QDate date = QDate::fromString(text.trimmed(), kDateFormat);
+    if (date.isValid())
+        box->setDate(date);
+}
+
+void selectTabByKey(QTabBar* tabs, const QString& key)
+{
+    for (int i = 0; i < tabs->count(); ++i) {
+        if (tabs->tabData(i).toString() == key) {
+            tabs->setCurrentIndex(i);
+            return;
+        }
+    }
+}
+
+// (whole − design) \ 2: the difference made whole, halves to even, then halved toward zero.
+int centred(double whole, int design)
+{
+    return static_cast<int>(core::vbRoundHalfEven(whole - design)) / 2;
+}
+
+bool startDetached(const QString& program, const QStringList& arguments)
+{
+    return QProcess::startDetached(program, arguments);
+}
+
+} // namespace
+
+frmDiadocUnloadDocs::frmDiadocUnloadDocs(MainWindowServices services, QWidget* parent)
+    : QMainWindow(parent)
+    , m_services(std::move(services))
+{
+    setObjectName(u"frmDiadocUnloadDocs"_s);
+    if (!m_services.startProgram)
+        m_services.startProgram = &startDetached;
+    m_c = MainWindowControls::build(*this);
+    setWindowTitle(QString::fromUtf16(kDesignCaption));
+    resize(kDesignWidth / core::TwipsPerPixelX(), kDesignHeight / core::TwipsPerPixelY());
+    connectControls();
+    m_c.theTimerStatusBar->start();
+}
+
+frmDiadocUnloadDocs::~frmDiadocUnloadDocs() = default;
+
+void frmDiadocUnloadDocs::connectControls()
+{
+    // Every handler shows its own failure: no error leaves a slot.
+    const auto guarded = [this](const char16_t* procedure, auto handler) {
+        return [this, procedure, handler] {
+            try {
+                handler();
+            } catch (...) {
+                core::ReportError(ui(), kModule, procedure);
+            }
+        };
+    };
+    connect(m_c.theButtonOptions, &QPushButton::clicked, this,
+            guarded(u"theButtonOptions_Click", [this] { theButtonOptions_Click(); }));
+    connect(m_c.theButtonAuthorization, &QPushButton::clicked, this,
+            guarded(u"theButtonAuthorization_Click", [this] { DoAuthorizationEx(true); }));
+    connect(m_c.theButtonExecute, &QPushButton::clicked, this,
+            guarded(u"theButtonExecute_Click", [this] { theButtonExecute_Click(); }));
+    connect(m_c.theButtonExit, &QPushButton::clicked, this,
+            guarded(u"theButtonExit_Click", [this] { theButtonExit_Click(); }));
+    connect(m_c.theButtonSelectFolder, &QPushButton::clicked, this,
+            guarded(u"theButtonSelectFolder_Click", [this] { theButtonSelectFolder_Click(); }));
+    connect(m_c.theCheckFinished, &QCheckBox::toggled, this,
+            guarded(u"theCheckFinished_Click", [this] { theCheckSignatureRejectedRefresh(); }));
+    connect(m_c.thePath, &QLineEdit::textChanged, this, guarded(u"thePath_Change", [this] { thePathRefresh(); }));
+    const QPushButton* developerButtons[] = {m_c.Command0, m_c.Command1, m_c.Command2, m_c.Command3};
+    for (int variant = 0; variant < 4; ++variant) {
+        connect(developerButtons[variant], &QPushButton::clicked, this,
+                guarded(u"CommandN_Click", [this, variant] { runSignInDialogVariant(variant); }));
+    }
+    connect(m_c.theStartingTimer, &QTimer::timeout, this,
+            guarded(u"theStartingTimer_Timer", [this] { theStartingTimer_Timer(); }));
+    connect(m_c.theTimerStatusBar, &QTimer::timeout, this,
+            guarded(u"theTimerStatusBar_Timer", [this] { theTimerStatusBar_Timer(); }));
+    connect(m_c.theSSSplitter, &SSSplitter::SplitterEndDrag, this, guarded(u"theSSSplitter_SplitterEndDrag", [this] {
+                fPaneFiltersWidth = m_c.theSSSplitter->paneWidth(pane(SSSplitter::kPaneFilters));
+            }));
+}
+
+QString frmDiadocUnloadDocs::statusPanelText(int index) const
+{
+    return index >= 1 && index <= 4 ? m_c.statusPanels[index - 1]->text() : QString();
+}
+
+void frmDiadocUnloadDocs::Form_Load()
+{
+    // Qt's fonts hold every script, so no control needs its character set switched to Cyrillic.
+    try {
+        fBaseCaption = applicationTitle() + u" Версия "_s + core::mOther::GetVersion() + u" (+DiadocAPI v. "_s
+                       + m_services.diadoc.GetVersionDiadocAPI() + u", Ж7W v. "_s
+                       + core::mOther::GetVersionN7W(m_services.versionInfo) + u", "_s
+                       + core::mOther::GetExcelVersion(m_services.excelFactory) + u")"_s;
+        setWindowTitle(fBaseCaption);
+
+        fAutoStart = core::IsAutoStartCommandLine(m_services.commandLine);
+        fPersons = std::make_unique<engine::PersonsCollection>();
+        LinkToMenus();
+
+        if (m_services.prerequisites.GetDotNet45VersionLong() < Prerequisites::kRequiredFrameworkRelease) {
+            m_c.theLabelHeader->setText(u"Для работы программы на компьютере должен быть установлен .NET Framework "
+                                        u"версии 4.6.2 или более новый."_s);
+            m_c.theBoxMessage->show();
+            m_c.theBoxAuthorization->hide();
+            m_c.theBoxAuthorization->setEnabled(false);
+        } else if (m_services.prerequisites.IsDiadocAPI()) {
+            m_c.theBoxMessage->hide();
+            m_c.theBoxAuthorization->setEnabled(true);
+        } else {
+            m_c.theLabelHeader->setText(u"На вашем компьютере не установлена компонента DiadocAPI. Без неё утилита "
+                                        u"работать не может."_s);
+            m_c.theBoxMessage->show();
+            m_c.theBoxAuthorization->hide();
+            m_c.theBoxAuthorization->setEnabled(false);
+        }
+
+        selectTabByKey(m_c.theTabsTasks, u"ExecutingList"_s);
+        selectTabByKey(m_c.theTabsDocs, u"UnloadingList"_s);
+        SetBusyMode(0);
+
+        if (m_c.theBoxAuthorization->isEnabled())
+            DoAuthorizationEx(false);
+        else
+            thePathRefresh();
+
+        m_c.theComboBoxTypeDate->clear();
+        m_c.theComboBoxTypeDate->addItem(u"Получения или отправки"_s, 0);
+        m_c.theComboBoxTypeDate->addItem(u"Документа"_s, 1);
+    } catch (...) {
+        // A failure before the window's choices are read is shown; the load goes on with them.
+        core::ReportError(ui(), kModule, u"Form_Load");
+    }
+
+    try {
+        m_c.thePath->setText(options().GetDefault_Path());
+        m_c.theComboBoxTypeDate->setCurrentIndex(0);
+        applyDateRules(true);
+
+        m_c.theCheckFinished->setChecked(options().Get_Finished() == 1);
+        theCheckSignatureRejectedRefresh();
+        m_c.theCheckInternal->setChecked(options().Get_Internal() == 1);
+        m_c.theCheckNoSended->setChecked(options().Get_NoSended() == 1);
+        m_c.theCheckRevoked->setChecked(options().GetDefault_Revoked() == 1);
+        m_c.theCheckSignatureRejected->setChecked(options().GetDefault_SignatureRejected() == 1);
+        m_c.theCheckProtocol->setChecked(options().GetDefault_Protocol() == 1);
+        m_c.theCheckZip->setChecked(options().Get_LoadContentByZip() != 0);
+        m_c.theCheckZip->setToolTip(
+            u"Скачивать документы в виде множества файлов или zip-архивом с последующей распаковкой"_s);
+
+        setWindowTitle(MeCaption());
+        applyPlacement();
+
+        fMaxDocsInOneList = -1;
+        UpdateTasksFailureCounter(0);
+        UpdateDocsFailureCounter(0);
+        UpdateMaxDocsCountInOneList(0);
+
+        if (fAutoStart) {
+            m_c.theStartingTimer->setInterval(1000);
+            m_c.theStartingTimer->start();
+        }
+    } catch (...) {
+        // The window still opens, centred at its design size; nothing is shown.
+        try {
+            applyDefaultPlacement();
+        } catch (...) {
+            // Nothing more can be done for the placement.
+        }
+    }
+}
+
+void frmDiadocUnloadDocs::applyDateRules(bool withStoredDates)
+{
+    if (withStoredDates) {
+        setDateText(m_c.theDateFrom, options().Get_FromDate());
+        setDateText(m_c.theDateTo, options().GetDefault_ToDate());
+    }
+    const QString lastDateEnd = options().GetDefault_LastDateEnd();
+    if (options().Get_DateBeginMove() != 0 && !lastDateEnd.isEmpty())
+        setDateText(m_c.theDateFrom, lastDateEnd);
+    if (options().Get_DateEndYesterday() == 0) {
+        m_c.theOldEndDate->hide();
+    } else {
+        m_c.theOldEndDate->setText(u"(ранее по "_s + dateText(m_c.theDateTo) + u")"_s);
+        m_c.theOldEndDate->show();
+        m_c.theDateTo->setDate(m_services.clock.currentDateTime().date().addDays(-1));
+    }
+}
+
+int frmDiadocUnloadDocs::centredLeft() const
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const int screenWidth = screen == nullptr ? 0 : screen->geometry().width() * core::TwipsPerPixelX();
+    return centred(screenWidth, kDesignWidth);
+}
+
+int frmDiadocUnloadDocs::centredTop() const
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const int screenHeight = screen == nullptr ? 0 : screen->geometry().height() * core::TwipsPerPixelY();
+    return centred(screenHeight, kDesignHeight);
+}
+
+void frmDiadocUnloadDocs::applyPlacement()
+{
+    const platform::family::GlobalUtility& utility = options().utility();
+    const QString key = QString::fromUtf16(kPlacementKey);
+    const int tx = core::TwipsPerPixelX();
+    const int ty = core::TwipsPerPixelY();
+    move(utility.RegistryGetLong(key, u"Left"_s, centredLeft()) / tx, y());
+    move(x(), utility.RegistryGetLong(key, u"Top"_s, centredTop()) / ty);
+    resize(utility.RegistryGetLong(key, u"Width"_s, kDesignWidth) / tx, height());
+    resize(width(), utility.RegistryGetLong(key, u"Height"_s, kDesignHeight) / ty);
+    if (fAutoStart) {
+        setWindowState(Qt::WindowMinimized);
+    } else {
+        const int state = utility.RegistryGetLong(key, u"WindowState"_s, 0);
+        setWindowState(state == 2 ? Qt::WindowMaximized : Qt::WindowNoState);
+    }
+    fPaneFiltersWidth = utility.RegistryGetLong(key, u"PaneFiltersWidth"_s, int(m_designPaneFiltersWidth));
+    m_c.theSSSplitter->setPaneWidth(pane(SSSplitter::kPaneFilters), fPaneFiltersWidth);
+    m_c.theSSSplitter->setPaneHeight(pane(SSSplitter::kPaneTasks),
+                                     utility.RegistryGetLong(key, u"PaneTasksHeight"_s, kDesignPaneTasksHeight));
+}
+
+void frmDiadocUnloadDocs::applyDefaultPlacement()
+{
+    const int tx = core::TwipsPerPixelX();
+    const int ty = core::TwipsPerPixelY();
+    move(centredLeft() / tx, centredTop() / ty);
+    resize(kDesignWidth / tx, kDesignHeight / ty);
+    setWindowState(Qt::WindowNoState);
+    m_c.theSSSplitter->setPaneWidth(pane(SSSplitter::kPaneFilters), m_designPaneFiltersWidth);
+    m_c.theSSSplitter->setPaneHeight(pane(SSSplitter::kPaneTasks), kDesignPaneTasksHeight);
+}
+
+void frmDiadocUnloadDocs::LinkToMenus()
+{
+    fPopupMenu = m_c.thePopupMenu;
+}
+
+QString frmDiadocUnloadDocs::MeCaption() const
+{
+    try {
+        QString caption = fBaseCaption;
+        if (options().Get_CreateLogFile() != 0) {
+            caption = u"+Log/ "_s + caption;
+            if (options().Get_LoadContentByZip() != 0)
+                caption = u"+Zip/"_s + caption;
+        }
+        return caption;
+    } catch (...) {
+        core::PropagateError(kModule, u"MeCaption");
+    }
+}
+
+void frmDiadocUnloadDocs::DoOptions()
+{
+}
+
+void frmDiadocUnloadDocs::theButtonOptions_Click()
+{
+    DoOptions();
+    m_c.thePath->setText(options().GetDefault_Path());
+    applyDateRules(false);
+    m_c.theCheckZip->setChecked(options().Get_LoadContentByZip() != 0);
+    setWindowTitle(MeCaption());
+}
+
+void frmDiadocUnloadDocs::DoAuthorizationEx(bool /*showDialog*/)
+{
+    try {
+        m_c.theTreeViewPersons->setEnabled(m_c.theTreeViewPersons->topLevelItemCount() > 0);
+        thePathRefresh();
+    } catch (...) {
+        core::PropagateError(kModule, u"DoAuthorizationEx");
+    }
+}
+
+void frmDiadocUnloadDocs::theButtonExecute_Click()
+{
+}
+
+void frmDiadocUnloadDocs::runSignInDialogVariant(int /*variant*/)
+{
+}
+
+int frmDiadocUnloadDocs::lastRunUnloadedCount() const
+{
+    return -1;
+}
+
+void frmDiadocUnloadDocs::releaseRun()
+{
+}
+
+void frmDiadocUnloadDocs::theStartingTimer_Timer()
+{
+    // Disabled first, so that a tick arriving while the run processes messages does nothing.
+    if (m_c.theStartingTimer->isActive())
+        m_c.theStartingTimer->stop();
+    else
+        return;
+    if (fAutoStart) {
+        theButtonExecute_Click();
+        theButtonExit_Click();
+    }
+}
+
+void frmDiadocUnloadDocs::theTimerStatusBar_Timer()
+{
+    const core::ProcessMemoryCounters memory = core::mSystem::Get_ProcessMemoryInfo();
+    m_c.statusPanels[1]->setText(u"Используется "_s + core::mSystem::MemCStr(double(memory.WorkingSetSize), true)
+                                 + u" ОЗУ (пик "_s + core::mSystem::MemCStr(double(memory.PeakWorkingSetSize), true)
+                                 + u") "_s);
+    ui().processEvents();
+}
+
+bool frmDiadocUnloadDocs::isDeveloperMode() const
+{
+    return options().Get_Login() == QString::fromUtf16(kDeveloperLogin) && options().Get_TypeDiadocAccount() == 1;
+}
+
+void frmDiadocUnloadDocs::thePathRefresh()
+{
+    try {
+        SSSplitter& splitter = *m_c.theSSSplitter;
+        const QString panePath = pane(SSSplitter::kPanePath);
+        const auto setPanePathHeight = [&splitter, &panePath](int twips) {
+            splitter.setPaneLockHeight(panePath, false);
+            splitter.setPaneHeight(panePath, twips);
+            splitter.setPaneLockHeight(panePath, true);
+        };
+        QPalette palette = m_c.thePath->palette();
+        if (isDeveloperMode()) {
+            m_c.theButtonSelectFolder->setEnabled(true);
+            m_c.theButtonSelectFolder->show();
+            palette.setColor(QPalette::Base, m_c.thePanelPath->palette().color(QPalette::Base));
+            if (m_c.thePath->text().size() < kLongPathLength) {
+                if (!m_c.theLabelVeryLongPath->isHidden()) {
+                    m_c.theLabelVeryLongPath->hide();
+                    m_c.theImageVeryLongPath->hide();
+                    setPanePathHeight(kPanePathHeight);
+                }
+            } else if (m_c.theLabelVeryLongPath->isHidden()) {
+                setPanePathHeight(kPanePathHeightWithWarning);
+                m_c.theLabelVeryLongPath->show();
+                m_c.theImageVeryLongPath->show();
+            }
+        } else {
+            m_c.theButtonSelectFolder->setEnabled(false);
+            m_c.theButtonSelectFolder->hide();
+            palette.setColor(QPalette::Base, m_c.thePanelPath->palette().color(QPalette::Button));
+            m_c.theLabelVeryLongPath->hide();
+            m_c.theImageVeryLongPath->hide();
+            setPanePathHeight(kPanePathHeight);
+        }
+        m_c.thePath->setPalette(palette);
+        const bool editable = m_c.theButtonSelectFolder->isEnabled();
+        m_c.thePath->setReadOnly(!editable);
+        m_c.thePath->setFocusPolicy(editable ? Qt::StrongFocus : Qt::NoFocus);
+    } catch (...) {
+        core::ReportError(ui(), kModule, u"thePathRefresh");
+    }
+}
+
+void frmDiadocUnloadDocs::theCheckSignatureRejectedRefresh()
+{
+    try {
+        m_c.theCheckSignatureRejected->setEnabled(checkValue(m_c.theCheckFinished) != 1);
+    } catch (...) {
+        core::ReportError(ui(), kModule, u"theCheckSignatureRejectedRefresh");
+    }
+}
+
+void frmDiadocUnloadDocs::theButtonSelectFolder_Click()
+{
+    QString folder = m_c.thePath->text();
+    if (core::RunSHBrowseForFolder(ui(), folder, QString::fromUtf16(core::kSelectFolderTitle),
+                                   core::BIF_NEWDIALOGSTYLE))
+        m_c.thePath->setText(folder);
+}
+
+void frmDiadocUnloadDocs::SetBusyMode(int mode)
+{
+    try {
+        if (mode != 0 && mode != 2 && mode != 3) {
+            fBusyMode = mode;
+            return;
+        }
+        const bool idle = mode == 0;
+        m_c.theButtonExecute->setText(idle        ? u"Начать выгрузку"_s
+                                      : mode == 2 ? u"Остановить выгрузку"_s
+                                                  : u"Остановить"_s);
+        m_c.theButtonExecute->setEnabled(true);
+        m_c.theButtonOptions->setEnabled(idle);
+        m_c.theButtonExit->setEnabled(idle);
+        m_c.theButtonAuthorization->setEnabled(idle);
+        m_c.theButtonSelectFolder->setEnabled(idle && !m_c.theButtonSelectFolder->isHidden());
+        m_c.thePath->setEnabled(idle);
+        m_c.theDateTo->setEnabled(idle);
+        m_c.theDateFrom->setEnabled(idle);
+        m_c.theTreeViewPersons->setEnabled(idle);
+        fBusyMode = mode;
+    } catch (...) {
+        core::PropagateError(kModule, u"SetBusyMode");
+    }
+}
+
+void frmDiadocUnloadDocs::SaveParameters()
+{
+    try {
+        core::mFetchlingOptions& store = options();
+        store.Set_Path(m_c.thePath->text());
+        store.Set_DateTypeSelect(m_c.theComboBoxTypeDate->currentIndex());
+        store.Set_FromDate(dateText(m_c.theDateFrom));
+        store.Set_ToDate(dateText(m_c.theDateTo));
+        for (QTreeWidgetItemIterator node(m_c.theTreeViewPersons); *node != nullptr; ++node) {
+            const QString key = (*node)->data(0, Qt::UserRole).toString();
+            const QString name = key.mid(key.lastIndexOf(u'|') + 1);
+            store.Set_OrgChecked(name, (*node)->checkState(0) == Qt::Checked ? 1 : 0);
+        }
+        store.Set_Finished(checkValue(m_c.theCheckFinished));
+        store.Set_Internal(checkValue(m_c.theCheckInternal));
+        store.Set_NoSended(checkValue(m_c.theCheckNoSended));
+        store.Set_Revoked(checkValue(m_c.theCheckRevoked));
+        store.Set_SignatureRejected(checkValue(m_c.theCheckSignatureRejected));
+        store.Set_Protocol(checkValue(m_c.theCheckProtocol));
+    } catch (...) {
+        core::PropagateError(kModule, u"SaveParameters");
+    }
+}
+
+void frmDiadocUnloadDocs::UpdateTasksFailureCounter(int count)
+{
+    fTasksFailureCount = count;
+    m_c.theTasksFailureCounter->setText(QString::number(count));
+    ui().processEvents();
+}
+
+void frmDiadocUnloadDocs::UpdateDocsFailureCounter(int count)
+{
+    fDocsFailureCount = count;
+    m_c.theDocsFailureCounter->setText(QString::number(count));
+    ui().processEvents();
+}
+
+void frmDiadocUnloadDocs::UpdateMaxDocsCountInOneList(int count)
+{
+    if (count <= fMaxDocsInOneList)
+        return;
+    fMaxDocsInOneList = count;
+    m_c.theMaxDocsCountInOneList->setText(QString::number(count));
+    ui().processEvents();
+}
+
+void frmDiadocUnloadDocs::theButtonExit_Click()
+{
+    close();
+}
+
+void frmDiadocUnloadDocs::showRefusal()
+{
+    const QString kind = fBusyMode == 2   ? u" выгрузки документов"_s
+                         : fBusyMode == 3 ? u" формирования протокола выгрузки"_s
+                                          : u"..."_s;
+    core::mOther::iMsgBox(ui(), u"Пока идёт процесс"_s + kind + u",\r\nзакрыть окно невозможно."_s,
+                          core::msgbox::vbInformation | core::msgbox::vbOKOnly, applicationTitle());
+}
+
+void frmDiadocUnloadDocs::closeEvent(QCloseEvent* event)
+{
+    bool cancel = false;
+    Form_QueryUnload(cancel);
+    if (!cancel)
+        Form_Unload(cancel);
+    if (cancel)
+        event->ignore();
+    else
+        event->accept();
+}
+
+void frmDiadocUnloadDocs::Form_QueryUnload(bool& cancel)
+{
+    try {
+        cancel = fBusyMode != 0;
+        if (cancel)
+            showRefusal();
+    } catch (...) {
+        core::ReportError(ui(), kModule, u"Form_QueryUnload");
+    }
+}
+
+void frmDiadocUnloadDocs::Form_Unload(bool& cancel)
+{
+    try {
+        if (fBusyMode != 0) {
+            cancel = true;
+            showRefusal();
+            return;
+        }
+        SaveParameters();
+        offerArchiveViewer();
+        fPersons.reset();
+        releaseRun();
+    } catch (...) {
+        core::ReportError(ui(), kModule, u"Form_Unload");
+        return;
+    }
+    try {
+        storePlacement();
+    } catch (...) {
+        // The placement is a convenience: a store that refuses it must not keep the window open.
+    }
+}
+
+void frmDiadocUnloadDocs::offerArchiveViewer()
+{
+    if (lastRunUnloadedCount() <= 0 || fAutoStart)
+        return;
+    const int answer = core::mOther::iMsgBox(
+        ui(), u"Открыть Ларимо-9: Файловый архив электронных документов в корневой папке выгрузки?"_s,
+        core::msgbox::vbInformation | core::msgbox::vbYesNo, applicationTitle());
+    if (answer != core::msgbox::vbYes)
+        return;
+    core::mRegistryTools tools(m_services.registry);
+    const QString root = core::GetProductSetting_String(tools, true, u"General"_s, u"RootPath"_s, QString());
+    const QString viewer = core::mN7Files::ConcatFileName(root, QString::fromUtf16(kViewerProgram));
+    if (core::mN7Files::IsFileExists(viewer)) {
+        // The folder goes to the viewer as one argument, whatever characters it holds.
+        const QString archive =
+            core::mN7Files::ConcatFileName(options().GetDefault_Path(), QString::fromUtf16(kViewerArchive));
+        m_services.startProgram(viewer, {archive});
+    } else {
+        core::mOther::iMsgBox(ui(), u"Файл "_s + viewer + u" не найден."_s, core::msgbox::vbInformation,
+                              applicationTitle());
+    }
+}
+
+int frmDiadocUnloadDocs::windowStateNumber() const
+{
+    if (isMinimized())
+        return 1;
+    if (isMaximized())
+        return 2;
+    return 0;
+}
+
+void frmDiadocUnloadDocs::storePlacement()
+{
+    platform::family::GlobalUtility& utility = options().utility();
+    const QString key = QString::fromUtf16(kPlacementKey);
+    const int state = windowStateNumber();
+    if (isVisible() && (state == 0 || state == 2)) {
+        utility.RegistrySetValue(key, u"WindowState"_s, QVariant::fromValue(static_cast<short>(state)));
+        if (state == 0) {
+            const float tx = float(core::TwipsPerPixelX());
+            const float ty = float(core::TwipsPerPixelY());
+            utility.RegistrySetValue(key, u"Left"_s, QVariant::fromValue(float(x()) * tx));
+            utility.RegistrySetValue(key, u"Top"_s, QVariant::fromValue(float(y()) * ty));
+            utility.RegistrySetValue(key, u"Width"_s, QVariant::fromValue(float(width()) * tx));
+            utility.RegistrySetValue(key, u"Height"_s, QVariant::fromValue(float(height()) * ty));
+        }
+    }
+    utility.RegistrySetValue(key, u"PaneTasksHeight"_s,
+                             QVariant::fromValue(float(m_c.theSSSplitter->paneHeight(pane(SSSplitter::kPaneTasks)))));
+    utility.RegistrySetValue(key, u"PaneFiltersWidth"_s,
+                             QVariant::fromValue(float(m_c.theSSSplitter->paneWidth(pane(SSSplitter::kPaneFilters)))));
+}
+
+void frmDiadocUnloadDocs::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    // The filter column gets its remembered width back; a change of the window's width goes to the
+    // queues alone.
+    m_c.theSSSplitter->setPaneWidth(pane(SSSplitter::kPaneFilters), fPaneFiltersWidth);
+}
+
+} // namespace mainwindow

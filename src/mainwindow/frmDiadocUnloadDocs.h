@@ -1,0 +1,194 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+#include <QTime>
+
+#include "MainWindowControls.h"
+#include "core/mOther.h"
+#include "engine/ProtocolSource.h"
+
+namespace core {
+class Clock;
+class UiServices;
+class mFetchlingOptions;
+} // namespace core
+
+namespace platform::family {
+class VersionInfo;
+}
+
+namespace platform::registry {
+class Registry;
+}
+
+namespace diadoc {
+class mDiadoc;
+}
+
+namespace mainwindow {
+
+class Prerequisites;
+
+// What the main window is given from outside. Everything must outlive the window.
+struct MainWindowServices
+{
+    MainWindowServices(core::mFetchlingOptions& options_, core::UiServices& ui_, const core::Clock& clock_,
+                       const platform::registry::Registry& registry_, const diadoc::mDiadoc& diadoc_,
+                       const Prerequisites& prerequisites_)
+        : options(options_)
+        , ui(ui_)
+        , clock(clock_)
+        , registry(registry_)
+        , diadoc(diadoc_)
+        , prerequisites(prerequisites_)
+    {
+    }
+
+    core::mFetchlingOptions& options;
+    core::UiServices& ui;
+    const core::Clock& clock;
+    // The store's machine hive holds the family's root folder, where the archive viewer lives.
+    const platform::registry::Registry& registry;
+    const diadoc::mDiadoc& diadoc;
+    const Prerequisites& prerequisites;
+    // The family's version component; nothing when it is missing.
+    const platform::family::VersionInfo* versionInfo = nullptr;
+    core::ExcelApplicationFactory excelFactory;
+    // What follows the program's own path on the command line, the arguments joined by blanks.
+    QString commandLine;
+    // Starts a program with its arguments and does not wait for it; false when it could not start.
+    // The program's own starter when empty.
+    std::function<bool(const QString& program, const QStringList& arguments)> startProgram;
+};
+
+// The application's start-up object and only top-level window: checks the prerequisites, offers
+// the sign-in, holds the choices of a run, shows the queues and the counters, and closes the
+// application. It holds no logic of the run: sign-in and run are driven through the hooks below.
+class frmDiadocUnloadDocs : public QMainWindow
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(frmDiadocUnloadDocs)
+
+public:
+    static constexpr char16_t kPlacementKey[] = u"Software\\Quorvel Labs\\N7_Fetchling\\frmDiadocUnloadDocs";
+    // The caption the window has until the load builds its own.
+    static constexpr char16_t kDesignCaption[] = u"Ларимо-9: Фетчлинг. Версия ?.?.? (+DiadocAPI v. ?.??.?.??\?)";
+    static constexpr char16_t kViewerProgram[] = u"N7_EDViewer.exe";
+    static constexpr char16_t kViewerArchive[] = u"Files.n7t";
+    // The login with which the unload folder box becomes editable (with a login and password sign-in).
+    static constexpr char16_t kDeveloperLogin[] = u"developer@quorvel-labs.example";
+    // Design sizes in twips.
+    static constexpr int kDesignWidth = 14130;
+    static constexpr int kDesignHeight = 8970;
+    static constexpr int kDesignPaneFiltersWidth = 4425;
+    static constexpr int kDesignPaneTasksHeight = 2990;
+    static constexpr int kPanePathHeight = 810;
+    static constexpr int kPanePathHeightWithWarning = 1290;
+    static constexpr int kLongPathLength = 16;
+
+    explicit frmDiadocUnloadDocs(MainWindowServices services, QWidget* parent = nullptr);
+    ~frmDiadocUnloadDocs() override;
+
+    // The load: prerequisites, sign-in, the run choices, the placement and, for an unattended
+    // start, the start timer. Called once, before the window is shown.
+    void Form_Load();
+
+    // Opens the options dialog. Hook: the options dialog plugs in here; nothing happens until it does.
+    virtual void DoOptions();
+
+    // The state that the other parts of the window read.
+    int busyMode() const { return fBusyMode; }
+    bool autoStart() const { return fAutoStart; }
+    const MainWindowControls& controls() const { return m_c; }
+    double paneFiltersWidth() const { return fPaneFiltersWidth; }
+    // The text of status bar panel 1 to 4.
+    QString statusPanelText(int index) const;
+
+protected:
+    // Hooks that the sign-in and the run fill. The defaults keep the window usable without them.
+
+    // Signs in with the stored settings (after the sign-in dialog when showDialog), fills fPersons and
+    // the tree and reports the outcome in theLabelAuthorization; ends by enabling the tree when it
+    // has nodes and by thePathRefresh. The default does only that ending.
+    virtual void DoAuthorizationEx(bool showDialog);
+    // The Execute button: starts one unloading run, or offers to stop the one under way. The
+    // default does nothing.
+    virtual void theButtonExecute_Click();
+    // A developer button: opens one sign-in dialog variant (0 to 3) and ignores its answer. The
+    // default does nothing.
+    virtual void runSignInDialogVariant(int variant);
+    // How many documents the last run of this session unloaded; -1 when no run has taken place.
+    virtual int lastRunUnloadedCount() const;
+    // Releases the last run's engine and its two queues.
+    virtual void releaseRun();
+
+    // Busy mode 0 idle, 2 unloading, 3 writing protocols; any other value is only stored.
+    void SetBusyMode(int mode);
+    void thePathRefresh();
+    void theCheckSignatureRejectedRefresh();
+    void SaveParameters();
+    void UpdateTasksFailureCounter(int count);
+    void UpdateDocsFailureCounter(int count);
+    void UpdateMaxDocsCountInOneList(int count);
+    QString MeCaption() const;
+    bool isDeveloperMode() const;
+
+    core::mFetchlingOptions& options() const { return m_services.options; }
+    core::UiServices& ui() const { return m_services.ui; }
+    const diadoc::mDiadoc& diadocAccess() const { return m_services.diadoc; }
+
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+    // The window's state shared with the sign-in and the run.
+    QString fBaseCaption;
+    int fBusyMode = 0;
+    bool fAutoStart = false;
+    bool fStopRun = false;
+    QString fStopReason;
+    bool fStopProtocols = false;
+    bool fStoreLastDateEnd = false;
+    std::unique_ptr<engine::PersonsCollection> fPersons;
+    int fBadUnloadCount = 0;
+    int fMaxDocsInOneList = -1;
+    int fTasksFailureCount = 0;
+    int fDocsFailureCount = 0;
+    QTime fStartTime;
+    QTime fLastStatusTime;
+    double fPaneFiltersWidth = kDesignPaneFiltersWidth;
+    int fLastProtocolTick = 0;
+    QMenu* fPopupMenu = nullptr;
+
+    MainWindowControls m_c;
+
+private:
+    void connectControls();
+    void LinkToMenus();
+    void applyDateRules(bool withStoredDates);
+    void applyPlacement();
+    void applyDefaultPlacement();
+    void storePlacement();
+    void Form_QueryUnload(bool& cancel);
+    void Form_Unload(bool& cancel);
+    void showRefusal();
+    void offerArchiveViewer();
+    int windowStateNumber() const;
+    int centredLeft() const;
+    int centredTop() const;
+
+    void theButtonOptions_Click();
+    void theButtonExit_Click();
+    void theButtonSelectFolder_Click();
+    void theStartingTimer_Timer();
+    void theTimerStatusBar_Timer();
+
+    MainWindowServices m_services;
+    double m_designPaneFiltersWidth = kDesignPaneFiltersWidth;
+};
+
+} // namespace mainwindow
