@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include "core/AutoStartSwitch.h"
+
 using namespace Qt::StringLiterals;
 
 namespace app {
@@ -7,19 +9,21 @@ namespace app {
 CommandLine CommandLine::parse(const QStringList& arguments)
 {
     CommandLine line;
+    QStringList switches;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString argument = arguments.at(i).trimmed();
-        if (argument.compare(u"/AUTOSTART"_s, Qt::CaseInsensitive) == 0
-            || argument.compare(u"/AS"_s, Qt::CaseInsensitive) == 0)
-            line.autostart = true;
-        else if (argument == u"--version")
+        if (argument == u"--version") {
             line.version = true;
-        else if (argument == u"--configure-demo" && i + 2 < arguments.size()) {
+        } else if (argument == u"--configure-demo" && i + 2 < arguments.size()) {
             line.configureDemo = true;
             line.demoSandbox = arguments.at(++i);
             line.demoFolder = arguments.at(++i);
+            continue;
         }
+        switches.append(argument);
     }
+    line.text = arguments.mid(1).join(u' ');
+    line.autostart = core::IsAutoStartCommandLine(switches.join(u' '));
     return line;
 }
 

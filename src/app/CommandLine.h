@@ -4,9 +4,10 @@
 
 namespace app {
 
-// What the command line asks for. "/AUTOSTART" or "/AS" anywhere, in any case, runs one unattended
-// unloading with the stored settings. "--configure-demo <sandbox folder> <unload folder>" points the
-// settings store at a sandbox and ends.
+// What the command line asks for. "/AUTOSTART" or "/AS" anywhere after the program's own path, in
+// any case and also inside a longer word ("/ASK"), runs one unattended unloading with the stored
+// settings. "--configure-demo <sandbox folder> <unload folder>" points the settings store at a
+// sandbox and ends; its two folders are no switches.
 struct CommandLine
 {
     bool autostart = false;
@@ -14,6 +15,8 @@ struct CommandLine
     bool configureDemo = false;
     QString demoSandbox;
     QString demoFolder;
+    // The arguments after the program's own path, joined by blanks, as the main window reads them.
+    QString text;
 
     static CommandLine parse(const QStringList& arguments);
 };

@@ -13,8 +13,13 @@
 #include "core/mFetchlingOptions.h"
 #include "core/mLogFile.h"
 #include "core/widgets/QtUiServices.h"
+#include "diadoc/mDiadoc.h"
+#include "mainwindow/Prerequisites.h"
+#include "mainwindow/frmDiadocUnloadDocs.h"
 #include "platform/diadoc/SandboxClientFactory.h"
+#include "platform/excel/Application.h"
 #include "platform/family/GlobalUtility.h"
+#include "platform/family/VersionInfo.h"
 #include "platform/registry/JsonRegistry.h"
 
 using namespace Qt::StringLiterals;
@@ -77,6 +82,42 @@ int configureDemo(const app::CommandLine& line)
     return 0;
 }
 
+// The main window over the stored settings, until it closes.
+int windowed(core::QtUiServices& ui, const app::CommandLine& line)
+{
+    platform::registry::JsonRegistry registry(platform::registry::JsonRegistry::defaultFolder());
+    platform::family::GlobalUtility utility(registry);
+    core::mFetchlingOptions options(utility);
+    core::SystemClock clock;
+    platform::diadoc::SandboxClientFactory factory([&clock] { return clock.nowMs(); });
+    const diadoc::mDiadoc diadoc(factory, options);
+    const mainwindow::SystemPrerequisites prerequisites(registry, diadoc);
+    const platform::family::VersionInfo version;
+
+    mainwindow::MainWindowServices services(options, ui, clock, registry, diadoc, prerequisites);
+    services.versionInfo = &version;
+    services.excelFactory = [] {
+        const platform::excel::Application excel;
+        return std::optional<core::ExcelIdentity>(
+            core::ExcelIdentity{excel.Name(), excel.Version(), QString::number(excel.Build())});
+    };
+    services.commandLine = line.text;
+    mainwindow::frmDiadocUnloadDocs window(services);
+    ui.setParentWindow(&window);
+    window.Form_Load();
+    window.show();
+    const int code = QApplication::exec();
+    ui.setParentWindow(nullptr);
+    return code;
+}
+
+// An unattended run needs no screen: without one, the program draws off screen by itself, so
+// that a scheduled run needs no setting of its own.
+bool hasDisplay()
+{
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -85,7 +126,12 @@ int main(int argc, char* argv[])
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
     const app::CommandLine commandLine = app::CommandLine::parse(arguments);
-    if ((commandLine.autostart || commandLine.configureDemo) && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    if (commandLine.version) {
+        std::printf("N7_Fetchling %s\n", PROJECT_VERSION_TEXT);
+        return 0;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")
+        && (commandLine.configureDemo || (commandLine.autostart && !hasDisplay())))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QApplication application(argc, argv);
@@ -93,20 +139,12 @@ int main(int argc, char* argv[])
     QApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION_TEXT));
 
     core::QtUiServices ui(commandLine.autostart || commandLine.configureDemo);
-    if (commandLine.version) {
-        std::printf("N7_Fetchling %s\n", PROJECT_VERSION_TEXT);
-        return 0;
-    }
     try {
         if (commandLine.configureDemo)
             return configureDemo(commandLine);
         if (commandLine.autostart)
             return autostart(ui);
-        platform::registry::JsonRegistry registry(platform::registry::JsonRegistry::defaultFolder());
-        platform::family::GlobalUtility utility(registry);
-        const core::mFetchlingOptions options(utility);
-        std::printf("N7_Fetchling %s: unload folder \"%s\"\n", PROJECT_VERSION_TEXT,
-                    options.GetDefault_Path().toLocal8Bit().constData());
+        return windowed(ui, commandLine);
     } catch (...) {
         core::ReportError(ui, u"main", u"main");
         return 1;
