@@ -85,13 +85,6 @@ protected:
                                    QString::fromUtf16(frmDiadocUnloadDocs::kPlacementKey), name);
     }
 
-    template <typename T> static T* child(const QWidget& window, const char* name)
-    {
-        T* found = window.findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
-    }
-
     core::VirtualClock clock{QDateTime(QDate(2024, 3, 15), QTime(10, 30))};
     testsupport::TestRegistry store;
     core::mFetchlingOptions options{store.utility, [this] { return clock.currentDateTime().date(); }};
