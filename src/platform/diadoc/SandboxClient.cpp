@@ -65,6 +65,8 @@ std::shared_ptr<DiadocList> SandboxClient::GetPersonalCertificates()
     const auto rule = service->checkFault(call(u"GetPersonalCertificates"_s));
     if (rule && rule->effect == FaultEffect::Nothing)
         return nullptr;
+    if (rule && rule->effect == FaultEffect::Empty)
+        return std::make_shared<SandboxList>();
     QList<std::shared_ptr<SandboxCertificate>> certificates;
     for (const CertificateData& cert : service->data().certificates)
         certificates.append(std::make_shared<SandboxCertificate>(cert));
@@ -165,6 +167,8 @@ std::shared_ptr<DiadocList> SandboxConnection::GetOrganizationList()
     const auto rule = m_service->checkFault(call(u"GetOrganizationList"_s));
     if (rule && rule->effect == FaultEffect::Nothing)
         return nullptr;
+    if (rule && rule->effect == FaultEffect::Empty)
+        return std::make_shared<SandboxList>();
     QList<std::shared_ptr<SandboxOrganization>> organizations;
     for (const OrganizationData& org : m_service->data().organizations) {
         if (m_account.organizations.isEmpty() || m_account.organizations.contains(org.id))

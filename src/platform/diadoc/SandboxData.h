@@ -140,6 +140,7 @@ enum class FaultEffect
 {
     Error,     // raise the rule's text
     Nothing,   // return Nothing
+    Empty,     // a list-valued member answers a list without items
     Never,     // the operation never completes
     Late,      // the operation completes after extra polls or delay
     False,     // Result is False

@@ -150,6 +150,7 @@ std::shared_ptr<DiadocAsyncResult> SandboxDocument::startSave(const QString& ope
             case FaultEffect::Hostile:
                 damage = resultRule->effect;
                 break;
+            case FaultEffect::Empty:
             case FaultEffect::Never:
             case FaultEffect::Late:
                 break;

@@ -183,6 +183,8 @@ std::shared_ptr<DiadocAsyncResult> SandboxDocumentsTask::GetDocumentsAsync()
                 return Variant(false);
             case FaultEffect::Value:
                 return resultRule->value;
+            case FaultEffect::Empty:
+                return Variant(std::make_shared<SandboxList>());
             default:
                 break;
             }
@@ -199,6 +201,8 @@ std::shared_ptr<DiadocList> SandboxDocumentsTask::GetDocuments()
     const auto rule = m_service->checkFault(query(u"GetDocuments"_s));
     if (rule && rule->effect == FaultEffect::Nothing)
         return nullptr;
+    if (rule && rule->effect == FaultEffect::Empty)
+        return std::make_shared<SandboxList>();
     return select();
 }
 

@@ -145,11 +145,12 @@ private:
 FaultEffect effectOf(const QString& name, const Reader& r, const QString& where)
 {
     static const QList<std::pair<QString, FaultEffect>> table = {
-        {u"error"_s, FaultEffect::Error},         {u"nothing"_s, FaultEffect::Nothing},
-        {u"never"_s, FaultEffect::Never},         {u"late"_s, FaultEffect::Late},
-        {u"false"_s, FaultEffect::False},         {u"value"_s, FaultEffect::Value},
-        {u"nofiles"_s, FaultEffect::NoFiles},     {u"corrupt"_s, FaultEffect::Corrupt},
-        {u"truncated"_s, FaultEffect::Truncated}, {u"hostile"_s, FaultEffect::Hostile},
+        {u"error"_s, FaultEffect::Error},     {u"nothing"_s, FaultEffect::Nothing},
+        {u"empty"_s, FaultEffect::Empty},     {u"never"_s, FaultEffect::Never},
+        {u"late"_s, FaultEffect::Late},       {u"false"_s, FaultEffect::False},
+        {u"value"_s, FaultEffect::Value},     {u"nofiles"_s, FaultEffect::NoFiles},
+        {u"corrupt"_s, FaultEffect::Corrupt}, {u"truncated"_s, FaultEffect::Truncated},
+        {u"hostile"_s, FaultEffect::Hostile},
     };
     for (const auto& [key, effect] : table) {
         if (key == name)

@@ -48,6 +48,8 @@ std::shared_ptr<DiadocList> SandboxOrganization::GetDocumentTypes()
     const auto rule = m_service->checkFault(query);
     if (rule && rule->effect == FaultEffect::Nothing)
         return nullptr;
+    if (rule && rule->effect == FaultEffect::Empty)
+        return std::make_shared<SandboxList>();
     if (m_data->tariff == Tariff::Unpaid)
         SandboxService::raise(QString::fromUtf16(sandboxtext::kUnpaidTariff), -2147467259);
     if (m_data->tariff == Tariff::Error)

@@ -13,6 +13,7 @@
 #include "platform/diadoc/DiadocDocument.h"
 #include "platform/diadoc/DiadocDocumentType.h"
 #include "platform/diadoc/DiadocOrganization.h"
+#include "platform/diadoc/SandboxLoader.h"
 #include "platform/diadoc/SandboxService.h"
 
 using namespace Qt::StringLiterals;
@@ -422,6 +423,29 @@ TEST_F(SandboxClientTest, FaultEffectsOnResults)
         EXPECT_FALSE(save->IsCompleted());
     sandbox.nowMs += 1000000;
     EXPECT_FALSE(save->IsCompleted());
+}
+
+TEST_F(SandboxClientTest, EmptyRuleEmptiesTheListsItNames)
+{
+    const auto connection = client()->CreateConnectionByLogin(u"buh@romashka.ru"_s, u"секрет"_s);
+    const auto org = connection->GetOrganizationList()->itemAs<DiadocOrganization>(0);
+    const auto task = org->GetDocumentsTask();
+    task->setCategory(u"Any.Inbound"_s);
+    ASSERT_GT(task->GetDocuments()->Count(), 0);
+    ASSERT_GT(org->GetDocumentTypes()->Count(), 0);
+
+    for (const QString& operation :
+         {u"GetPersonalCertificates"_s, u"GetOrganizationList"_s, u"GetDocumentTypes"_s, u"GetDocuments"_s})
+        addFault(operation, FaultEffect::Empty);
+    EXPECT_EQ(client()->GetPersonalCertificates()->Count(), 0);
+    EXPECT_EQ(connection->GetOrganizationList()->Count(), 0);
+    EXPECT_EQ(org->GetDocumentTypes()->Count(), 0);
+    EXPECT_EQ(task->GetDocuments()->Count(), 0);
+    task->setCategory(u"Any.Outbound"_s);
+    EXPECT_EQ(task->GetDocuments()->Count(), 0);
+    EXPECT_EQ(
+        SandboxLoader::faultFromJson({{u"operation"_s, u"GetDocuments"_s}, {u"effect"_s, u"empty"_s}}, u"x"_s).effect,
+        FaultEffect::Empty);
 }
 
 TEST_F(SandboxClientTest, DamagedArchives)

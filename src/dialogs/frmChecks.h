@@ -1,0 +1,90 @@
+#pragma once
+
+#include <optional>
+
+#include <QDialog>
+#include <QString>
+#include <QTimer>
+
+class QLabel;
+class QPushButton;
+class QTextEdit;
+
+namespace core {
+class Clock;
+class UiServices;
+} // namespace core
+namespace platform::diadoc {
+class DiadocClientFactory;
+class DiadocConnection;
+} // namespace platform::diadoc
+
+namespace dialogs {
+
+// The access test: with one set of sign-in data it goes step by step from the client library to
+// trial document lists of one organisation, and writes every step and its outcome as lines of a
+// coloured log. It reads no setting and stores nothing.
+class frmChecks final : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // Log colours in the platform's encoding, 0x00BBGGRR.
+    static constexpr quint32 kColorBlack = 0;
+    static constexpr quint32 kColorDarkRed = 0xC0;
+    static constexpr quint32 kColorGreen = 0x8000;
+
+    frmChecks(core::UiServices& ui, platform::diadoc::DiadocClientFactory& factory, const core::Clock& clock,
+              QWidget* parent = nullptr);
+    Q_DISABLE_COPY_MOVE(frmChecks)
+
+    // Shows the window, which runs the test once by itself and stays open until "Закрыть" is
+    // pressed. Authorization type 2 signs in by certificate, any other by login and password. An
+    // empty INN ends the test after the list of organisations. Always True.
+    bool Execute(const QString& aKeyDiadocAPI, const QString& aDiadocServerURL, int aAuthorizationType,
+                 const QString& aLogin, const QString& aPassword, const QString& aCertificateThumbprint,
+                 const QString& aINN);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    struct Arguments
+    {
+        QString keyDiadocAPI;
+        QString diadocServerURL;
+        int authorizationType = 0;
+        QString login;
+        QString password;
+        QString certificateThumbprint;
+        QString inn;
+    };
+
+    void Form_Load();
+    void theStartingTimer_Timer();
+    void theClose_Click();
+    void DoTest();
+    // Runs the steps; raises the error of a call that is not guarded.
+    void runSteps();
+    // The organisations of the connection and, given an INN, that organisation's document types
+    // and trial lists.
+    void testOrganisation(platform::diadoc::DiadocConnection& connection);
+    void LogAdd(const QString& text, bool success, std::optional<quint32> color = std::nullopt, bool bold = false);
+    // The second line after a failed guarded call.
+    void logMessage(const QString& errorText);
+
+    core::UiServices& m_ui;
+    platform::diadoc::DiadocClientFactory& m_factory;
+    const core::Clock& m_clock;
+    Arguments m_arguments;
+    bool m_running = false;
+    bool m_timerEnabled = false;
+
+    QLabel* theCaption = nullptr;
+    QTextEdit* theRichTextBox = nullptr;
+    QPushButton* theClose = nullptr;
+    QTimer theStartingTimer;
+};
+
+} // namespace dialogs
