@@ -14,10 +14,15 @@ CommandLine CommandLine::parse(const QStringList& arguments)
             line.autostart = true;
         else if (argument == u"--version")
             line.version = true;
-        else if (argument == u"--configure-demo" && i + 2 < arguments.size()) {
+        else if (argument == u"--configure-demo") {
             line.configureDemo = true;
-            line.demoSandbox = arguments.at(++i);
-            line.demoFolder = arguments.at(++i);
+            if (i + 2 < arguments.size()) {
+                line.demoSandbox = arguments.at(++i);
+                line.demoFolder = arguments.at(++i);
+            } else {
+                line.demoFoldersMissing = true;
+                break;
+            }
         }
     }
     return line;
