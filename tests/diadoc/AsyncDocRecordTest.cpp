@@ -279,7 +279,7 @@ TEST(AsyncDocRecordSampleTest, AQueuedSampleDocumentFillsEveryField)
         {record.PathURL, u"/box-romashka/Document/Show?letterId=2f372dc0-d0c0-4594-8b31-88bb570a6396"
                          u"&documentId=47a50d34-8c0e-4525-8a5e-afa501dec654"_s},
         {record.PackageId, u"65ee466a-e903-44e5-8c11-7097404a7f89"_s},
-        {record.Status, u"OutboundFinished"_s},
+        {record.Status, u"OutboundWithRecipientSignature"_s},
         {record.RevocationStatus, u"RevocationAccepted"_s},
         {record.SenderSignatureStatus, u"UnknownSenderSignatureStatus"_s},
         {record.RecipientResponseStatus, u"RecipientResponseStatusUnknown"_s},
