@@ -14,11 +14,15 @@ CommandLine CommandLine::parse(const QStringList& arguments)
         const QString argument = arguments.at(i).trimmed();
         if (argument == u"--version") {
             line.version = true;
-        } else if (argument == u"--configure-demo" && i + 2 < arguments.size()) {
+        } else if (argument == u"--configure-demo") {
             line.configureDemo = true;
-            line.demoSandbox = arguments.at(++i);
-            line.demoFolder = arguments.at(++i);
-            continue;
+            if (i + 2 < arguments.size()) {
+                line.demoSandbox = arguments.at(++i);
+                line.demoFolder = arguments.at(++i);
+                continue;
+            }
+            line.demoFoldersMissing = true;
+            break;
         }
         switches.append(argument);
     }

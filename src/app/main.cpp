@@ -74,6 +74,11 @@ int autostart(core::QtUiServices& ui)
 // Points the default settings store at a sandbox for the demo.
 int configureDemo(const app::CommandLine& line)
 {
+    if (line.demoFoldersMissing || line.demoSandbox.isEmpty() || line.demoFolder.isEmpty()) {
+        std::fputs(QString::fromUtf16(app::CommandLine::kConfigureDemoUsage).toLocal8Bit().constData(), stderr);
+        std::fputc('\n', stderr);
+        return 1;
+    }
     platform::registry::JsonRegistry registry(platform::registry::JsonRegistry::defaultFolder());
     platform::family::GlobalUtility utility(registry);
     core::mFetchlingOptions options(utility);

@@ -4,6 +4,8 @@
 #include <limits>
 #include <optional>
 
+#include <QDateTime>
+
 #include "MsgBox.h"
 #include "UiServices.h"
 #include "VbNumbers.h"
@@ -32,6 +34,15 @@ std::optional<int> fromDouble(double value)
     if (rounded < -2147483648.0 || rounded > 2147483647.0)
         return std::nullopt;
     return static_cast<int>(rounded);
+}
+
+// A date as a number: whole days since 30 December 1899, the time of day as the fraction (taken
+// away from the days before that date, as a date value counts them).
+double dateNumber(const QDate& date, const QTime& time)
+{
+    const double days = static_cast<double>(QDate(1899, 12, 30).daysTo(date));
+    const double fraction = time.msecsSinceStartOfDay() / 86400000.0;
+    return days < 0 ? days - fraction : days + fraction;
 }
 
 bool isNumber(const QVariant& value)
@@ -115,6 +126,16 @@ int CLngDef(const QVariant& value, int defaultValue)
     case QMetaType::Float:
     case QMetaType::Double:
         result = fromDouble(value.toDouble());
+        break;
+    case QMetaType::QDateTime: {
+        const QDateTime dateTime = value.toDateTime();
+        if (dateTime.isValid())
+            result = fromDouble(dateNumber(dateTime.date(), dateTime.time()));
+        break;
+    }
+    case QMetaType::QDate:
+        if (const QDate date = value.toDate(); date.isValid())
+            result = fromDouble(dateNumber(date, QTime(0, 0)));
         break;
     case QMetaType::ULongLong:
     case QMetaType::ULong: {

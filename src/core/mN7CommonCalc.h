@@ -12,9 +12,10 @@ class UiServices;
 namespace mN7CommonCalc {
 
 // The value as a 32-bit whole number: numbers round to the nearest, halves to the even one;
-// texts are read as numbers ("&H" and "&O" prefixes and exponents included); an invalid QVariant
-// (an empty value) gives 0. A value that cannot be converted (a null value, a text that is no
-// number, a value outside the 32-bit range) gives the default.
+// texts are read as numbers ("&H" and "&O" prefixes and exponents included); a date gives its day
+// number counted from 30 December 1899, rounded the same way; an invalid QVariant (an empty value)
+// gives 0. A value that cannot be converted (a null value, a text that is no number, a value
+// outside the 32-bit range) gives the default.
 int CLngDef(const QVariant& value, int defaultValue);
 
 // The greatest and least of the values; ties keep the earlier value. Numbers compare by value,

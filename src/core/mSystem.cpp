@@ -1,8 +1,8 @@
 #include "mSystem.h"
 
 #include <array>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 
 #include <QFile>
@@ -136,9 +136,11 @@ QString CStr1_00(double number)
             return QString::number(number);
         // The number as the system sees it, with 15 significant digits, then rounded in decimal
         // at the second decimal, halves away from zero: 0.125 gives 0.13, 2.675 gives 2.68.
+        // std::to_chars, unlike printf, never takes the decimal mark from the C locale.
         std::array<char, 64> buffer{};
-        std::snprintf(buffer.data(), buffer.size(), "%.14e", std::fabs(number));
-        const QByteArray scientific(buffer.data());
+        const auto written = std::to_chars(buffer.data(), buffer.data() + buffer.size(), std::fabs(number),
+                                           std::chars_format::scientific, 14);
+        const QByteArray scientific(buffer.data(), written.ptr - buffer.data());
         const qsizetype e = scientific.indexOf('e');
         const QByteArray mantissa = scientific.left(e).replace(".", "");
         const int exponent = scientific.mid(e + 1).toInt();

@@ -33,3 +33,19 @@ INSTANTIATE_TEST_SUITE_P(
         CommandLineCase{{u"/home/as/N7_Fetchling"_s, u"-x"_s}, false},
         // Nor are the demo's folders.
         CommandLineCase{{u"N7_Fetchling"_s, u"--configure-demo"_s, u"/srv/ask"_s, u"/tmp/assets"_s}, false}));
+
+TEST(CommandLineDemoTest, TakesTheTwoFoldersOrNotesThatTheyAreMissing)
+{
+    const auto full = app::CommandLine::parse({u"N7_Fetchling"_s, u"--configure-demo"_s, u"sb"_s, u"out"_s});
+    EXPECT_TRUE(full.configureDemo);
+    EXPECT_FALSE(full.demoFoldersMissing);
+    EXPECT_EQ(full.demoSandbox, u"sb"_s);
+    EXPECT_EQ(full.demoFolder, u"out"_s);
+
+    for (const QStringList& arguments : {QStringList{u"N7_Fetchling"_s, u"--configure-demo"_s, u"sb"_s},
+                                         QStringList{u"N7_Fetchling"_s, u"--configure-demo"_s}}) {
+        const auto line = app::CommandLine::parse(arguments);
+        EXPECT_TRUE(line.configureDemo) << "the set-up is asked for, and refused";
+        EXPECT_TRUE(line.demoFoldersMissing);
+    }
+}

@@ -2,6 +2,7 @@
 #include <cstring>
 #include <limits>
 
+#include <QDateTime>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include "core/mSystem.h"
 #include "platform/family/FilesLib.h"
 #include "platform/family/VersionInfo.h"
+#include "support/RussianLocale.h"
 #include "support/ScriptedUiServices.h"
 
 using namespace Qt::StringLiterals;
@@ -116,6 +118,15 @@ const ClngCase kClngCases[] = {
     {"long long too big", QVariant::fromValue<qlonglong>(1LL << 40), 7, 7},
     {"unsigned", QVariant::fromValue<uint>(4000000000u), 7, 7},
     {"nan", std::numeric_limits<double>::quiet_NaN(), 7, 7},
+    // A date is its day number; noon is a half, which goes to the even day.
+    {"date at midnight", QDateTime(QDate(2024, 1, 1), QTime(0, 0)), 7, 45292},
+    {"date at noon to even", QDateTime(QDate(2024, 1, 1), QTime(12, 0)), 7, 45292},
+    {"next date at noon to even", QDateTime(QDate(2024, 1, 2), QTime(12, 0)), 7, 45294},
+    {"date in the afternoon", QDateTime(QDate(2024, 1, 1), QTime(12, 0, 1)), 7, 45293},
+    {"date without time", QDate(2024, 1, 1), 7, 45292},
+    {"first day", QDateTime(QDate(1899, 12, 30), QTime(0, 0)), 7, 0},
+    {"before the first day", QDateTime(QDate(1899, 12, 29), QTime(18, 0)), 7, -2},
+    {"invalid date", QDateTime(), 7, 7},
 };
 
 } // namespace
@@ -130,6 +141,21 @@ TEST(SystemTextsTest, MemCStrPicksTheUnitAboveNineTenthsOfIt)
 
 TEST(SystemTextsTest, CStr1_00RoundsHalvesAwayFromZeroWithAPoint)
 {
+    for (const NumberText& c : kCStrCases) {
+        SCOPED_TRACE(c.number);
+        EXPECT_EQ(mSystem::CStr1_00(c.number), QString::fromLatin1(c.text));
+    }
+}
+
+TEST(SystemTextsTest, NumberTextsKeepThePointUnderRussianSettings)
+{
+    const testsupport::RussianLocale russian;
+    if (!russian.available())
+        GTEST_SKIP() << "the ru_RU.UTF-8 locale is not generated here (scripts/setup.sh does it)";
+    for (const MemCase& c : kMemCases) {
+        SCOPED_TRACE(c.count);
+        EXPECT_EQ(mSystem::MemCStr(c.count, c.shortForm), QString::fromUtf16(c.text));
+    }
     for (const NumberText& c : kCStrCases) {
         SCOPED_TRACE(c.number);
         EXPECT_EQ(mSystem::CStr1_00(c.number), QString::fromLatin1(c.text));

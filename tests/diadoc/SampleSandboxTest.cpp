@@ -1,5 +1,7 @@
 #include <QDir>
 #include <QFile>
+#include <QHash>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QUrl>
 
@@ -7,6 +9,7 @@
 
 #include "core/mFetchlingOptions.h"
 #include "diadoc/mDiadoc.h"
+#include "diadoc/mDiadocStatusTexts.h"
 #include "platform/diadoc/DiadocDocument.h"
 #include "platform/diadoc/DiadocOrganization.h"
 #include "platform/diadoc/SandboxClientFactory.h"
@@ -97,6 +100,27 @@ TEST(SandboxGeneratorTest, TheSampleIsWhatTheGeneratorWrites)
     const auto withPowers = std::count_if(sample.documents.cbegin(), sample.documents.cend(),
                                           [](const DocumentData& d) { return d.powersOfAttorney.has_value(); });
     EXPECT_GE(withPowers, 3);
+}
+
+// Every status that the service gives is one that the status texts know for the document's type,
+// and each type shows more than one of them: the protocols never print a bare status name.
+TEST(SandboxGeneratorTest, StatusesAreOnesTheStatusTextsKnowAndVary)
+{
+    QTemporaryDir other;
+    SandboxGenerator::write(other.path(), {2000, 11});
+    for (const QString& folder : {kSample, other.path()}) {
+        SCOPED_TRACE(folder.toStdString());
+        QHash<QString, QSet<QString>> statusesOfType;
+        for (const DocumentData& doc : SandboxLoader::load(folder).documents) {
+            EXPECT_NE(diadoc::mDiadocStatusTexts::StatusRus(doc.typeNamedId, doc.status, false), doc.status)
+                << doc.typeNamedId.toStdString() << ' ' << doc.status.toStdString();
+            EXPECT_NE(diadoc::mDiadocStatusTexts::TranslateStatus(doc.revocationStatus), doc.revocationStatus);
+            statusesOfType[doc.typeNamedId].insert(doc.status);
+        }
+        EXPECT_EQ(statusesOfType.size(), 5);
+        for (auto it = statusesOfType.cbegin(); it != statusesOfType.cend(); ++it)
+            EXPECT_GE(it.value().size(), 4) << it.key().toStdString();
+    }
 }
 
 TEST(SandboxGeneratorTest, LargeSandboxesFollowTheSeed)

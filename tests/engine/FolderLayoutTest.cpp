@@ -8,6 +8,7 @@
 #include "core/mFetchlingOptions.h"
 #include "diadoc/AsyncTskRecord.h"
 #include "diadoc/PersonRecord.h"
+#include "diadoc/mDiadocDocuments.h"
 #include "engine/FolderLayout.h"
 #include "engine/MetadataFile.h"
 #include "engine/NameCleaning.h"
@@ -162,6 +163,57 @@ TEST_F(FolderLayoutTest, EmptyAndMarkerDatesGiveTheirFolders)
     EXPECT_EQ(mold(dates, Variant(QString())), u"0000/0кв/00/"_s);
     EXPECT_EQ(mold(dates, day(1999, 11, 30)), u"1999/4кв/11/"_s);
     EXPECT_EQ(mold(dates, day(2024, 12, 31)), u"2024/4кв/12/"_s);
+}
+
+// Dates that the client gives as texts, read as under Russian settings: whether the text counts as
+// no date, and the folders of a contract that carries it as its document date.
+TEST_F(FolderLayoutTest, DateTextsGiveTheFoldersOfTheDateTheyName)
+{
+    struct Case
+    {
+        QString text;
+        bool empty;
+        QString year, quarter, month, day;
+    };
+    const Case cases[] = {
+        {u"15.03.2024"_s, false, u"2024"_s, u"1кв"_s, u"03"_s, u"15"_s},
+        {u"1.1.2024"_s, false, u"2024"_s, u"1кв"_s, u"01"_s, u"01"_s},
+        {u"5.3.2024"_s, false, u"2024"_s, u"1кв"_s, u"03"_s, u"05"_s},
+        {u"31.12.2024"_s, false, u"2024"_s, u"4кв"_s, u"12"_s, u"31"_s},
+        {u"15.03.2024 14:05"_s, false, u"2024"_s, u"1кв"_s, u"03"_s, u"15"_s},
+        {u"15.03.2024 14:05:09"_s, false, u"2024"_s, u"1кв"_s, u"03"_s, u"15"_s},
+        {u"1.7.2024 9:05:09"_s, false, u"2024"_s, u"3кв"_s, u"07"_s, u"01"_s},
+        {u"  1.10.2024  "_s, false, u"2024"_s, u"4кв"_s, u"10"_s, u"01"_s},
+        {u"2024-03-15"_s, false, u"2024"_s, u"1кв"_s, u"03"_s, u"15"_s},
+        {u"2024-03-15T14:05:09"_s, false, u"2024"_s, u"1кв"_s, u"03"_s, u"15"_s},
+        // A valid date other than the marker's text is a date, even the first day of the count.
+        {u"30.12.1899"_s, false, u"1899"_s, u"4кв"_s, u"12"_s, u"30"_s},
+        {u"30.11.1999"_s, false, u"1999"_s, u"4кв"_s, u"11"_s, u"30"_s},
+        // The marker's text, and every text that is no date, stand for no date: the contract is
+        // filed under the marker's folders.
+        {u"30.11.1999 00:00:00"_s, true, u"1999"_s, u"4кв"_s, u"11"_s, u"30"_s},
+        {u"01.01.0001"_s, true, u"1999"_s, u"4кв"_s, u"11"_s, u"30"_s},
+        {u"1.1.1"_s, true, u"1999"_s, u"4кв"_s, u"11"_s, u"30"_s},
+        {u""_s, true, u"1999"_s, u"4кв"_s, u"11"_s, u"30"_s},
+        {u"abc"_s, true, u"1999"_s, u"4кв"_s, u"11"_s, u"30"_s},
+        {u"31.02.2024"_s, true, u"1999"_s, u"4кв"_s, u"11"_s, u"30"_s},
+        {u"15.13.2024"_s, true, u"1999"_s, u"4кв"_s, u"11"_s, u"30"_s},
+        {u"15.03.2024 24:00"_s, true, u"1999"_s, u"4кв"_s, u"11"_s, u"30"_s},
+        {u"15.03.2024 14:60"_s, true, u"1999"_s, u"4кв"_s, u"11"_s, u"30"_s},
+        {u"15.03.2024 14"_s, true, u"1999"_s, u"4кв"_s, u"11"_s, u"30"_s},
+        {u"15.03.2024г."_s, true, u"1999"_s, u"4кв"_s, u"11"_s, u"30"_s},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        EXPECT_EQ(diadoc::mDiadocDocuments::IsDateEmpty(Variant(c.text)), c.empty);
+        doc->type = u"Contract"_s;
+        doc->documentDate = Variant(c.text);
+        const Variant folderDate = diadoc::mDiadocDocuments::DocDateForPathFolder(*doc);
+        EXPECT_EQ(FolderLayout::FolderYear(folderDate), c.year);
+        EXPECT_EQ(layout.FolderQuarter(folderDate), c.quarter);
+        EXPECT_EQ(FolderLayout::FolderMonth(folderDate), c.month);
+        EXPECT_EQ(FolderLayout::FolderDay(folderDate), c.day);
+    }
 }
 
 TEST_F(FolderLayoutTest, OrganisationWithoutKppGivesTheInnAlone)

@@ -17,11 +17,35 @@ namespace platform::diadoc {
 
 namespace {
 
+// A document status and how often it comes, against the others of its direction.
+struct Status
+{
+    QString name;
+    int weight = 1;
+};
+
+// The statuses that the service gives a type, by direction: only names that the status texts
+// know for the type's group, so that every protocol shows a text. A type without internal
+// statuses (invoices, universal transfer documents) is never internal.
+struct Statuses
+{
+    QList<Status> inbound;
+    QList<Status> outbound;
+    QList<Status> internal;
+
+    const QList<Status>& of(const QString& direction) const
+    {
+        if (direction == u"Outbound")
+            return outbound;
+        return direction == u"Internal" ? internal : inbound;
+    }
+};
+
 struct Type
 {
     QString name;
     QString title;
-    QString statusTail; // added after the direction
+    Statuses statuses;
     QStringList content;
 };
 
@@ -57,6 +81,19 @@ public:
         return text;
     }
     QString guid() { return hex(8) + u'-' + hex(4) + u"-4"_s + hex(3) + u"-8"_s + hex(3) + u'-' + hex(12); }
+    QString pick(const QList<Status>& statuses)
+    {
+        int total = 0;
+        for (const Status& status : statuses)
+            total += status.weight;
+        int left = below(total);
+        for (const Status& status : statuses) {
+            if (left < status.weight)
+                return status.name;
+            left -= status.weight;
+        }
+        return statuses.constLast().name;
+    }
 
 private:
     std::mt19937 m_engine;
@@ -78,18 +115,60 @@ QByteArray powerOfAttorneyXml(const QString& fileId, const QString& number, cons
 void SandboxGenerator::write(const QString& folder, const Settings& settings)
 {
     Dice dice(settings.seed);
+    // The statuses have dice of their own, so that the other values follow the seed as before.
+    Dice statusDice(settings.seed ^ 0x5A7u);
+    // Most documents reach the state the protocols mark as normal (signed by the other side, or
+    // finished); the others are spread over the remaining statuses of the type.
+    const Statuses bilateral{
+        {{u"InboundWithRecipientSignature"_s, 10}, {u"InboundWaitingForRecipientSignature"_s, 1}},
+        {{u"OutboundWithRecipientSignature"_s, 10},
+         {u"OutboundWaitingForRecipientSignature"_s, 1},
+         {u"OutboundWaitingForSenderSignature"_s, 1}},
+        {{u"InternalWithRecipientSignature"_s, 10},
+         {u"InternalWaitingForRecipientSignature"_s, 1},
+         {u"InternalWaitingForSenderSignature"_s, 1}},
+    };
     const QList<Type> types = {
-        {u"Nonformalized"_s, u"Неформализованный документ"_s, u"WithRecipientSignature"_s, {u"content/Письмо.pdf"_s}},
+        {u"Nonformalized"_s,
+         u"Неформализованный документ"_s,
+         {{{u"InboundWithRecipientSignature"_s, 10},
+           {u"InboundNoRecipientSignatureRequest"_s, 1},
+           {u"InboundWaitingForRecipientSignature"_s, 1}},
+          {{u"OutboundWithRecipientSignature"_s, 10},
+           {u"OutboundNoRecipientSignatureRequest"_s, 1},
+           {u"OutboundWaitingForRecipientSignature"_s, 1}},
+          {{u"InternalWithRecipientSignature"_s, 10},
+           {u"InternalNoRecipientSignatureRequest"_s, 1},
+           {u"InternalWaitingForRecipientSignature"_s, 1}}},
+         {u"content/Письмо.pdf"_s}},
         {u"UniversalTransferDocument"_s,
          u"УПД"_s,
-         u"WithRecipientSignature"_s,
+         {{{u"InboundFinished"_s, 8},
+           {u"InboundWithRecipientSignature"_s, 3},
+           {u"InboundNotFinished"_s, 1},
+           {u"InboundWaitingForRecipientSignature"_s, 1}},
+          {{u"OutboundFinished"_s, 8},
+           {u"OutboundWithRecipientSignature"_s, 3},
+           {u"OutboundNotFinished"_s, 1},
+           {u"OutboundWaitingForInvoiceReceipt"_s, 1},
+           {u"OutboundWaitingForRecipientSignature"_s, 1},
+           {u"OutboundWaitingForSenderSignature"_s, 1}},
+          {}},
          {u"content/УПД.xml"_s, u"content/УПД.xml.sgn"_s}},
-        {u"Invoice"_s, u"Счет-фактура"_s, u"InvoiceFinished"_s, {u"content/Счёт-фактура.xml"_s}},
+        {u"Invoice"_s,
+         u"Счет-фактура"_s,
+         {{{u"InboundFinished"_s, 10}, {u"InboundNotFinished"_s, 1}},
+          {{u"OutboundFinished"_s, 10},
+           {u"OutboundNotFinished"_s, 1},
+           {u"OutboundWaitingForInvoiceReceipt"_s, 1},
+           {u"OutboundWaitingForSenderSignature"_s, 1}},
+          {}},
+         {u"content/Счёт-фактура.xml"_s}},
         {u"XmlAcceptanceCertificate"_s,
          u"Акт выполненных работ"_s,
-         u"WithRecipientSignature"_s,
+         bilateral,
          {u"content/Акт.xml"_s, u"content/Акт.xml.sgn"_s}},
-        {u"Contract"_s, u"Договор"_s, u"WaitingForRecipientSignature"_s, {u"content/Договор.pdf"_s}},
+        {u"Contract"_s, u"Договор"_s, bilateral, {u"content/Договор.pdf"_s}},
     };
     for (const Type& type : types) {
         for (const QString& file : type.content)
@@ -171,7 +250,12 @@ void SandboxGenerator::write(const QString& folder, const Settings& settings)
     for (int n = 0; n < settings.documents; ++n) {
         const QString box = paidBoxes.at(dice.below(paidBoxes.size()));
         const Type& type = types.at(dice.below(types.size()));
-        const QString direction = directions.at(dice.below(directions.size()));
+        QString direction = directions.at(dice.below(directions.size()));
+        // A type that is never internal goes in or out instead; what it needs beyond that comes from
+        // the status dice, so that the main dice keep their sequence.
+        const bool madeExternal = type.statuses.of(direction).isEmpty();
+        if (madeExternal)
+            direction = statusDice.below(2) == 0 ? u"Inbound"_s : u"Outbound"_s;
         const QString messageId = dice.guid();
         const QString entityId = dice.guid();
         // Counted on a clock without summer time, then written as that clock reads, so that the same
@@ -193,7 +277,7 @@ void SandboxGenerator::write(const QString& folder, const Settings& settings)
             {u"fileName"_s, QFileInfo(type.content.first()).fileName()},
             {u"pathUrl"_s,
              QString(u"/"_s + box + u"/Document/Show?letterId="_s + messageId + u"&documentId="_s + entityId)},
-            {u"status"_s, QString(direction + type.statusTail)},
+            {u"status"_s, statusDice.pick(type.statuses.of(direction))},
             {u"docflow"_s,
              dice.below(6) == 0
                  ? QJsonObject{{u"severity"_s, u"Info"_s}, {u"text"_s, u"Ожидается подпись получателя"_s}}
@@ -218,14 +302,16 @@ void SandboxGenerator::write(const QString& folder, const Settings& settings)
                 doc[u"toDepartment"_s] = u"dep-yug"_s;
             }
         } else {
-            const Party& p = counterparties.at(dice.below(counterparties.size()));
+            Dice& partyDice = madeExternal ? statusDice : dice;
+            const Party& p = counterparties.at(partyDice.below(counterparties.size()));
             doc[u"counteragent"_s] = QJsonObject{{u"inn"_s, p.inn}, {u"kpp"_s, p.kpp}, {u"name"_s, p.name}};
         }
         if (dice.below(25) == 0)
             doc[u"deleted"_s] = true;
         if (dice.below(30) == 0)
             doc[u"revocationStatus"_s] = u"RevocationAccepted"_s;
-        if (dice.below(40) == 0)
+        // Now and then the other side refuses to sign; invoices know no such status.
+        if (dice.below(40) == 0 && type.name != u"Invoice"_s)
             doc[u"status"_s] = QString(direction + u"RecipientSignatureRequestRejected"_s);
         if (dice.below(3) == 0)
             doc[u"metadata"_s] =

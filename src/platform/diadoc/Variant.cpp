@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include <QRegularExpression>
+
 #include "base/Error.h"
 
 using namespace Qt::StringLiterals;
@@ -12,6 +14,8 @@ namespace {
 
 constexpr int kTypeMismatch = 13;
 constexpr int kInvalidUseOfNull = 94;
+// The first year a date value can hold.
+constexpr int kFirstYear = 100;
 
 [[noreturn]] void typeMismatch()
 {
@@ -212,18 +216,26 @@ QString vbDateText(const QDateTime& value)
 QDateTime parseDateText(const QString& text)
 {
     const QString trimmed = text.trimmed();
-    for (const QString& format : {u"dd.MM.yyyy HH:mm:ss"_s, u"dd.MM.yyyy H:mm:ss"_s, u"dd.MM.yyyy"_s}) {
-        const QDateTime value = QDateTime::fromString(trimmed, format);
-        if (value.isValid())
-            return value;
+    // The client's date texts follow the Russian settings: day, month and a four-digit year, then
+    // optionally the time as hours and minutes, with or without seconds. Years before 100 lie
+    // outside the range of a date value.
+    static const QRegularExpression russian(
+        u"^([0-9]{1,2})\\.([0-9]{1,2})\\.([0-9]{4})(?:\\s+([0-9]{1,2}):([0-9]{1,2})(?::([0-9]{1,2}))?)?$"_s);
+    if (const QRegularExpressionMatch match = russian.match(trimmed); match.hasMatch()) {
+        const QDate date(match.captured(3).toInt(), match.captured(2).toInt(), match.captured(1).toInt());
+        const QTime time(match.captured(4).toInt(), match.captured(5).toInt(), match.captured(6).toInt());
+        if (date.year() < kFirstYear || !date.isValid() || !time.isValid())
+            return {};
+        return QDateTime(date, time);
     }
     QDateTime iso = QDateTime::fromString(trimmed, Qt::ISODate);
-    if (iso.isValid())
-        return iso;
-    const QDate date = QDate::fromString(trimmed, Qt::ISODate);
-    if (date.isValid())
-        return QDateTime(date, QTime(0, 0));
-    return {};
+    if (!iso.isValid()) {
+        if (const QDate date = QDate::fromString(trimmed, Qt::ISODate); date.isValid())
+            iso = QDateTime(date, QTime(0, 0));
+    }
+    if (!iso.isValid() || iso.date().year() < kFirstYear)
+        return {};
+    return iso;
 }
 
 } // namespace platform::diadoc

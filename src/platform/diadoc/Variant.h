@@ -86,7 +86,8 @@ private:
 
 // Fixed text form of dates: "dd.mm.yyyy" for a date without time of day, else with the time.
 QString vbDateText(const QDateTime& value);
-// Reads "dd.mm.yyyy", "dd.mm.yyyy hh:mm:ss" and ISO forms; an invalid QDateTime when none fits.
+// Reads "d.m.yyyy" with an optional "h:mm" or "h:mm:ss", and ISO forms; an invalid QDateTime when
+// none fits or the year is before 100.
 QDateTime parseDateText(const QString& text);
 
 } // namespace platform::diadoc

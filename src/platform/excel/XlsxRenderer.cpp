@@ -8,6 +8,8 @@
 #include <new>
 #include <vector>
 
+#include <locale.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -372,6 +374,37 @@ struct WorkbookCloser
     void operator()(lxw_workbook* workbook) const { workbook_close(workbook); }
 };
 
+// libxlsxwriter prints numbers with printf, which takes the decimal mark from the C locale: under
+// Russian settings a cell would read "3,25". While a workbook is rendered, this thread formats
+// numbers the C way; every other category of the locale stays.
+class CNumbersOnThisThread final
+{
+public:
+    CNumbersOnThisThread()
+    {
+        if (const locale_t current = duplocale(LC_GLOBAL_LOCALE)) {
+            m_locale = newlocale(LC_NUMERIC_MASK, "C", current);
+            if (!m_locale)
+                freelocale(current);
+        }
+        if (m_locale)
+            m_previous = uselocale(m_locale);
+    }
+    ~CNumbersOnThisThread()
+    {
+        if (!m_locale)
+            return;
+        uselocale(m_previous);
+        freelocale(m_locale);
+    }
+    CNumbersOnThisThread(const CNumbersOnThisThread&) = delete;
+    CNumbersOnThisThread& operator=(const CNumbersOnThisThread&) = delete;
+
+private:
+    locale_t m_locale = nullptr;
+    locale_t m_previous = nullptr;
+};
+
 } // namespace
 
 XlsxRenderer::XlsxRenderer(Workbook& workbook)
@@ -395,6 +428,7 @@ void XlsxRenderer::save(const QString& fileName) const
 
 void XlsxRenderer::render(const QString& path, const QString& tempFolder) const
 {
+    const CNumbersOnThisThread numbers;
     QByteArray tempFolderName = QFile::encodeName(tempFolder);
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;

@@ -1,6 +1,11 @@
 #include "JsonRegistry.h"
 
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -79,6 +84,13 @@ core::Error damaged(const QString& file, const QString& why)
                        u"JsonRegistry"_s);
 }
 
+core::Error unreadable(const QString& file, const QString& why)
+{
+    return core::Error(core::failure::kPathFileAccessNumber,
+                       u"Нет доступа к файлу реестра "_s + QDir::toNativeSeparators(file) + u" ("_s + why + u')',
+                       u"JsonRegistry"_s);
+}
+
 Value valueFromJson(const QString& file, const QString& type, const QJsonValue& data)
 {
     if (type == u"SZ" && data.isString())
@@ -138,35 +150,60 @@ QString JsonRegistry::fileOf(Hive hive) const
 JsonRegistry::Stamp JsonRegistry::stampOf(const QString& file) const
 {
     struct stat info = {};
-    if (::stat(QFile::encodeName(file).constData(), &info) != 0)
-        return {};
+    if (::stat(QFile::encodeName(file).constData(), &info) != 0) {
+        if (errno == ENOENT)
+            return {};
+        // A folder that cannot be searched, or a file where the folder should be: the store cannot be
+        // read, which is not the same as an empty one.
+        throw unreadable(file, QString::fromLocal8Bit(std::strerror(errno)));
+    }
     return {true, static_cast<qint64>(info.st_ino), static_cast<qint64>(info.st_size),
             static_cast<qint64>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec};
 }
 
 JsonRegistry::Keys JsonRegistry::loadFile(const QString& file) const
 {
-    QFile input(file);
-    if (!input.exists())
-        return {};
-    if (!input.open(QIODevice::ReadOnly))
-        throw core::Error(core::failure::kPathFileAccessNumber,
-                          u"Нет доступа к файлу реестра "_s + QDir::toNativeSeparators(file), u"JsonRegistry"_s);
+    // Opened without waiting, then checked: a pipe or a device put in the file's place would
+    // otherwise block the program for ever on the first read.
+    const int descriptor = ::open(QFile::encodeName(file).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) {
+        if (errno == ENOENT)
+            return {};
+        throw unreadable(file, QString::fromLocal8Bit(std::strerror(errno)));
+    }
+    QFile input;
+    if (!input.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(descriptor);
+        throw unreadable(file, input.errorString());
+    }
+    struct stat info = {};
+    if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode))
+        throw unreadable(file, u"это не обычный файл"_s);
+    const QByteArray bytes = input.readAll();
+    if (input.error() != QFileDevice::NoError)
+        throw unreadable(file, input.errorString());
     QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(input.readAll(), &parseError);
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
     if (parseError.error != QJsonParseError::NoError || !document.isObject())
         throw damaged(file, parseError.errorString());
     const QJsonObject root = document.object();
     if (root.value(u"format"_s).toInt() != kFormatVersion)
         throw damaged(file, u"unknown format"_s);
+    if (!root.value(u"keys"_s).isArray())
+        throw damaged(file, u"нет списка ключей"_s);
 
     Keys keys;
     for (const QJsonValue keyValue : root.value(u"keys"_s).toArray()) {
         const QJsonObject keyObject = keyValue.toObject();
+        if (!keyValue.isObject() || !keyObject.value(u"path"_s).isString() || !keyObject.value(u"values"_s).isArray())
+            throw damaged(file, u"ключ без пути или списка значений"_s);
         Key key;
         key.path = normalPath(keyObject.value(u"path"_s).toString());
         for (const QJsonValue entryValue : keyObject.value(u"values"_s).toArray()) {
             const QJsonObject entryObject = entryValue.toObject();
+            if (!entryValue.isObject() || !entryObject.value(u"name"_s).isString()
+                || !entryObject.value(u"type"_s).isString())
+                throw damaged(file, u"значение без имени или типа в ключе "_s + key.path);
             Entry entry{entryObject.value(u"name"_s).toString(),
                         valueFromJson(file, entryObject.value(u"type"_s).toString(), entryObject.value(u"data"_s))};
             key.values.insert(folded(entry.name), std::move(entry));

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -18,6 +19,7 @@
 #include "platform/excel/Workbook.h"
 #include "platform/excel/Workbooks.h"
 #include "platform/excel/Worksheet.h"
+#include "support/RussianLocale.h"
 
 using namespace Qt::StringLiterals;
 using namespace platform::excel;
@@ -156,6 +158,23 @@ TEST_F(ExcelRenderTest, SavedWorkbookReadsBackWithSheetsTextsFormatsLinksAndPane
     EXPECT_NEAR(statistics.columnWidths.at(2), 11.71, 0.01);
 }
 
+TEST_F(ExcelRenderTest, NumbersAndSizesKeepThePointUnderRussianSettings)
+{
+    Workbook& book = protocolBook();
+    const QString file = path(u"Протокол.xlsx"_s);
+    {
+        const testsupport::RussianLocale russian;
+        if (!russian.available())
+            GTEST_SKIP() << "the ru_RU.UTF-8 locale is not generated here (scripts/setup.sh does it)";
+        book.SaveAs(file);
+    }
+    const test::XlsxBook read = test::readXlsx(file);
+    const test::XlsxSheet& statistics = read.sheet(u"Статистика"_s);
+    EXPECT_EQ(statistics.cells.at(u"D3"_s).text, u"3.25"_s);
+    EXPECT_NEAR(statistics.columnWidths.at(2), 11.71, 0.01);
+    EXPECT_EQ(read.sheet(u"Выгружены"_s).rows.at(1).height, 30);
+}
+
 TEST_F(ExcelRenderTest, EachDistinctFormatIsOneStyle)
 {
     Workbook& book = m_app.Workbooks().Add();
@@ -271,6 +290,10 @@ TEST_F(ExcelRenderTest, OfficeSuiteReadsTheRenderedTexts)
 
     QProcess convert;
     convert.setWorkingDirectory(m_dir.path());
+    // The office suite writes numbers in its own user's settings: a fixed locale keeps the point.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"LC_ALL"_s, u"C.UTF-8"_s);
+    convert.setProcessEnvironment(environment);
     convert.start(office, {u"--headless"_s, u"-env:UserInstallation=file://"_s + path(u"profile"_s), u"--convert-to"_s,
                            u"csv:Text - txt - csv (StarCalc):44,34,76"_s, u"--outdir"_s, path(u"out"_s), file});
     ASSERT_TRUE(convert.waitForFinished(90000));

@@ -18,6 +18,13 @@ QString text(const char* value)
     return QString::fromUtf8(value);
 }
 
+// A number attribute read with "." as the decimal mark whatever the C locale says (pugixml's own
+// reading follows it).
+double number(const pugi::xml_attribute& attribute)
+{
+    return QString::fromUtf8(attribute.value()).toDouble();
+}
+
 // Strings keep control characters as "_xHHHH_".
 QString unescape(QString value)
 {
@@ -147,7 +154,7 @@ XlsxBook readXlsx(const QString& fileName)
         }
         for (const pugi::xml_node col : worksheet.child("cols").children("col")) {
             for (int c = col.attribute("min").as_int(); c <= col.attribute("max").as_int(); ++c) {
-                sheet.columnWidths[c] = col.attribute("width").as_double();
+                sheet.columnWidths[c] = number(col.attribute("width"));
                 if (col.attribute("style"))
                     sheet.columnStyles[c] = col.attribute("style").as_int();
             }
@@ -155,7 +162,7 @@ XlsxBook readXlsx(const QString& fileName)
         for (const pugi::xml_node row : worksheet.child("sheetData").children("row")) {
             XlsxRow rowInfo;
             if (row.attribute("customHeight").as_bool())
-                rowInfo.height = row.attribute("ht").as_double();
+                rowInfo.height = number(row.attribute("ht"));
             if (row.attribute("customFormat").as_bool())
                 rowInfo.style = row.attribute("s").as_int();
             sheet.rows[row.attribute("r").as_int()] = rowInfo;

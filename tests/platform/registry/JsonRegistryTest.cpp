@@ -2,7 +2,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -131,4 +133,85 @@ TEST_F(JsonRegistryTest, AMissingFolderReadsAsEmptyAndIsCreatedOnWrite)
     EXPECT_FALSE(fresh.keyExists(Hive::User, kKey));
     fresh.write(Hive::User, kKey, u"Path"_s, u"x"_s);
     EXPECT_TRUE(fresh.keyExists(Hive::User, kKey));
+}
+
+TEST_F(JsonRegistryTest, AFileOfTheWrongStructureIsReportedByName)
+{
+    const QByteArray contents[] = {
+        "[]",
+        "{\"format\":1}",
+        "{\"format\":1,\"keys\":{}}",
+        "{\"format\":1,\"keys\":[1]}",
+        "{\"format\":1,\"keys\":[{\"values\":[]}]}",
+        "{\"format\":1,\"keys\":[{\"path\":\"Software\",\"values\":{}}]}",
+        "{\"format\":1,\"keys\":[{\"path\":\"Software\",\"values\":[{\"type\":\"SZ\",\"data\":\"x\"}]}]}",
+        "{\"format\":1,\"keys\":[{\"path\":\"Software\",\"values\":[{\"name\":\"Path\",\"data\":\"x\"}]}]}",
+        "{\"format\":1,\"keys\":[{\"path\":\"Software\",\"values\":[{\"name\":\"Path\",\"type\":\"DWORD\"}]}]}",
+    };
+    const QString path = store.fileOf(Hive::User);
+    for (const QByteArray& content : contents) {
+        SCOPED_TRACE(content.toStdString());
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(content);
+        file.close();
+        JsonRegistry fresh(folder.path());
+        try {
+            fresh.read(Hive::User, kKey, u"Path"_s);
+            ADD_FAILURE() << "the file was read as a store";
+        } catch (const core::Error& e) {
+            EXPECT_TRUE(e.description().contains(path)) << e.description().toStdString();
+        }
+        EXPECT_THROW(fresh.write(Hive::User, kKey, u"Path"_s, u"y"_s), core::Error);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), content) << "the file is left as it was";
+    }
+}
+
+TEST_F(JsonRegistryTest, WhatIsNoRegularFileIsRefusedAtOnce)
+{
+    const QString path = store.fileOf(Hive::User);
+    // A pipe would block the first read for ever; a folder cannot be read at all.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    try {
+        store.read(Hive::User, kKey, u"Path"_s);
+        ADD_FAILURE() << "a pipe was read as a store";
+    } catch (const core::Error& e) {
+        EXPECT_TRUE(e.description().contains(path)) << e.description().toStdString();
+    }
+    EXPECT_THROW(store.write(Hive::User, kKey, u"Path"_s, u"y"_s), core::Error);
+    EXPECT_TRUE(QFileInfo::exists(path));
+    EXPECT_FALSE(QFileInfo(path).isFile()) << "the pipe stays";
+
+    const QString machine = store.fileOf(Hive::Machine);
+    ASSERT_TRUE(QDir().mkdir(machine));
+    EXPECT_THROW(store.read(Hive::Machine, kKey, u"Path"_s), core::Error);
+}
+
+TEST_F(JsonRegistryTest, AFolderThatCannotBeReadIsReportedByName)
+{
+    // A file where the folder should be: as unreadable for every user as a folder without rights.
+    const QString notAFolder = folder.path() + u"/registry"_s;
+    QFile file(notAFolder);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    JsonRegistry blocked(notAFolder);
+    try {
+        blocked.read(Hive::User, kKey, u"Path"_s);
+        ADD_FAILURE() << "a file was read as the store's folder";
+    } catch (const core::Error& e) {
+        EXPECT_TRUE(e.description().contains(notAFolder)) << e.description().toStdString();
+    }
+
+    const QString locked = folder.path() + u"/locked"_s;
+    JsonRegistry lockedStore(locked);
+    lockedStore.write(Hive::User, kKey, u"Path"_s, u"x"_s);
+    ASSERT_TRUE(QFile::setPermissions(locked, QFileDevice::Permissions()));
+    if (QFileInfo(locked + u"/user.json"_s).exists()) {
+        QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        GTEST_SKIP() << "this user reads folders without rights";
+    }
+    JsonRegistry lockedAgain(locked);
+    EXPECT_THROW(lockedAgain.read(Hive::User, kKey, u"Path"_s), core::Error);
+    QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
