@@ -1,6 +1,8 @@
 #include "HeadlessRun.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cmath>
 
 #include <QDate>
 #include <QDir>
@@ -18,6 +20,7 @@
 #include "core/mIO.h"
 #include "core/mLogFile.h"
 #include "core/mOther.h"
+#include "core/mSystem.h"
 #include "core/mUnzipper.h"
 #include "diadoc/AsyncContents.h"
 #include "diadoc/AsyncContentsListener.h"
@@ -57,6 +60,7 @@ const QString kTasksHead =
     u"Обращение к Диадок API (для запроса списка документов) завершилось с критической ошибкой: "_s;
 const QString kContentHead =
     u"Обращение к Диадок API (для выгрузки контента документов) завершилось с критической ошибкой: "_s;
+// The inline form opens the quotation itself: the error follows directly.
 const QString kContentHeadInline =
     u"Обращение к Диадок API (для выгрузки контента документов) завершилось с критической ошибкой \""_s;
 const QString kStopLine = u"Процесс выгрузки документов будет остановлен."_s;
@@ -84,21 +88,42 @@ QString quoted(const QString& error)
     return u'"' + error + u"\"."_s;
 }
 
-// Free bytes of the drive of a path and the sentence about them, as the failure messages show it.
+// The drive text of a storage: its root with a closing separator.
+QString driveText(const QStorageInfo& storage)
+{
+    QString root = storage.rootPath();
+    if (!root.endsWith(u'/'))
+        root += u'/';
+    return root;
+}
+
+// Free bytes for this user on the drive of a path, and the sentence about them that the failure
+// messages show; 0 when they cannot be had.
 double diskFreeSpace(const QString& path, QString& sentence)
 {
     QString probe = path;
     while (!probe.isEmpty() && !QFileInfo::exists(probe))
         probe = QFileInfo(probe).path() == probe ? QString() : QFileInfo(probe).path();
-    const QStorageInfo storage(probe);
-    if (probe.isEmpty() || !storage.isValid()) {
+    if (probe.isEmpty()) {
         sentence = u"Свободное место на диске определить не удалось."_s;
         return 0;
     }
-    const auto mb = [](qint64 bytes) { return QString::number(bytes / (1024 * 1024)) + u" МБ"_s; };
-    sentence = u"Свободное место на диске "_s + storage.rootPath() + u" = "_s + mb(storage.bytesAvailable()) + u" из "_s
-               + mb(storage.bytesTotal()) + u'.';
-    return static_cast<double>(storage.bytesAvailable());
+    const QStorageInfo storage(probe);
+    if (!storage.isValid() || !storage.isReady()) {
+        const int code = errno;
+        sentence = u"Свободное место на диске "_s + probe + u" определить не удалось. Причина: "_s
+                   + (code != 0 ? core::mSystem::GetApiErrorMessage(code) : QString());
+        return 0;
+    }
+    const auto available = static_cast<double>(storage.bytesAvailable());
+    const auto total = static_cast<double>(storage.bytesTotal());
+    const auto free = static_cast<double>(storage.bytesFree());
+    QString allFree;
+    if (std::abs(available - free) > 100000.0)
+        allFree = u" (всего свободно "_s + core::mSystem::MemCStr(free, false) + u')';
+    sentence = u"Свободное место на диске "_s + driveText(storage) + u" = "_s + core::mSystem::MemCStr(available, true)
+               + u" из "_s + core::mSystem::MemCStr(total, true) + allFree + u'.';
+    return available;
 }
 
 } // namespace
@@ -160,9 +185,10 @@ public:
         } else if (error == QString::fromUtf16(core::failure::kFileWriteError)) {
             QString sentence;
             if (diskFreeSpace(rec->Path, sentence) < kLowDiskBytes)
-                message = join({kContentHeadInline + quoted(error), kStopLine, {}, kDiskCause, sentence, kDiskAdvice});
+                message =
+                    join({kContentHeadInline + error + u"\"."_s, kStopLine, {}, kDiskCause, sentence, kDiskAdvice});
             else
-                message = join({kContentHeadInline + quoted(error), kStopLine});
+                message = join({kContentHeadInline + error + u"\"."_s, kStopLine});
         } else {
             return;
         }

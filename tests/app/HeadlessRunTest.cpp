@@ -279,6 +279,34 @@ TEST_F(HeadlessRunTest, ARunThatCannotStartRaisesItsReason)
     }
 }
 
+// A write error from the service stops the run with its message and still gives the protocols.
+TEST_F(HeadlessRunTest, AWriteErrorStopsTheRunWithItsMessageAndTheProtocols)
+{
+    options.Set_TimeOut(1);
+    FaultRule rule;
+    rule.operation = u"SaveContentResult"_s;
+    rule.text = u"Ошибка записи в файл"_s;
+    service()->addFault(rule);
+
+    auto run = makeRun();
+    const auto result = run->run();
+
+    EXPECT_TRUE(result.stopped);
+    EXPECT_EQ(result.stopReason, u"Ошибка записи в файл"_s);
+    ASSERT_FALSE(ui.boxes.empty());
+    const QStringList lines = ui.boxes.front().prompt.split(u"\r\n"_s);
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_EQ(lines.at(0), u"Обращение к Диадок API (для выгрузки контента документов) завершилось с критической "
+                           u"ошибкой \"Ошибка записи в файл\"."_s);
+    EXPECT_EQ(lines.at(1), u"Процесс выгрузки документов будет остановлен."_s);
+    if (lines.size() > 2) {
+        EXPECT_EQ(lines.size(), 6);
+        EXPECT_TRUE(lines.at(4).startsWith(u"Свободное место на диске "_s)) << lines.at(4).toStdString();
+    }
+    EXPECT_EQ(result.endText, u"Выгрузка документов прервана."_s);
+    EXPECT_EQ(result.protocols.size(), 3);
+}
+
 // A generated sandbox of several organisations over two years, with hostile titles.
 class GeneratedSandboxTest : public HeadlessRunTest
 {
