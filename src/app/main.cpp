@@ -3,9 +3,9 @@
 #include <QApplication>
 #include <QElapsedTimer>
 
+#include "AppServices.h"
 #include "CommandLine.h"
 #include "DemoSettings.h"
-#include "HeadlessRun.h"
 #include "PeakMemory.h"
 #include "base/Error.h"
 #include "core/SystemClock.h"
@@ -21,6 +21,7 @@
 #include "platform/family/GlobalUtility.h"
 #include "platform/family/VersionInfo.h"
 #include "platform/registry/JsonRegistry.h"
+#include "run/UnattendedRun.h"
 
 using namespace Qt::StringLiterals;
 
@@ -32,43 +33,27 @@ void print(const QString& text)
     std::fputc('\n', stdout);
 }
 
-// One unattended unloading with the stored settings; 0 when it ran to its end.
+// One unattended unloading with the stored settings; its exit code.
 int autostart(core::QtUiServices& ui)
 {
     QElapsedTimer wall;
     wall.start();
-    platform::registry::JsonRegistry registry(platform::registry::JsonRegistry::defaultFolder());
-    platform::family::GlobalUtility utility(registry);
-    core::mFetchlingOptions options(utility);
-    core::SystemClock clock;
-    platform::diadoc::SandboxClientFactory factory([&clock] { return clock.nowMs(); });
-    app::HeadlessRun run(options, clock, ui, factory);
-    ui.setUnattendedSink([&run](const QString& text) { run.log().WriteLogFile(text); });
-    app::HeadlessRun::Result result;
+    app::AppServices services(ui);
+    run::PrintingObserver observer(print);
+    run::UnattendedRun unattended(services.runServices(), observer);
+    ui.setUnattendedSink([&services](const QString& text) { services.log().WriteLogFile(text); });
+    run::RunOutcome outcome;
     try {
-        result = run.run();
+        outcome = unattended.run();
     } catch (...) {
         // The box that reports the failure comes after the run and its log are gone.
         ui.setUnattendedSink({});
         throw;
     }
     ui.setUnattendedSink({});
-
-    print(result.endText);
-    print(u"Папка выгрузки: "_s + result.unloadFolder);
-    print(u"Период: с %1 по %2; выбрано узлов: %3"_s.arg(result.from, result.to).arg(result.ticked));
-    print(u"Списков: %1, документов в списках: %2, выгружено: %3, не выгружено: %4 (из них повторов: %5)"_s
-              .arg(result.listRequests)
-              .arg(result.listed)
-              .arg(result.unloaded)
-              .arg(result.ignored)
-              .arg(result.repeats));
-    print(u"Неудачных попыток: списков %1, выгрузок %2"_s.arg(result.listFailures).arg(result.downloadFailures));
-    for (const QString& protocol : result.protocols)
-        print(u"Протокол: "_s + protocol);
     print(u"Время: %1 с; пик памяти (VmHWM): %2 КБ"_s.arg(double(wall.elapsed()) / 1000.0, 0, 'f', 2)
               .arg(app::PeakMemory::kilobytes()));
-    return result.stopped ? 2 : 0;
+    return run::UnattendedRun::exitCode(outcome);
 }
 
 // Points the default settings store at a sandbox for the demo.

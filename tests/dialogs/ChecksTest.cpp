@@ -158,8 +158,8 @@ struct Script
     QStringList expected;
 };
 
-const int kInbound = 33;
-const int kOutbound = 8;
+const int kInbound = 36;
+const int kOutbound = 13;
 
 const Script kScripts[] = {
     {"everything works",

@@ -1,161 +1,22 @@
 #include <QDirIterator>
 #include <QFile>
-#include <QRegularExpression>
 #include <QSet>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include "app/DemoSettings.h"
-#include "app/HeadlessRun.h"
-#include "base/Error.h"
-#include "base/TextCodec.h"
-#include "core/Clock.h"
-#include "core/mFetchlingOptions.h"
-#include "diadoc/AsyncContents.h"
-#include "diadoc/AsyncDocRecord.h"
-#include "engine/Fetchling.h"
-#include "engine/MetadataFile.h"
-#include "platform/diadoc/SandboxClientFactory.h"
-#include "platform/diadoc/SandboxGenerator.h"
-#include "platform/diadoc/SandboxService.h"
-#include "support/ScriptedUiServices.h"
-#include "support/TestRegistry.h"
+#include "RunFixture.h"
 
 using namespace Qt::StringLiterals;
 using platform::diadoc::FaultEffect;
 using platform::diadoc::FaultRule;
+using testsupport::kProtocolPrefix;
+using testsupport::kSample;
 
 namespace {
 
-const QString kSample = QStringLiteral(FETCHLING_SAMPLE_SANDBOX);
-const QString kProtocolPrefix = u"Протокол выгрузки документов из Диадок от "_s;
+using UnattendedRunTest = testsupport::RunFixture;
 
-// Virtual time shared with the emulated service: a pause moves the service's clock.
-class VirtualClock final : public core::Clock
-{
-public:
-    qint64 nowMs() const override { return m_nowMs; }
-    QDateTime currentDateTime() const override
-    {
-        return QDateTime(QDate(2025, 1, 15), QTime(10, 30)).addMSecs(m_nowMs);
-    }
-    void sleep(int ms) override { m_nowMs += ms; }
-
-private:
-    qint64 m_nowMs = 0;
-};
-
-// A settings store pointed at the bundled sample, a virtual clock and an unload folder.
-class HeadlessRunTest : public ::testing::Test
-{
-protected:
-    HeadlessRunTest()
-    {
-        ui.unattended = true;
-        app::DemoSettings::write(options, kSample, out());
-    }
-
-    QString out() const { return dir.filePath(u"out"_s) + u'/'; }
-
-    std::unique_ptr<app::HeadlessRun> makeRun()
-    {
-        return std::make_unique<app::HeadlessRun>(options, clock, ui, factory);
-    }
-
-    std::shared_ptr<platform::diadoc::SandboxService> service()
-    {
-        return factory.service(options.Get_DiadocServerURL());
-    }
-
-    // What the sandbox holds for the ticked nodes over the period: documents of each ticked
-    // organisation outside its departments and of each ticked department, internal ones left out
-    // unless asked for. Counted from the service's data, not from the run.
-    // Whether the run's period from 1 January 2024 takes the document: two types by the day they were
-    // sent, every other type by its own date.
-    static bool inPeriod(const platform::diadoc::DocumentData& doc, const QDate& to)
-    {
-        const bool bySendDate = doc.type == u"Nonformalized"_s || doc.type == u"TrustConnectionRequest"_s;
-        const QDate day = bySendDate ? doc.timestamp.date()
-                          : doc.documentDate.isDate()
-                              ? doc.documentDate.toDate().date()
-                              : platform::diadoc::parseDateText(doc.documentDate.toText()).date();
-        return day.isValid() && day >= QDate(2024, 1, 1) && day <= to;
-    }
-
-    int documentsForTickedNodes(const app::HeadlessRun& run, const QDate& to = QDate(2024, 12, 31))
-    {
-        const auto& data = service()->data();
-        QSet<QString> nodes;
-        for (const auto& node : run.nodes()) {
-            if (!node.ticked)
-                continue;
-            const qsizetype bar = node.key.lastIndexOf(u'|');
-            nodes.insert(bar < 0 ? node.key : node.key.mid(bar + 4));
-        }
-        int count = 0;
-        for (const auto& doc : data.documents) {
-            const auto* organization = service()->organization(doc.organizationId);
-            if (organization == nullptr)
-                continue;
-            const QString key =
-                doc.departmentId.isEmpty() ? u"org"_s + organization->inn + u'/' + organization->kpp : doc.departmentId;
-            if (nodes.contains(key) && inPeriod(doc, to)
-                && (doc.direction != u"Internal"_s || options.Get_Internal() == 1))
-                ++count;
-        }
-        return count;
-    }
-
-    // Every file below the unload folder but the protocols, by relative path; the metadata file
-    // without the moment it was written.
-    QMap<QString, QByteArray> tree() const
-    {
-        QMap<QString, QByteArray> files;
-        static const QRegularExpression uploaded(u" UploadedDateTime=\"[^\"]*\""_s);
-        QDirIterator it(out(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString path = it.next();
-            const QString relative = path.mid(out().size());
-            if (relative.startsWith(kProtocolPrefix))
-                continue;
-            QFile file(path);
-            EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-            QByteArray bytes = file.readAll();
-            if (relative.endsWith(QString::fromUtf16(engine::MetadataFile::kMetadataFileName)))
-                bytes = core::TextCodec::toCp1251(core::TextCodec::fromCp1251(bytes).remove(uploaded));
-            files.insert(relative, bytes);
-        }
-        return files;
-    }
-
-    // Each unloaded document has its folder with its content, its metadata file and its shortcut.
-    static void expectFiled(engine::Fetchling& fetchling, const QString& root)
-    {
-        QSet<QString> folders;
-        for (const auto& rec : fetchling.AsyncDocs().UnloadedList()) {
-            SCOPED_TRACE(rec->DocumentId.toStdString());
-            EXPECT_TRUE(rec->Path.startsWith(root)) << rec->Path.toStdString();
-            EXPECT_TRUE(QFile::exists(rec->Path + u'/' + QString::fromUtf16(engine::MetadataFile::kMetadataFileName)));
-            EXPECT_TRUE(QFile::exists(rec->Path + u'/' + engine::MetadataFile::documentLinkName(rec->DocumentId)));
-            const QStringList files = QDir(rec->Path).entryList(QDir::Files);
-            EXPECT_GE(files.size(), 3) << files.join(u", "_s).toStdString();
-            EXPECT_FALSE(folders.contains(rec->Path)) << "two documents in one folder";
-            folders.insert(rec->Path);
-        }
-        for (const auto& rec : fetchling.AsyncDocs().IgnoredList())
-            EXPECT_FALSE(rec->ErrorDescription.isEmpty()) << rec->DocumentId.toStdString();
-    }
-
-    QTemporaryDir dir;
-    testsupport::TestRegistry registry;
-    core::mFetchlingOptions options{registry.utility};
-    VirtualClock clock;
-    platform::diadoc::SandboxClientFactory factory{[this] { return clock.nowMs(); }};
-    testsupport::ScriptedUiServices ui;
-};
-
-TEST_F(HeadlessRunTest, TheSampleEndsUnloadedOrIgnoredWithEveryChosenProtocol)
+TEST_F(UnattendedRunTest, TheSampleEndsUnloadedOrIgnoredWithEveryChosenProtocol)
 {
     auto run = makeRun();
     const auto result = run->run();
@@ -189,7 +50,7 @@ TEST_F(HeadlessRunTest, TheSampleEndsUnloadedOrIgnoredWithEveryChosenProtocol)
     EXPECT_TRUE(ui.boxes.empty()) << "a saved Excel protocol ends an unattended run without a message";
 }
 
-TEST_F(HeadlessRunTest, TheSummaryRowsFollowTheRunsChoicesAndCounts)
+TEST_F(UnattendedRunTest, TheSummaryRowsFollowTheRunsChoicesAndCounts)
 {
     options.Set_Finished(0);
     options.Set_OrgChecked(u"org5003012345/500301001"_s, 0);
@@ -222,7 +83,7 @@ TEST_F(HeadlessRunTest, TheSummaryRowsFollowTheRunsChoicesAndCounts)
     }
 }
 
-TEST_F(HeadlessRunTest, ASecondRunOverTheSameTreeGivesTheSameTree)
+TEST_F(UnattendedRunTest, ASecondRunOverTheSameTreeGivesTheSameTree)
 {
     options.Set_GroupIntoPackages(1);
     makeRun()->run();
@@ -240,7 +101,7 @@ TEST_F(HeadlessRunTest, ASecondRunOverTheSameTreeGivesTheSameTree)
     EXPECT_EQ(protocols, 6) << "each run adds its own three protocols";
 }
 
-TEST_F(HeadlessRunTest, ARunThatCannotStartRaisesItsReason)
+TEST_F(UnattendedRunTest, ARunThatCannotStartRaisesItsReason)
 {
     struct Case
     {
@@ -273,17 +134,45 @@ TEST_F(HeadlessRunTest, ARunThatCannotStartRaisesItsReason)
             ADD_FAILURE() << "the run started";
         } catch (const core::Error& e) {
             EXPECT_TRUE(e.description().contains(c.text)) << e.description().toStdString();
-            EXPECT_TRUE(e.description().contains(u"HeadlessRun"_s)) << "the error carries its place";
+            EXPECT_TRUE(e.description().contains(u"UnattendedRun"_s)) << "the error carries its place";
         }
         EXPECT_FALSE(QDir(out()).exists() && !QDir(out()).isEmpty()) << "nothing was unloaded";
     }
 }
 
+// A write error from the service stops the run with its message and still gives the protocols.
+TEST_F(UnattendedRunTest, AWriteErrorStopsTheRunWithItsMessageAndTheProtocols)
+{
+    options.Set_TimeOut(1);
+    FaultRule rule;
+    rule.operation = u"SaveContentResult"_s;
+    rule.text = u"Ошибка записи в файл"_s;
+    service()->addFault(rule);
+
+    auto run = makeRun();
+    const auto result = run->run();
+
+    EXPECT_TRUE(result.stopped);
+    EXPECT_EQ(result.stopReason, u"Ошибка записи в файл"_s);
+    ASSERT_FALSE(ui.boxes.empty());
+    const QStringList lines = ui.boxes.front().prompt.split(u"\r\n"_s);
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_EQ(lines.at(0), u"Обращение к Диадок API (для выгрузки контента документов) завершилось с критической "
+                           u"ошибкой \"Ошибка записи в файл\"."_s);
+    EXPECT_EQ(lines.at(1), u"Процесс выгрузки документов будет остановлен."_s);
+    if (lines.size() > 2) {
+        EXPECT_EQ(lines.size(), 6);
+        EXPECT_TRUE(lines.at(4).startsWith(u"Свободное место на диске "_s)) << lines.at(4).toStdString();
+    }
+    EXPECT_EQ(result.endText, u"Выгрузка документов прервана."_s);
+    EXPECT_EQ(result.protocols.size(), 3);
+}
+
 // A generated sandbox of several organisations over two years, with hostile titles.
-class GeneratedSandboxTest : public HeadlessRunTest
+class GeneratedSandboxTest : public UnattendedRunTest
 {
 protected:
-    app::HeadlessRun::Result runGenerated()
+    run::RunOutcome runGenerated()
     {
         platform::diadoc::SandboxGenerator::Settings settings;
         settings.documents = 1000;
@@ -301,7 +190,7 @@ protected:
     }
 
     QString sandbox;
-    std::unique_ptr<app::HeadlessRun> run;
+    std::unique_ptr<run::UnattendedRun> run;
 };
 
 TEST_F(GeneratedSandboxTest, EveryListedDocumentIsFiledInsideTheUnloadFolder)
@@ -341,11 +230,11 @@ TEST_F(GeneratedSandboxTest, EveryDocumentOfTheTickedNodesIsListed)
 
 // The sample with faults on: list requests that fail once, downloads that fail and are retried,
 // downloads that keep failing, a hostile and a truncated archive, content that writes no files.
-class HeadlessFaultsTest : public HeadlessRunTest, public ::testing::WithParamInterface<bool>
+class UnattendedFaultsTest : public UnattendedRunTest, public ::testing::WithParamInterface<bool>
 {
 };
 
-TEST_P(HeadlessFaultsTest, EveryListedDocumentEndsUnloadedOrIgnoredWithItsReason)
+TEST_P(UnattendedFaultsTest, EveryListedDocumentEndsUnloadedOrIgnoredWithItsReason)
 {
     const bool zip = GetParam();
     options.Set_LoadContentByZip(zip ? 1 : 0);
@@ -452,7 +341,7 @@ TEST_P(HeadlessFaultsTest, EveryListedDocumentEndsUnloadedOrIgnoredWithItsReason
     EXPECT_TRUE(counted);
 }
 
-INSTANTIATE_TEST_SUITE_P(BothModes, HeadlessFaultsTest, ::testing::Values(false, true),
+INSTANTIATE_TEST_SUITE_P(BothModes, UnattendedFaultsTest, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& mode) { return mode.param ? "Zip" : "Folder"; });
 
 } // namespace

@@ -1,0 +1,112 @@
+#include "Protocols.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include "base/Error.h"
+#include "core/Clock.h"
+#include "core/MsgBox.h"
+#include "core/mFetchlingOptions.h"
+#include "core/mOther.h"
+#include "engine/Fetchling.h"
+#include "engine/ProtocolTexts.h"
+#include "platform/excel/Application.h"
+#include "platform/excel/Sheets.h"
+#include "platform/excel/Workbook.h"
+#include "platform/excel/Workbooks.h"
+#include "platform/excel/Worksheet.h"
+#include "run/Services.h"
+
+using namespace Qt::StringLiterals;
+
+namespace run {
+
+namespace {
+const QString kCrLf = u"\r\n"_s;
+}
+
+Protocols::Protocols(const Services& services)
+    : m_services(services)
+{
+}
+
+Protocols::Written Protocols::write(engine::Fetchling& engine, const QString& fallbackFolder, bool withExcel,
+                                    const RowsOf& rows)
+{
+    const auto& options = m_services.options;
+    Written written;
+    written.folder = engine.Path().isEmpty() ? fallbackFolder : engine.Path();
+    const QString base = written.folder + engine::ProtocolTexts::protocolBaseName(m_services.clock.currentDateTime());
+    if (options.Get_HtmlProtocol() != 0) {
+        const QString file = base + QString::fromUtf16(engine::ProtocolTexts::kHtmlExtension);
+        if (engine.WriteProtocolHtml(file, rows(u"html"_s)))
+            written.files.append(file);
+        else
+            written.failed.append(file);
+    }
+    if (withExcel && options.Get_ExcelProtocol() != 0)
+        writeExcel(engine, base, rows, written);
+    if (options.Get_CsvProtocol() != 0) {
+        const QString file = base + QString::fromUtf16(engine::ProtocolTexts::kCsvExtension);
+        if (engine.WriteProtocolCsv(file))
+            written.files.append(file);
+        else
+            written.failed.append(file);
+    }
+    return written;
+}
+
+bool Protocols::writeExcel(engine::Fetchling& engine, const QString& base, const RowsOf& rows, Written& written)
+{
+    auto& ui = m_services.ui;
+    platform::excel::Application excel;
+    const int major = excel.Version().section(u'.', 0, 0).toInt();
+    const QString file = base + (major < 12 ? u".xls"_s : u".xlsx"_s);
+    auto& book = excel.Workbooks().Add();
+    while (book.Sheets().Count() < 3)
+        book.Sheets().Add();
+    book.Sheets().Item(1).setName(u"Итоги"_s);
+    book.Sheets().Item(2).setName(u"Выгружены"_s);
+    book.Sheets().Item(3).setName(u"Не выгружены"_s);
+    const QString error = engine.WriteProtocolExcel(book, rows(u"xls"_s));
+    book.Sheets().Item(1).Activate();
+    written.excelFilled = error.isEmpty();
+    if (!written.excelFilled) {
+        written.failed.append(file);
+        core::mOther::iMsgBox(ui, error, core::msgbox::vbOKOnly | core::msgbox::vbCritical);
+        return false;
+    }
+    try {
+        QFile::remove(file);
+        book.SaveAs(file);
+        written.excelSaved = true;
+        book.Close(false);
+        excel.Quit();
+    } catch (const core::Error&) {
+        // The message below tells of it.
+    }
+    if (!written.excelSaved) {
+        written.failed.append(file);
+        core::mOther::iMsgBox(
+            ui, u"При сохранении Excel-файла протокола выгрузки со списком выгруженных документов, произошла ошибка."_s,
+            core::msgbox::vbOKOnly | core::msgbox::vbExclamation);
+        return false;
+    }
+    written.files.append(file);
+    written.excelFile = file;
+    return true;
+}
+
+QString Protocols::endMessage(const QString& endText, const Written& written)
+{
+    QString message = endText;
+    if (written.files.isEmpty())
+        return message;
+    message += kCrLf + u"В папке выгрузки ("_s + written.folder
+               + (written.files.size() == 1 ? u") создан файл протокола:"_s : u") созданы файлы протоколов:"_s);
+    for (const QString& file : written.files)
+        message += kCrLf + QFileInfo(file).fileName();
+    return message;
+}
+
+} // namespace run

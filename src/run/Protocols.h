@@ -1,0 +1,51 @@
+#pragma once
+
+#include <functional>
+
+#include <QString>
+#include <QStringList>
+
+#include "engine/ProtocolSource.h"
+
+namespace engine {
+class Fetchling;
+}
+
+namespace run {
+
+struct Services;
+
+// The protocols of a finished or stopped run, as the options choose them: the HTML page, the
+// Excel workbook (made here, filled by the engine) and the CSV file, all in the run's folder
+// under one base name; and the end message that lists them.
+class Protocols final
+{
+public:
+    using RowsOf = std::function<engine::SummaryRows(const QString& kind)>;
+
+    struct Written
+    {
+        QString folder;           // where the protocols went, with its closing "/"
+        QStringList files;        // full names of the files written, HTML, Excel, CSV
+        QStringList failed;       // full names of the protocols that could not be written
+        bool excelFilled = false; // the workbook was filled without an error text
+        bool excelSaved = false;
+        QString excelFile; // the saved workbook's full name
+    };
+
+    explicit Protocols(const Services& services);
+
+    // Writes the chosen protocols of the engine's run into its folder (the fallback folder when
+    // the run handed no node over); withExcel False skips the workbook.
+    Written write(engine::Fetchling& engine, const QString& fallbackFolder, bool withExcel, const RowsOf& rows);
+
+    // "Выгрузка документов завершена." or "… прервана." and the protocol files written.
+    static QString endMessage(const QString& endText, const Written& written);
+
+private:
+    bool writeExcel(engine::Fetchling& engine, const QString& base, const RowsOf& rows, Written& written);
+
+    const Services& m_services;
+};
+
+} // namespace run

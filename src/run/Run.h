@@ -1,0 +1,100 @@
+#pragma once
+
+#include <memory>
+
+#include <QString>
+#include <QStringList>
+
+#include "engine/ProtocolSource.h"
+#include "run/DiskSpace.h"
+#include "run/RunRequest.h"
+#include "run/Services.h"
+
+namespace engine {
+class Fetchling;
+}
+
+namespace run {
+
+class FailureWatch;
+class RunObserver;
+
+// What a run came to.
+struct RunOutcome
+{
+    QString unloadFolder; // with its closing "/"
+    QString from;         // the period, "dd.mm.yyyy"
+    QString to;
+    int ticked = 0;           // nodes handed to the engine
+    int listRequests = 0;     // executed list requests
+    int listed = 0;           // documents in the executed lists
+    int unloaded = 0;         // the unloaded list
+    int ignored = 0;          // the ignored list, repeats included
+    int repeats = 0;          // documents listed twice, ignored as repeats
+    int left = 0;             // documents still in a queue (a stopped run)
+    int listFailures = 0;     // failed attempts of list requests
+    int downloadFailures = 0; // failed attempts of downloads
+    int folderRemovals = 0;
+    bool stopped = false;
+    QString stopReason;    // the failure that stopped the run; empty for the person's stop
+    QString endText;       // "Выгрузка документов завершена." or "… прервана."
+    QString endMessage;    // the end text with the protocol files
+    QStringList protocols; // full names of the protocol files written, HTML, Excel, CSV
+};
+
+// One unloading run through the engine, for the window and the unattended start alike: it owns
+// the run's engine and its failure watch, hands the ticked nodes over, lets the engine list and
+// download, writes the protocols and tells how it ended. The engine and its queues stay after
+// the run, so that a window still shows their lists, until the next run replaces them.
+class Run final
+{
+public:
+    Run(const Services& services, RunObserver& observer, DiskSpaceProbe probe = diskFreeSpace);
+    ~Run();
+    Run(const Run&) = delete;
+    Run& operator=(const Run&) = delete;
+
+    // Runs to the end. Raises core::Error while another run goes on (also from inside the run's own
+    // events), after a run that ran out of memory (until the program is restarted), and for every
+    // failure of the run itself.
+    RunOutcome execute(const RunRequest& request, const Organisations& organisations);
+
+    bool isBusy() const { return m_busy; }
+    // The person's stop: the run ends at the next event of its engine.
+    void requestStop();
+    bool stopRequested() const;
+    // The stop reason of the last run; empty after the person's stop or a run to its end.
+    QString stopReason() const;
+    // True once a run was stopped by "bad allocation": a new one cannot start before a restart.
+    bool refusesNewRuns() const { return m_refuseNewRuns; }
+    // The message that tells why no new run can start.
+    QString refusalText() const;
+
+    // The engine of the last run, nothing before the first.
+    engine::Fetchling* engine();
+    const engine::Fetchling* engine() const;
+    const FailureWatch* watch() const;
+    const RunOutcome& lastOutcome() const { return m_outcome; }
+
+    // The summary rows at the head of a protocol, "xls" for the Excel form, anything else for
+    // HTML; they tell the choices that the last run took, and zero counts before the first run.
+    engine::SummaryRows summaryRows(const QString& kind) const;
+
+private:
+    struct Session;
+
+    void runEngine(Session& session);
+    void collect(Session& session);
+    void finish(Session& session);
+    QString caption() const;
+
+    const Services& m_services;
+    RunObserver& m_observer;
+    DiskSpaceProbe m_probe;
+    std::unique_ptr<Session> m_session;
+    RunOutcome m_outcome;
+    bool m_busy = false;
+    bool m_refuseNewRuns = false;
+};
+
+} // namespace run

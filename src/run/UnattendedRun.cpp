@@ -1,0 +1,94 @@
+#include "UnattendedRun.h"
+
+#include "base/Error.h"
+#include "core/mErrorHandling.h"
+#include "core/mFetchlingOptions.h"
+
+using namespace Qt::StringLiterals;
+
+namespace run {
+
+namespace {
+constexpr char16_t kModule[] = u"UnattendedRun";
+constexpr int kRunRefused = 5;
+} // namespace
+
+PrintingObserver::PrintingObserver(std::function<void(const QString&)> print)
+    : m_print(std::move(print))
+{
+}
+
+void PrintingObserver::runEnded(const RunOutcome& outcome)
+{
+    for (const QString& line : summaryLines(outcome))
+        m_print(line);
+}
+
+QStringList PrintingObserver::summaryLines(const RunOutcome& outcome)
+{
+    QStringList lines;
+    lines.append(outcome.endText);
+    lines.append(u"Папка выгрузки: "_s + outcome.unloadFolder);
+    lines.append(u"Период: с %1 по %2; выбрано узлов: %3"_s.arg(outcome.from, outcome.to).arg(outcome.ticked));
+    lines.append(u"Списков: %1, документов в списках: %2, выгружено: %3, не выгружено: %4 (из них повторов: %5)"_s
+                     .arg(outcome.listRequests)
+                     .arg(outcome.listed)
+                     .arg(outcome.unloaded)
+                     .arg(outcome.ignored)
+                     .arg(outcome.repeats));
+    lines.append(
+        u"Неудачных попыток: списков %1, выгрузок %2"_s.arg(outcome.listFailures).arg(outcome.downloadFailures));
+    for (const QString& protocol : outcome.protocols)
+        lines.append(u"Протокол: "_s + protocol);
+    return lines;
+}
+
+UnattendedRun::UnattendedRun(const Services& services, RunObserver& observer)
+    : m_services(services)
+    , m_run(services, observer)
+{
+}
+
+engine::Fetchling& UnattendedRun::fetchling()
+{
+    if (m_run.engine() == nullptr)
+        throw core::Error(91, u"Object variable or With block variable not set"_s);
+    return *m_run.engine();
+}
+
+int UnattendedRun::exitCode(const RunOutcome& outcome)
+{
+    return outcome.stopped ? kExitStopped : kExitDone;
+}
+
+RunOutcome UnattendedRun::run()
+{
+    try {
+        const auto& options = m_services.options;
+        SignIn signIn(options, m_services.diadoc, m_services.ui);
+        auto signedIn = signIn.signIn();
+        if (signedIn.organisations.persons->isEmpty())
+            throw core::Error(kRunRefused, signedIn.text);
+        m_organisations = std::move(signedIn.organisations);
+
+        RunRequest request;
+        request.from = options.Get_FromDate();
+        request.to = options.GetDefault_ToDate();
+        request.flags = RunFlags::fromOptions(options);
+        request.nodes = m_organisations.nodes;
+
+        const auto folder = UnloadFolder::check(options.GetDefault_Path(), m_services.folders, m_services.ui);
+        if (!folder.ok())
+            throw core::Error(kRunRefused, folder.refusal);
+        request.unloadFolder = folder.folder;
+        if (request.nodes.empty())
+            throw core::Error(kRunRefused, u"Нет ни одной организации (ни одного подразделения)."_s);
+        if (request.tickedCount() == 0)
+            throw core::Error(kRunRefused, u"Не выбрано ни одного подразделения."_s);
+        return m_run.execute(request, m_organisations);
+    } catch (...) {
+        core::PropagateError(kModule, u"run");
+    }
+}
+
+} // namespace run
