@@ -12,16 +12,24 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include "app/HeadlessRun.h"
 #include "app/PeakMemory.h"
 #include "base/Error.h"
+#include "core/ApplicationTitle.h"
 #include "core/Clock.h"
+#include "core/mAPI.h"
 #include "core/mFetchlingOptions.h"
+#include "core/mLogFile.h"
+#include "core/mUnzipper.h"
 #include "core/widgets/QtUiServices.h"
+#include "diadoc/mDiadoc.h"
 #include "platform/diadoc/SandboxClientFactory.h"
 #include "platform/diadoc/SandboxGenerator.h"
 #include "platform/family/GlobalUtility.h"
 #include "platform/registry/JsonRegistry.h"
+#include "platform/shell/LinuxSpecialFolders.h"
+#include "platform/zip/LibzipLibraries.h"
+#include "run/RunObserver.h"
+#include "run/UnattendedRun.h"
 
 using namespace Qt::StringLiterals;
 
@@ -101,7 +109,15 @@ int main(int argc, char** argv)
         core::QtUiServices ui(true);
         const long long rssBefore = app::PeakMemory::currentKilobytes();
         timer.restart();
-        app::HeadlessRun run(options, clock, ui, factory);
+        diadoc::mDiadoc diadoc(factory, options);
+        platform::zip::LibzipLibraries zipLibraries;
+        core::mUnzipper unzipper(zipLibraries, ui, QString::fromUtf16(core::kApplicationTitle));
+        core::mLogFile log(ui, [&clock] { return clock.currentDateTime(); });
+        const auto folders = platform::shell::LinuxSpecialFolders::forCurrentUser();
+        const core::mAPI api(folders);
+        const run::Services services{options, clock, ui, diadoc, unzipper, log, api};
+        run::RunObserver quiet;
+        run::UnattendedRun run(services, quiet);
         const auto result = run.run();
         const qint64 runMs = timer.elapsed();
         const long long peak = app::PeakMemory::kilobytes();
