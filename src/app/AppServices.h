@@ -9,6 +9,10 @@ class SystemClock;
 class UiServices;
 } // namespace core
 
+namespace diadoc {
+class mDiadoc;
+}
+
 namespace platform::diadoc {
 class SandboxClientFactory;
 }
@@ -48,6 +52,9 @@ public:
 
     core::mFetchlingOptions& options() { return *m_options; }
     core::mLogFile& log() { return *m_log; }
+    const platform::registry::JsonRegistry& registry() const { return *m_registry; }
+    const core::SystemClock& systemClock() const { return *m_systemClock; }
+    diadoc::mDiadoc& diadoc() { return *m_diadoc; }
     const run::Services& runServices() const { return *m_runServices; }
 
 private:

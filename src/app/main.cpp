@@ -75,17 +75,14 @@ int configureDemo(const app::CommandLine& line)
 // The main window over the stored settings, until it closes.
 int windowed(core::QtUiServices& ui, const app::CommandLine& line)
 {
-    platform::registry::JsonRegistry registry(platform::registry::JsonRegistry::defaultFolder());
-    platform::family::GlobalUtility utility(registry);
-    core::mFetchlingOptions options(utility);
-    core::SystemClock clock;
-    platform::diadoc::SandboxClientFactory factory([&clock] { return clock.nowMs(); });
-    const diadoc::mDiadoc diadoc(factory, options);
-    const mainwindow::SystemPrerequisites prerequisites(registry, diadoc);
+    app::AppServices app(ui);
+    const mainwindow::SystemPrerequisites prerequisites(app.registry(), app.diadoc());
     const platform::family::VersionInfo version;
 
-    mainwindow::MainWindowServices services(options, ui, clock, registry, diadoc, prerequisites);
+    mainwindow::MainWindowServices services(app.options(), ui, app.systemClock(), app.registry(), app.diadoc(),
+                                            prerequisites);
     services.versionInfo = &version;
+    services.runServices = &app.runServices();
     services.excelFactory = [] {
         const platform::excel::Application excel;
         return std::optional<core::ExcelIdentity>(

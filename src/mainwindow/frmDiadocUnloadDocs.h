@@ -30,6 +30,10 @@ namespace diadoc {
 class mDiadoc;
 }
 
+namespace run {
+struct Services;
+}
+
 namespace mainwindow {
 
 class Prerequisites;
@@ -58,6 +62,8 @@ struct MainWindowServices
     const Prerequisites& prerequisites;
     // The family's version component; nothing when it is missing.
     const platform::family::VersionInfo* versionInfo = nullptr;
+    // What the sign-in and the run use; without them the window only shows its controls.
+    const run::Services* runServices = nullptr;
     core::ExcelApplicationFactory excelFactory;
     // What follows the program's own path on the command line, the arguments joined by blanks.
     QString commandLine;
