@@ -108,7 +108,8 @@ Value valueFromJson(const QString& file, const QString& type, const QJsonValue& 
     }
     if (type == u"MULTI_SZ" && data.isArray()) {
         QStringList texts;
-        for (const QJsonValue item : data.toArray())
+        const QJsonArray items = data.toArray();
+        for (const QJsonValue item : items)
             texts.append(item.toString());
         return texts;
     }
@@ -193,13 +194,15 @@ JsonRegistry::Keys JsonRegistry::loadFile(const QString& file) const
         throw damaged(file, u"нет списка ключей"_s);
 
     Keys keys;
-    for (const QJsonValue keyValue : root.value(u"keys"_s).toArray()) {
+    const QJsonArray keyValues = root.value(u"keys"_s).toArray();
+    for (const QJsonValue keyValue : keyValues) {
         const QJsonObject keyObject = keyValue.toObject();
         if (!keyValue.isObject() || !keyObject.value(u"path"_s).isString() || !keyObject.value(u"values"_s).isArray())
             throw damaged(file, u"ключ без пути или списка значений"_s);
         Key key;
         key.path = normalPath(keyObject.value(u"path"_s).toString());
-        for (const QJsonValue entryValue : keyObject.value(u"values"_s).toArray()) {
+        const QJsonArray entryValues = keyObject.value(u"values"_s).toArray();
+        for (const QJsonValue entryValue : entryValues) {
             const QJsonObject entryObject = entryValue.toObject();
             if (!entryValue.isObject() || !entryObject.value(u"name"_s).isString()
                 || !entryObject.value(u"type"_s).isString())
