@@ -72,6 +72,11 @@ struct LabelCase
     bool organisations;
 };
 
+void PrintTo(const LabelCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class SignInLabelOutcomeTest : public MainWindowSignInTest, public testing::WithParamInterface<LabelCase>
 {
 };
@@ -194,6 +199,11 @@ struct GiveUpCase
     QString login;
     QString thumbprint;
 };
+
+void PrintTo(const GiveUpCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class SignInGiveUpTest : public MainWindowSignInTest, public testing::WithParamInterface<GiveUpCase>
 {
@@ -332,6 +342,11 @@ struct VariantCase
     const char* dialog;
     const char* leave;
 };
+
+void PrintTo(const VariantCase& c, std::ostream* out)
+{
+    *out << c.button;
+}
 
 class DeveloperButtonTest : public MainWindowSignInTest, public testing::WithParamInterface<VariantCase>
 {

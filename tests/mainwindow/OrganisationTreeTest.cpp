@@ -87,6 +87,11 @@ struct TickCase
     QStringList tickedAfterwards;
 };
 
+void PrintTo(const TickCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class OrganisationTreeTickTest : public OrganisationTreeTest, public testing::WithParamInterface<TickCase>
 {
 };
@@ -207,6 +212,11 @@ struct DetailsCase
     QString prompt;
     int icon;
 };
+
+void PrintTo(const DetailsCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class OrganisationDetailsTest : public OrganisationTreeTest, public testing::WithParamInterface<DetailsCase>
 {
