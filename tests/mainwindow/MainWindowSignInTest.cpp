@@ -280,6 +280,33 @@ TEST_F(MainWindowSignInTest, TheButtonSignsInWithWhatTheDialogStoredPasswordAsTy
     EXPECT_TRUE(ui.errorDialogCalls.empty());
 }
 
+TEST_F(MainWindowSignInTest, TheDialogsCertificateSignsInByCertificate)
+{
+    options.Set_AutomaticAutorization(0);
+    options.Set_Certificate(QString());
+    const auto window = load();
+    window->show();
+
+    whenShown([] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        auto* option = dialog->findChild<QRadioButton*>(u"theOptionCertificate"_s);
+        auto* certificates = dialog->findChild<QTreeWidget*>(u"theTreeViewCertificates"_s);
+        ASSERT_NE(option, nullptr);
+        ASSERT_NE(certificates, nullptr);
+        QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(5, option->height() / 2));
+        ASSERT_EQ(certificates->topLevelItemCount(), 1);
+        certificates->topLevelItem(0)->setCheckState(0, Qt::Checked);
+        QTest::mouseClick(dialog->findChild<QPushButton*>(u"theButtomAutorization"_s), Qt::LeftButton);
+    });
+    QTest::mouseClick(window->controls().theButtonAuthorization, Qt::LeftButton);
+
+    EXPECT_EQ(options.Get_TypeDiadocAccount(), 2);
+    EXPECT_EQ(options.GetDefault_Certificate(), kThumbprint);
+    expectLabel(*window, u"Вы авторизованы в Диадок по сертификату\r\n"_s + kCertificateName, 60, 540, false);
+    EXPECT_EQ(keys(*window), kAllNodes);
+}
+
 TEST_F(MainWindowSignInTest, LeavingTheDialogKeepsTheLastSignInAndRefreshesTheFolderBox)
 {
     const auto window = load();
