@@ -138,10 +138,15 @@ MainWindowControls MainWindowControls::build(QMainWindow& window)
     c.theLabelAuthorization->setWordWrap(true);
     c.theButtonAuthorization = button(c.theBoxAuthorization, u"theButtonAuthorization"_s, u"Авторизация"_s, 1455, 375);
     c.theButtonOptions = button(c.theBoxAuthorization, u"theButtonOptions"_s, u"Настройки"_s, 1455, 375);
+    // The buttons stand at the right end of the strip, 90 from its top, 105 from its edge and 105
+    // apart; the label is left out of the layout, since the sign-in sets its top and height.
+    c.theLabelAuthorization->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     auto* authorizationLayout = new QHBoxLayout(c.theBoxAuthorization);
-    authorizationLayout->addWidget(c.theLabelAuthorization, 1);
-    authorizationLayout->addWidget(c.theButtonAuthorization);
-    authorizationLayout->addWidget(c.theButtonOptions);
+    authorizationLayout->setContentsMargins(pixelsX(105), pixelsY(90), pixelsX(105), 0);
+    authorizationLayout->setSpacing(pixelsX(105));
+    authorizationLayout->addStretch(1);
+    authorizationLayout->addWidget(c.theButtonAuthorization, 0, Qt::AlignTop);
+    authorizationLayout->addWidget(c.theButtonOptions, 0, Qt::AlignTop);
     centralLayout->addWidget(c.theBoxMessage);
     centralLayout->addWidget(c.theBoxAuthorization);
 

@@ -16,8 +16,10 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
+#include "OrganisationTree.h"
 #include "Prerequisites.h"
 #include "SSSplitter.h"
+#include "SignInLabel.h"
 #include "core/ApplicationTitle.h"
 #include "core/AutoStartSwitch.h"
 #include "core/Clock.h"
@@ -33,7 +35,11 @@
 #include "core/mSystem.h"
 #include "core/widgets/mN7GraphLight.h"
 #include "diadoc/mDiadoc.h"
+#include "dialogs/frmDiadocAutorization.h"
+#include "dialogs/frmDiadocAutorization2.h"
 #include "platform/family/GlobalUtility.h"
+#include "run/Services.h"
+#include "run/SignIn.h"
 
 using namespace Qt::StringLiterals;
 
@@ -103,6 +109,9 @@ frmDiadocUnloadDocs::frmDiadocUnloadDocs(MainWindowServices services, QWidget* p
     if (!m_services.startProgram)
         m_services.startProgram = &startDetached;
     m_c = MainWindowControls::build(*this);
+    m_organisationTree = new OrganisationTree(*m_c.theTreeViewPersons, *m_c.thePopupMenu, ui(), this);
+    m_signInLabel =
+        new SignInLabel(*m_c.theBoxAuthorization, *m_c.theLabelAuthorization, *m_c.theButtonAuthorization, this);
     setWindowTitle(QString::fromUtf16(kDesignCaption));
     resize(kDesignWidth / core::TwipsPerPixelX(), kDesignHeight / core::TwipsPerPixelY());
     connectControls();
@@ -166,7 +175,7 @@ void frmDiadocUnloadDocs::Form_Load()
         setWindowTitle(fBaseCaption);
 
         fAutoStart = core::IsAutoStartCommandLine(m_services.commandLine);
-        fPersons = std::make_unique<engine::PersonsCollection>();
+        fPersons = std::make_shared<engine::PersonsCollection>();
         LinkToMenus();
 
         if (m_services.prerequisites.GetDotNet45VersionLong() < Prerequisites::kRequiredFrameworkRelease) {
@@ -339,9 +348,31 @@ void frmDiadocUnloadDocs::theButtonOptions_Click()
     setWindowTitle(MeCaption());
 }
 
-void frmDiadocUnloadDocs::DoAuthorizationEx(bool /*showDialog*/)
+void frmDiadocUnloadDocs::DoAuthorizationEx(bool showDialog)
 {
     try {
+        if (m_services.runServices != nullptr) {
+            const run::Services& services = *m_services.runServices;
+            const run::SignIn signIn(services.options, services.diadoc, services.ui);
+            bool goAhead = false;
+            if (showDialog) {
+                dialogs::frmDiadocAutorization2 dialog(ui(), options(), diadocAccess(), m_services.clock, this);
+                goAhead = dialog.Execute();
+            } else {
+                goAhead = run::SignIn::signsInAtStart(options(), fAutoStart);
+            }
+            // Without an account nothing is tried: the last sign-in's organisations and text stay.
+            if (goAhead && signIn.hasAccount()) {
+                fPersons = std::make_shared<engine::PersonsCollection>();
+                m_organisationTree->clear();
+                const run::SignIn::Outcome outcome = signIn.signIn();
+                fPersons = outcome.organisations.persons;
+                m_organisationTree->FillTreeViewPersonsEx(outcome.organisations);
+                m_signInLabel->showOutcome(outcome);
+                if (!outcome.failed && m_c.theTreeViewPersons->topLevelItemCount() > 0)
+                    m_c.theTreeViewPersons->scrollToItem(m_c.theTreeViewPersons->topLevelItem(0));
+            }
+        }
         m_c.theTreeViewPersons->setEnabled(m_c.theTreeViewPersons->topLevelItemCount() > 0);
         thePathRefresh();
     } catch (...) {
@@ -353,8 +384,19 @@ void frmDiadocUnloadDocs::theButtonExecute_Click()
 {
 }
 
-void frmDiadocUnloadDocs::runSignInDialogVariant(int /*variant*/)
+void frmDiadocUnloadDocs::runSignInDialogVariant(int variant)
 {
+    using Variant = dialogs::frmDiadocAutorization::Variant;
+    if (variant == 2) {
+        dialogs::frmDiadocAutorization2 dialog(ui(), options(), diadocAccess(), m_services.clock, this);
+        dialog.Execute();
+        return;
+    }
+    const Variant older = variant == 0   ? Variant::frmDiadocAutorization
+                          : variant == 1 ? Variant::frmDiadocAutorization1
+                                         : Variant::frmDiadocAutorization3;
+    dialogs::frmDiadocAutorization dialog(older, ui(), options(), diadocAccess(), m_services.clock, this);
+    dialog.Execute();
 }
 
 int frmDiadocUnloadDocs::lastRunUnloadedCount() const

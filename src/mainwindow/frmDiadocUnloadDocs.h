@@ -36,7 +36,9 @@ struct Services;
 
 namespace mainwindow {
 
+class OrganisationTree;
 class Prerequisites;
+class SignInLabel;
 
 // What the main window is given from outside. Everything must outlive the window.
 struct MainWindowServices
@@ -114,19 +116,23 @@ public:
     double paneFiltersWidth() const { return fPaneFiltersWidth; }
     // The text of status bar panel 1 to 4.
     QString statusPanelText(int index) const;
+    // The organisations and departments of the last sign-in with the user's ticks.
+    const OrganisationTree& organisationTree() const { return *m_organisationTree; }
+    OrganisationTree& organisationTree() { return *m_organisationTree; }
+    // The sign-in label's top and height in twips.
+    const SignInLabel& signInLabel() const { return *m_signInLabel; }
 
 protected:
     // Hooks that the sign-in and the run fill. The defaults keep the window usable without them.
 
     // Signs in with the stored settings (after the sign-in dialog when showDialog), fills fPersons and
     // the tree and reports the outcome in theLabelAuthorization; ends by enabling the tree when it
-    // has nodes and by thePathRefresh. The default does only that ending.
+    // has nodes and by thePathRefresh. Without the run's services it does only that ending.
     virtual void DoAuthorizationEx(bool showDialog);
     // The Execute button: starts one unloading run, or offers to stop the one under way. The
     // default does nothing.
     virtual void theButtonExecute_Click();
-    // A developer button: opens one sign-in dialog variant (0 to 3) and ignores its answer. The
-    // default does nothing.
+    // A developer button: opens one sign-in dialog variant (0 to 3) and ignores its answer.
     virtual void runSignInDialogVariant(int variant);
     // How many documents the last run of this session unloaded; -1 when no run has taken place.
     virtual int lastRunUnloadedCount() const;
@@ -159,7 +165,8 @@ protected:
     QString fStopReason;
     bool fStopProtocols = false;
     bool fStoreLastDateEnd = false;
-    std::unique_ptr<engine::PersonsCollection> fPersons;
+    // Shared with the organisation tree and with a run.
+    std::shared_ptr<engine::PersonsCollection> fPersons;
     int fBadUnloadCount = 0;
     int fMaxDocsInOneList = -1;
     int fTasksFailureCount = 0;
@@ -194,6 +201,8 @@ private:
     void theTimerStatusBar_Timer();
 
     MainWindowServices m_services;
+    OrganisationTree* m_organisationTree = nullptr;
+    SignInLabel* m_signInLabel = nullptr;
     double m_designPaneFiltersWidth = kDesignPaneFiltersWidth;
 };
 
