@@ -159,10 +159,14 @@ TEST(UnboundBookmark, StepsWithinTheRowsOrGivesNone)
         int position;
     };
     const Case cases[] = {
-        {0, std::nullopt, 1, std::nullopt, -7}, {0, std::nullopt, -1, std::nullopt, -7},
-        {5, std::nullopt, 1, 1, 1},             {5, std::nullopt, -1, 5, 5},
-        {5, 5, 1, std::nullopt, -7},            {5, 3, -2, 1, 1},
-        {5, 3, -3, std::nullopt, -7},           {5, 2, 3, 5, 5},
+        {0, std::nullopt, 1, std::nullopt, -7},
+        {0, std::nullopt, -1, std::nullopt, -7},
+        {5, std::nullopt, 1, 1, 1},
+        {5, std::nullopt, -1, 5, 5},
+        {5, 5, 1, std::nullopt, -7},
+        {5, 3, -2, 1, 1},
+        {5, 3, -3, std::nullopt, -7},
+        {5, 2, 3, 5, 5},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.count << " " << c.start.value_or(-99) << " " << c.offset);
@@ -174,6 +178,6 @@ TEST(UnboundBookmark, StepsWithinTheRowsOrGivesNone)
     }
     std::optional<int> answer;
     int position = 0;
-    EXPECT_THROW(
-        dialogs::TDBGridArrayed_OnUnboundGetRelativeBookmark(5, 2147483647, 1, answer, position, 1), core::Error);
+    EXPECT_THROW(dialogs::TDBGridArrayed_OnUnboundGetRelativeBookmark(5, 2147483647, 1, answer, position, 1),
+                 core::Error);
 }
