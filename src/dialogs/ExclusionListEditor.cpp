@@ -101,9 +101,9 @@ ExclusionListEditor::ExclusionListEditor(QWidget* panel, core::UiServices& ui, T
     theGrid->viewport()->installEventFilter(this);
     buildToolbar();
     // The add button's tool tip promises Ctrl+N: it adds a row wherever the focus is on the tab.
-    auto* addLine = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_N), panel, panel, [this] {
-        runGuarded(u"add_line"_s, u"theGrid_KeyDown");
-    }, Qt::WidgetWithChildrenShortcut);
+    auto* addLine = new QShortcut(
+        QKeySequence(Qt::CTRL | Qt::Key_N), panel, panel, [this] { runGuarded(u"add_line"_s, u"theGrid_KeyDown"); },
+        Qt::WidgetWithChildrenShortcut);
     addLine->setObjectName(u"addLineShortcut"_s);
 }
 
@@ -365,8 +365,9 @@ bool ExclusionListEditor::gridKeyDown(const QKeyEvent& key)
     const Qt::KeyboardModifiers modifiers = key.modifiers() & ~Qt::KeypadModifier;
     // Insert, and the numeric pad's 0 that stands for it.
     const bool insert = key.key() == Qt::Key_Insert || (key.key() == Qt::Key_0 && key.modifiers() & Qt::KeypadModifier);
-    const bool commandKey = (insert && (modifiers == Qt::ShiftModifier || modifiers == Qt::ControlModifier))
-                            || ((key.key() == Qt::Key_Delete || key.key() == Qt::Key_Menu) && modifiers == Qt::NoModifier);
+    const bool commandKey =
+        (insert && (modifiers == Qt::ShiftModifier || modifiers == Qt::ControlModifier))
+        || ((key.key() == Qt::Key_Delete || key.key() == Qt::Key_Menu) && modifiers == Qt::NoModifier);
     if (!commandKey)
         return false;
     // While a cell is edited these keys do nothing, not even what the grid itself would do with them.

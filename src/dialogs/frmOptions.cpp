@@ -192,8 +192,8 @@ QWidget* frmOptions::buildProtocolPanel()
     theButtonSelectFolder->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
     theButtonSelectFolder->setIconSize(QSize(20, 20));
     theButtonSelectFolder->setAutoDefault(false);
-    theURL1 = linkBox(u"theURL1"_s, u"Инструкция по настройке ОС Windows для работы с длинными именами файлов"_s,
-                      framePath);
+    theURL1 =
+        linkBox(u"theURL1"_s, u"Инструкция по настройке ОС Windows для работы с длинными именами файлов"_s, framePath);
     theURL2 = linkBox(u"theURL2"_s, QString::fromUtf16(kWebPageAddress), framePath);
     theURL1->installEventFilter(this);
     theURL2->installEventFilter(this);
@@ -206,15 +206,16 @@ QWidget* frmOptions::buildProtocolPanel()
     pathLayout->add(theURL2, {600, 1005, 2640, 210});
     connect(theButtonSelectFolder, &QPushButton::clicked, this, [this] { theButtonSelectFolder_Click(); });
 
-    theCheckBoxGroupIntoPackages = checkBox(u"theCheckBoxGroupIntoPackages"_s,
-                                            u"- документы, отправленные в пакетах, группировать в папки пакетов"_s,
-                                            frameExclude);
+    theCheckBoxGroupIntoPackages =
+        checkBox(u"theCheckBoxGroupIntoPackages"_s,
+                 u"- документы, отправленные в пакетах, группировать в папки пакетов"_s, frameExclude);
     theMaxFolderNameLength = numberBox(u"theMaxFolderNameLength"_s, frameExclude);
-    theCheckBoxExcludeNegligible = checkBox(
-        u"theCheckBoxExcludeNegligible"_s, u"- исключать кавычки и аббревиатуры: АО, ОАО, ООО, ЗАО, ПАО"_s, frameExclude);
-    theCheckBoxDateEndYesterday = checkBox(
-        u"theCheckBoxDateEndYesterday"_s,
-        u"- автоматически устанавливать конечную дату выгружаемых документов на вчерашнюю"_s, frameExclude);
+    theCheckBoxExcludeNegligible =
+        checkBox(u"theCheckBoxExcludeNegligible"_s, u"- исключать кавычки и аббревиатуры: АО, ОАО, ООО, ЗАО, ПАО"_s,
+                 frameExclude);
+    theCheckBoxDateEndYesterday =
+        checkBox(u"theCheckBoxDateEndYesterday"_s,
+                 u"- автоматически устанавливать конечную дату выгружаемых документов на вчерашнюю"_s, frameExclude);
     theCheckBoxDateBeginMove = checkBox(
         u"theCheckBoxDateBeginMove"_s,
         u"- автоматически устанавливать начальную дату, равной конечной дате предыдущей выгрузки"_s, frameExclude);
@@ -259,9 +260,9 @@ QWidget* frmOptions::buildDocTypesPanel()
     theCheckBoxSelectiveDocTypes =
         checkBox(u"theCheckBoxSelectiveDocTypes"_s, u"выгружать документы только указанных типов:"_s, panel);
     m_docTypes = new DocTypesTree(panel, m_ui, m_options, *theToolBars);
-    theCheckBoxExcludeMHD = checkBox(
-        u"theCheckBoxExcludeMHD"_s,
-        u"- Сохранять файлы МЧД в составе файлов документов (иначе сохранять только ссылки)"_s, panel);
+    theCheckBoxExcludeMHD =
+        checkBox(u"theCheckBoxExcludeMHD"_s,
+                 u"- Сохранять файлы МЧД в составе файлов документов (иначе сохранять только ссылки)"_s, panel);
     auto* panelLayout = new TwipsLayout(panel); // owned by the panel
     panelLayout->add(theCheckBoxSelectiveDocTypes, places.checkBoxSelectiveDocTypes, true);
     panelLayout->add(m_docTypes->theTreeDocTypes, places.treeDocTypes);
@@ -282,8 +283,8 @@ QWidget* frmOptions::buildExcludePanel()
 {
     const layout::ExcludePanelPlaces places;
     auto* panel = named(new QWidget, u"theTabPanelExclude"_s);
-    auto* labelExclude = label(u"theLabelExclude"_s,
-                               u"Не выгружать документы, названия которых содержат один из контекстов:"_s, panel);
+    auto* labelExclude =
+        label(u"theLabelExclude"_s, u"Не выгружать документы, названия которых содержат один из контекстов:"_s, panel);
     m_exclude = new ExclusionListEditor(panel, m_ui, *theToolBars, [this] { return windowTitle(); });
     auto* panelLayout = new TwipsLayout(panel); // owned by the panel
     panelLayout->add(labelExclude, places.labelExclude, true);
@@ -306,12 +307,13 @@ QWidget* frmOptions::buildMorePanel()
     theDocsLimit = numberBox(u"theDocsLimit"_s, panel);
     theLimitDocsInMemory = numberBox(u"theLimitDocsInMemory"_s, panel);
     theTimeOut = numberBox(u"theTimeOut"_s, panel);
-    theCheckBoxLoadContentByZip = checkBox(u"theCheckBoxLoadContentByZip"_s,
-                                           u"- Скачивать документы в виде zip-файлов с последующей распаковкой"_s, panel);
+    theCheckBoxLoadContentByZip =
+        checkBox(u"theCheckBoxLoadContentByZip"_s,
+                 u"- Скачивать документы в виде zip-файлов с последующей распаковкой"_s, panel);
     theCheckBoxLogFile = checkBox(u"theCheckBoxLogFile"_s, u"- Создавать Log-файлы для анализа ошибок"_s, panel);
-    auto* label1 = label(
-        u"Label1"_s, u"Не запускать новые запросы списков документов, пока стоит в очередях и/или выгружается более"_s,
-        panel);
+    auto* label1 =
+        label(u"Label1"_s,
+              u"Не запускать новые запросы списков документов, пока стоит в очередях и/или выгружается более"_s, panel);
     label1->setWordWrap(true);
 
     auto* panelLayout = new TwipsLayout(panel); // owned by the panel
@@ -405,8 +407,8 @@ void frmOptions::theOK_Click()
             m_options.Set_DocType(key, ticked);
         m_options.Set_ExcludeMHD(theCheckBoxExcludeMHD->isChecked() ? 0 : 1);
         m_options.Set_Path(thePath->text());
-        for (QSpinBox* box : {theMaxFolderNameLength, theDaysCount, theTasksLimit, theDocsLimit, theLimitDocsInMemory,
-                              theTimeOut})
+        for (QSpinBox* box :
+             {theMaxFolderNameLength, theDaysCount, theTasksLimit, theDocsLimit, theLimitDocsInMemory, theTimeOut})
             box->interpretText();
         m_options.Set_GroupIntoPackages(flag(theCheckBoxGroupIntoPackages));
         m_options.Set_MaxFolderNameLength(theMaxFolderNameLength->value());

@@ -10,8 +10,8 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableView>
-#include <QTreeWidget>
 #include <QTest>
+#include <QTreeWidget>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -32,11 +32,10 @@ const QString kDefaultChain = u"Наименование организации?
 
 // The options the dialog writes, each under its stored name.
 const QStringList kWrittenOptions = {
-    u"StructurePath"_s,     u"SelectiveDocTypes"_s, u"ExcludeMHD"_s,    u"Path"_s,
-    u"GroupIntoPackages"_s, u"MaxFolderNameLength"_s, u"ExcludeNegligible"_s, u"DateEndYesterday"_s,
-    u"DateBeginMove"_s,     u"HtmlProtocol"_s,      u"ExcelProtocol"_s, u"CsvProtocol"_s,
-    u"DaysCountLimit"_s,    u"TasksLimit"_s,        u"DocsLimit"_s,     u"LimitDocsInMemory"_s,
-    u"TimeOut"_s,           u"LoadContentByZip"_s,  u"CreateLogFile"_s,
+    u"StructurePath"_s,       u"SelectiveDocTypes"_s, u"ExcludeMHD"_s,       u"Path"_s,          u"GroupIntoPackages"_s,
+    u"MaxFolderNameLength"_s, u"ExcludeNegligible"_s, u"DateEndYesterday"_s, u"DateBeginMove"_s, u"HtmlProtocol"_s,
+    u"ExcelProtocol"_s,       u"CsvProtocol"_s,       u"DaysCountLimit"_s,   u"TasksLimit"_s,    u"DocsLimit"_s,
+    u"LimitDocsInMemory"_s,   u"TimeOut"_s,           u"LoadContentByZip"_s, u"CreateLogFile"_s,
 };
 
 } // namespace
@@ -98,7 +97,8 @@ TEST_F(OptionsDialogTest, FirstStartShowsTheDefaultsAndOkWritesEveryOptionAsShow
     execute();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     for (const QString& name : kWrittenOptions)
-        EXPECT_TRUE(registry.registry.read(platform::registry::Hive::User, QString::fromUtf16(kOptionsKey), name)) << name.toStdString();
+        EXPECT_TRUE(registry.registry.read(platform::registry::Hive::User, QString::fromUtf16(kOptionsKey), name))
+            << name.toStdString();
     EXPECT_EQ(options.Get_StructurePath(), kDefaultChain);
     EXPECT_EQ(stored(u"ExcludeMHD"_s), 1);
     EXPECT_EQ(stored(u"HtmlProtocol"_s), 1);
@@ -287,6 +287,64 @@ TEST_F(OptionsDialogTest, LinkBoxesAreReadOnlyAndOpenOnlyWebAddresses)
     ASSERT_EQ(opened.size(), 2);
     EXPECT_EQ(opened[0], QUrl(QString::fromUtf16(frmOptions::kInstructionAddress)));
     EXPECT_EQ(opened[1], QUrl(QString::fromUtf16(frmOptions::kWebPageAddress)));
+}
+
+} // namespace optionstest
+
+namespace optionstest {
+
+TEST_F(OptionsDialogTest, LayoutAtTheDesignSizeAndOneThousandTwipsHigher)
+{
+    options.Set_StructurePath(u"Документ"_s); // a chain that needs no room of its own
+    dialogstest::whenShown([&] {
+        EXPECT_EQ(dialog.size(), QSize(557, 383)) << "8355 x 5745 twips";
+        EXPECT_EQ(button(u"theDefault"_s)->geometry(), QRect(10, 340, 101, 33));
+        EXPECT_EQ(button(u"theOK"_s)->geometry(), QRect(335, 340, 101, 33));
+        EXPECT_EQ(button(u"theCancel"_s)->geometry(), QRect(446, 340, 101, 33));
+        EXPECT_EQ(child<QTabWidget>(u"theTabs"_s)->geometry(), QRect(10, 10, 537, 320));
+
+        const QWidget* protocol = child<QWidget>(u"theTabPanelProtocol"_s);
+        const QRect frameProtocol = child<QWidget>(u"theFrameProtocol"_s)->geometry();
+        const QRect frameExclude = child<QWidget>(u"theFrameExclude"_s)->geometry();
+        EXPECT_EQ(protocol->height() - (frameProtocol.top() + frameProtocol.height()), 6) << "90 twips";
+        EXPECT_EQ(frameProtocol.top() - (frameExclude.top() + frameExclude.height()), 4) << "60 twips";
+        const QRect pathFrame = child<QWidget>(u"theFramePath"_s)->geometry();
+
+        // A page is laid out when it is shown.
+        auto* tabs = child<QTabWidget>(u"theTabs"_s);
+        tabs->setCurrentIndex(2);
+        QApplication::processEvents();
+        const QWidget* exclude = child<QWidget>(u"theTabPanelExclude"_s);
+        const QRect grid = child<QWidget>(u"theGrid"_s)->geometry();
+        const QRect toolbar = child<QWidget>(u"theToolbar"_s)->geometry();
+        EXPECT_EQ(grid.topLeft(), QPoint(10, 30));
+        EXPECT_EQ(exclude->height() - (grid.top() + grid.height()), 10);
+        EXPECT_EQ(toolbar.left() - (grid.left() + grid.width()), 10);
+        EXPECT_EQ(exclude->width() - (toolbar.left() + toolbar.width()), 10);
+        EXPECT_EQ(toolbar.top(), grid.top());
+
+        tabs->setCurrentIndex(1);
+        QApplication::processEvents();
+        const QWidget* types = child<QWidget>(u"theTabPanelDocTypes"_s);
+        const QRect mhd = box(u"theCheckBoxExcludeMHD"_s)->geometry();
+        const QRect tree = child<QWidget>(u"theTreeDocTypes"_s)->geometry();
+        EXPECT_EQ(types->height() - (mhd.top() + mhd.height()), 6);
+        EXPECT_EQ(mhd.top() - (tree.top() + tree.height()), 6);
+        EXPECT_EQ(types->width() - (tree.left() + tree.width()), tree.left());
+
+        tabs->setCurrentIndex(0);
+        dialog.resize(557, 383 + 67); // 1000 twips, within a pixel
+        QApplication::processEvents();
+        EXPECT_EQ(button(u"theOK"_s)->geometry().top(), 340 + 67);
+        EXPECT_EQ(child<QWidget>(u"theFrameProtocol"_s)->geometry().top(), frameProtocol.top() + 67);
+        EXPECT_EQ(child<QWidget>(u"theFrameExclude"_s)->geometry().top(), frameExclude.top() + 67);
+        EXPECT_EQ(child<QWidget>(u"theFramePath"_s)->geometry(), pathFrame) << "the folder box stays";
+        tabs->setCurrentIndex(2);
+        QApplication::processEvents();
+        EXPECT_EQ(child<QWidget>(u"theGrid"_s)->geometry().height(), grid.height() + 67);
+        button(u"theCancel"_s)->click();
+    });
+    execute();
 }
 
 } // namespace optionstest

@@ -28,7 +28,6 @@ using namespace Qt::StringLiterals;
 
 inline constexpr char16_t kOptionsKey[] = u"Software\\Quorvel Labs\\N7_Fetchling\\Options";
 
-
 // An organisation with the given document types.
 class Organisation final : public core::DocTypesProvider
 {
