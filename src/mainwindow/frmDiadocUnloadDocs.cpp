@@ -32,7 +32,9 @@
 #include "core/mRegistryTools.h"
 #include "core/mSystem.h"
 #include "core/widgets/mN7GraphLight.h"
+#include "diadoc/PersonRecord.h"
 #include "diadoc/mDiadoc.h"
+#include "dialogs/frmOptions.h"
 #include "platform/family/GlobalUtility.h"
 
 using namespace Qt::StringLiterals;
@@ -328,6 +330,17 @@ QString frmDiadocUnloadDocs::MeCaption() const
 
 void frmDiadocUnloadDocs::DoOptions()
 {
+    try {
+        QList<core::DocTypesProvider*> organisations;
+        if (fPersons) {
+            for (const auto& person : *fPersons)
+                organisations.append(person.get());
+        }
+        dialogs::frmOptions dialog(ui(), options(), this);
+        dialog.Execute(organisations);
+    } catch (...) {
+        core::PropagateError(kModule, u"DoOptions");
+    }
 }
 
 void frmDiadocUnloadDocs::theButtonOptions_Click()
