@@ -95,6 +95,8 @@ ExclusionListEditor::ExclusionListEditor(QWidget* panel, core::UiServices& ui, T
     theGrid->horizontalHeader()->setSectionResizeMode(ExcludeRows::kContextColumn, QHeaderView::Stretch);
     theGrid->horizontalHeader()->setSectionResizeMode(ExcludeRows::kFolderColumn, QHeaderView::Fixed);
     theGrid->horizontalHeader()->resizeSection(ExcludeRows::kFolderColumn, 100);
+    theGrid->horizontalHeader()->setHighlightSections(false);
+    theGrid->verticalHeader()->setHighlightSections(false);
     theGrid->verticalHeader()->setDefaultSectionSize(20);
     theGrid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     theGrid->installEventFilter(this);

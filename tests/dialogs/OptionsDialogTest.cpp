@@ -293,6 +293,27 @@ TEST_F(OptionsDialogTest, LinkBoxesAreReadOnlyAndOpenOnlyWebAddresses)
 
 namespace optionstest {
 
+TEST_F(OptionsDialogTest, AStoreThatCannotBeReadIsPassedOnAndTheDialogIsNotShown)
+{
+    QFile file(registry.registry.fileOf(platform::registry::Hive::User));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("{\"format\":1,\"keys\":[");
+    file.close();
+    bool shown = false;
+    dialogstest::whenShown([&] {
+        shown = dialog.isVisible();
+        dialog.reject();
+    });
+    try {
+        execute();
+        ADD_FAILURE() << "no error";
+    } catch (const core::Error& e) {
+        EXPECT_TRUE(e.description().contains(u"frmOptions.Execute"_s)) << e.description().toStdString();
+    }
+    QApplication::processEvents();
+    EXPECT_FALSE(shown);
+}
+
 TEST_F(OptionsDialogTest, LayoutAtTheDesignSizeAndOneThousandTwipsHigher)
 {
     options.Set_StructurePath(u"Документ"_s); // a chain that needs no room of its own
