@@ -22,6 +22,7 @@
 #include "OptionsLayout.h"
 #include "ToolBarsPopup.h"
 #include "TwipsLayout.h"
+#include "UnboundBookmark.h"
 #include "core/ApplicationTitle.h"
 #include "core/MsgBox.h"
 #include "core/mErrorHandling.h"
@@ -520,6 +521,18 @@ void frmOptions::OpenWebPage(const QString& address)
     if (url.scheme() != u"http" && url.scheme() != u"https")
         return;
     m_openUrl(url);
+}
+
+void frmOptions::TDBGridArrayed_OnUnboundGetRelativeBookmark(int aCount, const std::optional<int>& aStartLocation,
+                                                             int aoffset, std::optional<int>& rNewLocation,
+                                                             int& rApproximatePosition, int aBaseIndex)
+{
+    try {
+        dialogs::TDBGridArrayed_OnUnboundGetRelativeBookmark(aCount, aStartLocation, aoffset, rNewLocation,
+                                                             rApproximatePosition, aBaseIndex);
+    } catch (...) {
+        core::PropagateError(kModule, u"TDBGridArrayed_OnUnboundGetRelativeBookmark");
+    }
 }
 
 void frmOptions::PasteFromClip()

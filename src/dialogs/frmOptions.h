@@ -54,6 +54,10 @@ public:
     // shows the dialog and returns when it has been closed. A failure while loading is passed on
     // and the dialog is not shown.
     void Execute(const QList<core::DocTypesProvider*>& aOrgCollection);
+    // The row navigation of the exclusion grid, the same arithmetic as every unbound grid's.
+    static void TDBGridArrayed_OnUnboundGetRelativeBookmark(int aCount, const std::optional<int>& aStartLocation,
+                                                            int aoffset, std::optional<int>& rNewLocation,
+                                                            int& rApproximatePosition, int aBaseIndex = 1);
     // Pastes the clipboard's text into the exclusion grid from its current row on.
     void PasteFromClip();
     // Runs a command of the tool bar or of a popup menu by its identifier.

@@ -5,6 +5,7 @@
 #include "DialogsFixture.h"
 #include "dialogs/ExcludeRows.h"
 #include "dialogs/UnboundBookmark.h"
+#include "dialogs/frmOptions.h"
 
 using namespace Qt::StringLiterals;
 using dialogs::ExcludeRows;
