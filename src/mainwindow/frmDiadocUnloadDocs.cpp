@@ -34,9 +34,11 @@
 #include "core/mRegistryTools.h"
 #include "core/mSystem.h"
 #include "core/widgets/mN7GraphLight.h"
+#include "diadoc/PersonRecord.h"
 #include "diadoc/mDiadoc.h"
 #include "dialogs/frmDiadocAutorization.h"
 #include "dialogs/frmDiadocAutorization2.h"
+#include "dialogs/frmOptions.h"
 #include "platform/family/GlobalUtility.h"
 #include "run/Services.h"
 #include "run/SignIn.h"
@@ -337,6 +339,17 @@ QString frmDiadocUnloadDocs::MeCaption() const
 
 void frmDiadocUnloadDocs::DoOptions()
 {
+    try {
+        QList<core::DocTypesProvider*> organisations;
+        if (fPersons) {
+            for (const auto& person : *fPersons)
+                organisations.append(person.get());
+        }
+        dialogs::frmOptions dialog(ui(), options(), this);
+        dialog.Execute(organisations);
+    } catch (...) {
+        core::PropagateError(kModule, u"DoOptions");
+    }
 }
 
 void frmDiadocUnloadDocs::theButtonOptions_Click()

@@ -106,7 +106,8 @@ public:
     // start, the start timer. Called once, before the window is shown.
     void Form_Load();
 
-    // Opens the options dialog. Hook: the options dialog plugs in here; nothing happens until it does.
+    // Opens the options dialog with the organisations' document types; what it stores is read back by
+    // the options button. Virtual, so that a test can stand in for the modal dialog.
     virtual void DoOptions();
 
     // The state that the other parts of the window read.
