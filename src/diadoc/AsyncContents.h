@@ -133,6 +133,12 @@ private:
     bool ownsFolderAlone(const Record& rec, const QString& folder) const;
     // Files of the folder that are new or changed since the record's download started.
     int filesWrittenSinceStart(const Record& rec, const QString& folder);
+    // Folder mode: above 0 when the download left content in the document's folder.
+    int contentFilesOfDownload(const Record& rec);
+    // Whether the folder or a folder below it that is no other document's holds a content file.
+    bool holdsContentFile(const QString& folder) const;
+    // ZIP mode: the archive of a download that failed goes, whole or not.
+    void removePartialArchive(const AsyncDocRecord& rec);
 
     void toSecondaryQueue(const Record& rec);
     void toIgnoredList(const Record& rec);
@@ -150,7 +156,7 @@ private:
         bool operator==(const FileStamp& other) const = default;
     };
     using FolderContent = QHash<QString, FileStamp>;
-    // The regular files directly in the folder with their size and time of last change.
+    // The content files directly in the folder with their size and time of last change.
     static FolderContent scanFolder(const QString& folder);
     // True when the folder made for the path is one that surely takes files without a probe.
     static bool madeWritable(const QString& path, const QString& made);
@@ -177,8 +183,8 @@ private:
     // How many queued documents name each target folder, and which document made a folder.
     QHash<QString, int> m_folderUsers;
     QHash<QString, const AsyncDocRecord*> m_folderMaker;
-    // Folder mode: the files the folder held when each running download started. Several
-    // downloads may share a folder, so each one is measured against its own start.
+    // Folder mode: the content files a shared folder held when each running download into it
+    // started; each one is measured against its own start.
     QHash<const AsyncDocRecord*, FolderContent> m_contentAtStart;
     Statistics m_statistics;
     std::vector<AsyncContentsListener*> m_listeners;

@@ -14,6 +14,7 @@
 #include "AsyncContentsListener.h"
 #include "AsyncDocRecord.h"
 #include "base/Error.h"
+#include "base/FailureTexts.h"
 #include "core/N7UnZipper.h"
 #include "core/ZipErrorText.h"
 #include "core/mErrorHandling.h"
@@ -70,6 +71,8 @@ struct FinalError
 
 constexpr FinalError kFinalErrors[] = {
     {FinalError::Test::Exact, u"Ошибка открытия файла", u"", u""},
+    // Another try on a full disk only fills it further; the run's watch decides whether to stop.
+    {FinalError::Test::Exact, core::failure::kDiskFull, u"", u""},
     {FinalError::Test::Range, u"WIN32[0x00000004]", u"", u"The system cannot open the file."},
     {FinalError::Test::Range, u"WIN32[0x00000003]", u"", u"The system cannot find the path specified."},
     {FinalError::Test::StartsWith, u"WIN32[0x", u"", u""},
@@ -90,6 +93,29 @@ constexpr FinalError kFinalErrors[] = {
 QString quoted(const QString& text)
 {
     return u'"' + text + u'"';
+}
+
+// The metadata file that the engine writes beside a document's content.
+constexpr char16_t kMetadataFileName[] = u"DCInfo.n7l";
+constexpr char16_t kContentZipName[] = u"content.zip";
+
+// Whether a file of a document's folder is content that a download wrote: the program's own files
+// (metadata, shortcuts, the folder probe, the archive of ZIP mode and temporary files) are not.
+bool isContentFile(const QString& name)
+{
+    if (name == QStringView(core::mIO::kProbeFileName))
+        return false;
+    if (name.compare(QStringView(kMetadataFileName), Qt::CaseInsensitive) == 0
+        || name.compare(QStringView(kContentZipName), Qt::CaseInsensitive) == 0)
+        return false;
+    if (name.endsWith(u".url"_s, Qt::CaseInsensitive))
+        return false;
+    return !(name.startsWith(u'.') && name.endsWith(u".tmp"_s));
+}
+
+QString decodedName(const std::filesystem::path& path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path.filename().string()));
 }
 
 } // namespace
@@ -142,7 +168,10 @@ int AsyncContents::InitDocSaveContent(const Record& aAsyncDocRecord)
             core::mN7Files::DeleteFile(m_ui, rec.ContentZipFile(), true);
             call = u"aDocument.SaveAllContentZipAsync("_s + quoted(rec.ContentZipFile()) + u')';
         } else {
-            m_contentAtStart.insert(aAsyncDocRecord.get(), scanFolder(folder));
+            // In a folder of its own a download is judged by the content the folder holds after
+            // it; in a folder shared with another document of the run, by what changed in it.
+            if (m_folderUsers.value(folderKey(rec.Path)) > 1)
+                m_contentAtStart.insert(aAsyncDocRecord.get(), scanFolder(folder));
             call = u"aDocument.SaveAllContentAsync( "_s + quoted(rec.PathForDownload) + u", "_s
                    + (rec.WithProtocol ? u"True"_s : u"False"_s) + u')';
         }
@@ -162,8 +191,10 @@ int AsyncContents::InitDocSaveContent(const Record& aAsyncDocRecord)
         }
         m_log.WriteLogFile(u"После "_s + call);
 
-        if (failure || !operation)
+        if (failure || !operation) {
             m_contentAtStart.remove(aAsyncDocRecord.get());
+            removePartialArchive(rec);
+        }
         if (failure) {
             operation.reset();
             ПереименоватьПапку(rec.PathForDownload, aAsyncDocRecord);
@@ -241,7 +272,7 @@ AsyncContents::Verdict AsyncContents::judgeCompleted(const Record& aRec)
 {
     AsyncDocRecord& rec = *aRec;
     // Looked at before anything else, so that the files are those of this download.
-    const int written = rec.LoadContentByZip ? 0 : filesWrittenSinceStart(aRec, folderKey(rec.PathForDownload));
+    const int written = rec.LoadContentByZip ? 0 : contentFilesOfDownload(aRec);
 
     rec.LastErrorDescription = rec.ErrorDescription;
     rec.ErrorDescription.clear();
@@ -257,6 +288,8 @@ AsyncContents::Verdict AsyncContents::judgeCompleted(const Record& aRec)
     } catch (...) {
         failure = core::currentError();
     }
+    if (failure || !result.isBoolean() || !result.toBool())
+        removePartialArchive(rec);
     if (failure) {
         rec.ErrorDescription = failure->description();
         rec.ErrorNumber = QString::number(failure->number());
@@ -372,7 +405,45 @@ int AsyncContents::РаспаковатьContentZip(const Record& aRec, const QS
     }
 }
 
-// Times to the nanosecond the file system keeps; the probe file of the folder test is not content.
+void AsyncContents::removePartialArchive(const AsyncDocRecord& rec)
+{
+    // What a download that did not complete left of its archive is no content of the document.
+    if (rec.LoadContentByZip && !rec.PathForDownload.isEmpty())
+        core::mN7Files::DeleteFile(m_ui, rec.ContentZipFile(), true);
+}
+
+int AsyncContents::contentFilesOfDownload(const Record& rec)
+{
+    const QString folder = folderKey(rec->PathForDownload);
+    if (m_contentAtStart.contains(rec.get()))
+        return filesWrittenSinceStart(rec, folder);
+    return holdsContentFile(folder) ? 1 : 0;
+}
+
+bool AsyncContents::holdsContentFile(const QString& folder) const
+{
+    // The folders of other documents of the run below this one hold their content, not this one's.
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path root(QFile::encodeName(folder).toStdString());
+    for (fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied, error), end;
+         !error && it != end; it.increment(error)) {
+        std::error_code entryError;
+        const fs::file_status status = it->symlink_status(entryError);
+        if (entryError)
+            continue;
+        if (fs::is_directory(status)) {
+            if (m_folderUsers.value(folderKey(QFile::decodeName(QByteArray::fromStdString(it->path().string())))) > 0)
+                it.disable_recursion_pending();
+            continue;
+        }
+        if (fs::is_regular_file(status) && isContentFile(decodedName(it->path())))
+            return true;
+    }
+    return false;
+}
+
+// Times to the nanosecond the file system keeps; only content files count.
 AsyncContents::FolderContent AsyncContents::scanFolder(const QString& folder)
 {
     FolderContent files;
@@ -382,8 +453,8 @@ AsyncContents::FolderContent AsyncContents::scanFolder(const QString& folder)
         std::error_code entryError;
         if (!it->is_regular_file(entryError) || entryError)
             continue;
-        const QString name = QFile::decodeName(QByteArray::fromStdString(it->path().filename().string()));
-        if (name == QStringView(core::mIO::kProbeFileName))
+        const QString name = decodedName(it->path());
+        if (!isContentFile(name))
             continue;
         const auto size = it->file_size(entryError);
         const auto modified = it->last_write_time(entryError);

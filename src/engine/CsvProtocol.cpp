@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include <QFile>
+#include <QFileDevice>
 #include <QIODevice>
 
 #include "ProtocolOutput.h"
@@ -49,8 +49,8 @@ QString CsvProtocol::writtenField(const QString& field)
 
 bool CsvProtocol::write(const QString& aFileName)
 {
-    QFile file(core::mOther::GetShortPathEx(aFileName, false));
-    return write(file, aFileName);
+    const auto file = ProtocolOutput::fileFor(core::mOther::GetShortPathEx(aFileName, false));
+    return write(*file, aFileName);
 }
 
 bool CsvProtocol::write(QIODevice& device, const QString& aFileName)
@@ -72,10 +72,10 @@ bool CsvProtocol::write(QIODevice& device, const QString& aFileName)
                 break;
         }
         out.finish();
-        device.close();
+        ProtocolOutput::complete(device);
     } catch (...) {
         const core::Error error = core::currentError();
-        device.close();
+        ProtocolOutput::abandon(device);
         showFailure(aFileName, error.description());
         return false;
     }

@@ -20,8 +20,9 @@ public:
     // Everything given must outlive the writer.
     CsvProtocol(const ProtocolSource& source, ProtocolProgress& progress, core::UiServices& ui);
 
-    // Writes the file aFileName, replacing it. True when it was written to its end or cut short by
-    // a cancel; false after a failure, which has then been shown to the user.
+    // Writes the file aFileName, which takes the new content only once it is complete. True when it
+    // was written to its end or cut short by a cancel; false after a failure, which has then been
+    // shown to the user.
     bool write(const QString& aFileName);
     // The same onto a device, opened here when it is not open yet; aFileName names it in messages.
     bool write(QIODevice& device, const QString& aFileName);

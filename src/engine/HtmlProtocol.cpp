@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include <QFile>
+#include <QFileDevice>
 #include <QIODevice>
 #include <QUrl>
 
@@ -121,8 +121,8 @@ QString HtmlProtocol::folderLink(const QString& folder)
 
 bool HtmlProtocol::write(const QString& aFileName)
 {
-    QFile file(core::mOther::GetShortPathEx(aFileName, false));
-    return write(file, aFileName);
+    const auto file = ProtocolOutput::fileFor(core::mOther::GetShortPathEx(aFileName, false));
+    return write(*file, aFileName);
 }
 
 bool HtmlProtocol::write(QIODevice& device, const QString& aFileName)
@@ -148,10 +148,10 @@ bool HtmlProtocol::write(QIODevice& device, const QString& aFileName)
             out.write(kCancelTable);
         out.write(u"</html>");
         out.finish();
-        device.close();
+        ProtocolOutput::complete(device);
     } catch (...) {
         const core::Error error = core::currentError();
-        device.close();
+        ProtocolOutput::abandon(device);
         showFailure(aFileName, error.number(), error.description());
         return false;
     }

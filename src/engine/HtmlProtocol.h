@@ -24,8 +24,9 @@ public:
     HtmlProtocol(const ProtocolSource& source, const SummaryRows& aAddText, ProtocolProgress& progress,
                  core::UiServices& ui);
 
-    // Writes the page into the file aFileName, replacing it. True when the page was written to its
-    // end or cut short by a cancel; false after a failure, which has then been shown to the user.
+    // Writes the page into the file aFileName, which takes it only once it is complete. True when
+    // the page was written to its end or cut short by a cancel; false after a failure, which has
+    // then been shown to the user.
     bool write(const QString& aFileName);
     // The same onto a device, opened here when it is not open yet; aFileName names it in messages.
     bool write(QIODevice& device, const QString& aFileName);

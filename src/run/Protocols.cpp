@@ -100,12 +100,19 @@ bool Protocols::writeExcel(engine::Fetchling& engine, const QString& base, const
 QString Protocols::endMessage(const QString& endText, const Written& written)
 {
     QString message = endText;
-    if (written.files.isEmpty())
-        return message;
-    message += kCrLf + u"В папке выгрузки ("_s + written.folder
-               + (written.files.size() == 1 ? u") создан файл протокола:"_s : u") созданы файлы протоколов:"_s);
-    for (const QString& file : written.files)
-        message += kCrLf + QFileInfo(file).fileName();
+    if (!written.files.isEmpty()) {
+        message += kCrLf + u"В папке выгрузки ("_s + written.folder
+                   + (written.files.size() == 1 ? u") создан файл протокола:"_s : u") созданы файлы протоколов:"_s);
+        for (const QString& file : written.files)
+            message += kCrLf + QFileInfo(file).fileName();
+    }
+    if (!written.failed.isEmpty()) {
+        message += kCrLf
+                   + (written.failed.size() == 1 ? u"Не удалось записать файл протокола:"_s
+                                                 : u"Не удалось записать файлы протоколов:"_s);
+        for (const QString& file : written.failed)
+            message += kCrLf + QFileInfo(file).fileName();
+    }
     return message;
 }
 

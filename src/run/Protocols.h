@@ -39,7 +39,8 @@ public:
     // the run handed no node over); withExcel False skips the workbook.
     Written write(engine::Fetchling& engine, const QString& fallbackFolder, bool withExcel, const RowsOf& rows);
 
-    // "Выгрузка документов завершена." or "… прервана." and the protocol files written.
+    // "Выгрузка документов завершена." or "… прервана.", the protocol files written and those that
+    // could not be written.
     static QString endMessage(const QString& endText, const Written& written);
 
 private:

@@ -229,6 +229,7 @@ void Run::finish(Session& session)
                                          [this](const QString& kind) { return summaryRows(kind); });
     RunOutcome& outcome = m_outcome;
     outcome.protocols = written.files;
+    outcome.failedProtocols = written.failed;
     outcome.endText = outcome.stopped ? u"Выгрузка документов прервана."_s : u"Выгрузка документов завершена."_s;
     outcome.endMessage = Protocols::endMessage(outcome.endText, written);
     m_services.log.WriteLogFile(outcome.endMessage, true, true);

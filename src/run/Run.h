@@ -40,6 +40,7 @@ struct RunOutcome
     QString endText;       // "Выгрузка документов завершена." or "… прервана."
     QString endMessage;    // the end text with the protocol files
     QStringList protocols; // full names of the protocol files written, HTML, Excel, CSV
+    QStringList failedProtocols; // full names of the chosen protocols that could not be written
 };
 
 // One unloading run through the engine, for the window and the unattended start alike: it owns

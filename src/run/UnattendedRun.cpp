@@ -40,6 +40,8 @@ QStringList PrintingObserver::summaryLines(const RunOutcome& outcome)
         u"Неудачных попыток: списков %1, выгрузок %2"_s.arg(outcome.listFailures).arg(outcome.downloadFailures));
     for (const QString& protocol : outcome.protocols)
         lines.append(u"Протокол: "_s + protocol);
+    for (const QString& protocol : outcome.failedProtocols)
+        lines.append(u"Протокол не записан: "_s + protocol);
     return lines;
 }
 
@@ -58,7 +60,9 @@ engine::Fetchling& UnattendedRun::fetchling()
 
 int UnattendedRun::exitCode(const RunOutcome& outcome)
 {
-    return outcome.stopped ? kExitStopped : kExitDone;
+    if (outcome.stopped)
+        return kExitStopped;
+    return outcome.failedProtocols.isEmpty() ? kExitDone : kExitProtocolsFailed;
 }
 
 RunOutcome UnattendedRun::run()

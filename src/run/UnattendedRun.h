@@ -35,6 +35,8 @@ public:
     static constexpr int kExitDone = 0;
     static constexpr int kExitRefused = 1;
     static constexpr int kExitStopped = 2;
+    // The run ended, but a protocol it was to write could not be written.
+    static constexpr int kExitProtocolsFailed = 4;
 
     UnattendedRun(const Services& services, RunObserver& observer);
 

@@ -14,7 +14,8 @@ namespace platform::zip {
 
 // The target folder of one extraction. It picks a free name for every entry (a second entry of
 // the same name gets " (2)"), never follows or writes through a link, never replaces the archive
-// being read, and writes each file as a temporary file renamed into place when complete.
+// being read, and writes each file as a temporary file renamed into place when complete. The
+// temporary files that a killed extraction left in a folder go when the next one opens it.
 class ExtractFolder final
 {
 public:

@@ -330,10 +330,21 @@ private:
         if (!entry)
             return;
         int readError = 0;
+        // An entry that gives more than the size it declares is refused before the excess is
+        // written, so that a forged size cannot fill the disk.
+        const bool sized = (stat.valid & ZIP_STAT_SIZE) != 0;
+        zip_uint64_t total = 0;
         auto read = [&](char* buffer, std::size_t size) -> long {
             const zip_int64_t got = zip_fread(entry.get(), buffer, size);
-            if (got < 0)
+            if (got < 0) {
                 readError = zip_error_code_zip(zip_file_get_error(entry.get()));
+                return -1;
+            }
+            total += static_cast<zip_uint64_t>(got);
+            if (sized && total > stat.size) {
+                readError = ZIP_ER_INCONS;
+                return -1;
+            }
             return static_cast<long>(got);
         };
 
