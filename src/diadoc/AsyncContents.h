@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 #include "AsyncDocList.h"
 
@@ -120,8 +121,8 @@ private:
     int ЗапуститьЗапрос(const Record& rec);
     int InitDocSaveContent(const Record& aAsyncDocRecord);
     bool ПереименоватьПапку(const QString& folder, const Record& owner);
-    // Folder mode takes the number of files the download was seen to write.
-    int КоличествоВыгруженныхФайлов(const Record& rec, int writtenInFolder);
+    // Folder mode takes the names of the files the download was seen to write.
+    int КоличествоВыгруженныхФайлов(const Record& rec, const QStringList& writtenInFolder);
     int РаспаковатьContentZip(const Record& rec, const QString& archive, const QString& mask, const QString& folder);
     Verdict judgeCompleted(const Record& rec);
     Verdict judgeFailedStart(const Record& rec);
@@ -132,7 +133,10 @@ private:
     static QString folderKey(const QString& path);
     bool ownsFolderAlone(const Record& rec, const QString& folder) const;
     // Files of the folder that are new or changed since the record's download started.
-    int filesWrittenSinceStart(const Record& rec, const QString& folder);
+    QStringList filesWrittenSinceStart(const Record& rec, const QString& folder);
+    // Folder mode: a written file that has one of the program's own names (OwnFileNames) moves to
+    // the first free numbered name, as the unpacker numbers it. Empty, or why it could not move.
+    QString moveOffOwnNames(const AsyncDocRecord& rec, const QStringList& written);
 
     void toSecondaryQueue(const Record& rec);
     void toIgnoredList(const Record& rec);

@@ -13,6 +13,7 @@
 #include "AsyncContents.h"
 #include "AsyncContentsListener.h"
 #include "AsyncDocRecord.h"
+#include "OwnFileNames.h"
 #include "base/Error.h"
 #include "core/N7UnZipper.h"
 #include "core/ZipErrorText.h"
@@ -25,6 +26,7 @@
 #include "platform/diadoc/DiadocAsyncResult.h"
 #include "platform/diadoc/DiadocDocument.h"
 #include "platform/family/FilesLib.h"
+#include "platform/zip/EntryName.h"
 
 using namespace Qt::StringLiterals;
 
@@ -49,6 +51,9 @@ constexpr char16_t kNoContentFiles[] = u"Diadoc API не выгрузил ни �
 constexpr char16_t kUnpackFailed[] = u"При попытке распаковать выгруженный zip-файл ";
 constexpr char16_t kDiskSpaceHint[] = u"(вероятно на диске не хватает места для файлов).";
 constexpr int kDiskFullUnzipCode = 50;
+constexpr char16_t kOwnNameNotFreed[] = u"Не удалось переименовать файл контента ";
+// Numbered names tried for a content file that has one of the program's own names.
+constexpr int kMaxCopies = 1000;
 
 constexpr int kObjectNotSetNumber = 91;
 constexpr char16_t kObjectNotSetText[] = u"Object variable or With block variable not set";
@@ -241,7 +246,8 @@ AsyncContents::Verdict AsyncContents::judgeCompleted(const Record& aRec)
 {
     AsyncDocRecord& rec = *aRec;
     // Looked at before anything else, so that the files are those of this download.
-    const int written = rec.LoadContentByZip ? 0 : filesWrittenSinceStart(aRec, folderKey(rec.PathForDownload));
+    const QStringList written =
+        rec.LoadContentByZip ? QStringList() : filesWrittenSinceStart(aRec, folderKey(rec.PathForDownload));
 
     rec.LastErrorDescription = rec.ErrorDescription;
     rec.ErrorDescription.clear();
@@ -319,12 +325,20 @@ AsyncContents::Verdict AsyncContents::retryOrGiveUp(const Record& rec) const
     return it != m_attempts.end() && it->second >= kMaxAttempts ? Verdict::Ignored : Verdict::Secondary;
 }
 
-int AsyncContents::КоличествоВыгруженныхФайлов(const Record& aRec, int writtenInFolder)
+int AsyncContents::КоличествоВыгруженныхФайлов(const Record& aRec, const QStringList& writtenInFolder)
 {
     try {
         AsyncDocRecord& rec = *aRec;
-        if (!rec.LoadContentByZip)
-            return writtenInFolder > 0 ? 1 : 0;
+        if (!rec.LoadContentByZip) {
+            if (writtenInFolder.isEmpty())
+                return 0;
+            if (const QString failure = moveOffOwnNames(rec, writtenInFolder); !failure.isEmpty()) {
+                rec.ErrorDescription = failure;
+                rec.ErrorPlace = QString::fromUtf16(kPlaceResultFailed);
+                return 0;
+            }
+            return 1;
+        }
         const QString archive = rec.ContentZipFile();
         const int count = РаспаковатьContentZip(aRec, archive, u"*.*"_s, rec.PathForDownload);
         if (count > 0)
@@ -350,6 +364,7 @@ int AsyncContents::РаспаковатьContentZip(const Record& aRec, const QS
             job.PromptOverWrite = false;
             job.HonorDirectories = false;
             job.ZipNames->append(mask);
+            job.ReservedNames = OwnFileNames::of(rec.DocumentId);
             job.RaiseErrorOnFail = false;
 
             const QString call = u".DoUnzipping "_s + quoted(archive) + u", "_s + quoted(mask);
@@ -395,17 +410,60 @@ AsyncContents::FolderContent AsyncContents::scanFolder(const QString& folder)
     return files;
 }
 
-int AsyncContents::filesWrittenSinceStart(const Record& rec, const QString& folder)
+QStringList AsyncContents::filesWrittenSinceStart(const Record& rec, const QString& folder)
 {
     const FolderContent before = m_contentAtStart.take(rec.get());
     const FolderContent now = scanFolder(folder);
-    int written = 0;
+    QStringList written;
     for (auto it = now.cbegin(); it != now.cend(); ++it) {
         const auto old = before.constFind(it.key());
         if (old == before.cend() || !(old.value() == it.value()))
-            ++written;
+            written.append(it.key());
     }
     return written;
+}
+
+QString AsyncContents::moveOffOwnNames(const AsyncDocRecord& rec, const QStringList& written)
+{
+    // Case is ignored: the folder may lie on a file system that ignores it.
+    QSet<QString> own;
+    for (const QString& name : OwnFileNames::of(rec.DocumentId))
+        own.insert(name.toCaseFolded());
+    QSet<QString> taken = own;
+    for (const QString& name : written)
+        taken.insert(name.toCaseFolded());
+
+    const QString folder = folderKey(rec.PathForDownload);
+    const auto pathOf = [&folder](const QString& name) {
+        return std::filesystem::path(QFile::encodeName(folder + u'/' + name).toStdString());
+    };
+    for (const QString& name : written) {
+        if (!own.contains(name.toCaseFolded()))
+            continue;
+        QString failure = u"нет свободного имени"_s;
+        for (int copy = 2; copy <= kMaxCopies; ++copy) {
+            const QString candidate = platform::zip::EntryName::numbered(name, copy);
+            if (taken.contains(candidate.toCaseFolded()))
+                continue;
+            // A file of an earlier run may be replaced; a link, a folder or anything else is passed by.
+            std::error_code error;
+            const auto type = std::filesystem::symlink_status(pathOf(candidate), error).type();
+            if (type != std::filesystem::file_type::not_found && type != std::filesystem::file_type::regular)
+                continue;
+            std::filesystem::rename(pathOf(name), pathOf(candidate), error);
+            if (error) {
+                failure = QString::fromStdString(error.message());
+                break;
+            }
+            taken.insert(candidate.toCaseFolded());
+            m_log.WriteLogFile(u"Файл контента \""_s + name + u"\" сохранён как \""_s + candidate + u'"');
+            failure.clear();
+            break;
+        }
+        if (!failure.isEmpty())
+            return QString::fromUtf16(kOwnNameNotFreed) + quoted(name) + u": "_s + failure;
+    }
+    return {};
 }
 
 } // namespace diadoc

@@ -110,8 +110,7 @@ QString& MetadataFile::ekran(QString& text)
 
 QString MetadataFile::documentLinkName(const QString& documentId)
 {
-    // The identifier comes from the service: it must never add a level to the path.
-    return u"diadoc.documentID="_s + NameCleaning::cleanElement(documentId.right(36)) + u".url"_s;
+    return diadoc::OwnFileNames::documentLinkName(documentId);
 }
 
 QString MetadataFile::powerOfAttorneyLinkName(const QString& registrationNumber)

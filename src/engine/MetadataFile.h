@@ -6,6 +6,7 @@
 #include <QString>
 
 #include "ProtocolSource.h"
+#include "diadoc/OwnFileNames.h"
 
 namespace core {
 class mLogFile;
@@ -22,7 +23,7 @@ namespace engine {
 class MetadataFile final
 {
 public:
-    static constexpr char16_t kMetadataFileName[] = u"DCInfo.n7l";
+    static constexpr const auto& kMetadataFileName = diadoc::OwnFileNames::kMetadataFileName;
 
     MetadataFile(const PersonsCollection& persons, QString versionText, core::mLogFile* log,
                  std::function<QDateTime()> localNow);
