@@ -35,6 +35,10 @@ public:
     // Escapes the five characters XML reserves, in a fixed order; changes the text and returns it.
     static QString& ekran(QString& text);
 
+    // The address as a shortcut holds it: every byte of its UTF-8 beyond ASCII, every blank and
+    // every control character percent-encoded, so that the line stays one plain ASCII address.
+    static QString shortcutAddress(const QString& url);
+
     // The names of the shortcut files, built from what the service gives.
     static QString documentLinkName(const QString& documentId);
     static QString powerOfAttorneyLinkName(const QString& registrationNumber);
