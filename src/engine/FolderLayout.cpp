@@ -3,12 +3,12 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "MetadataFile.h"
 #include "base/Error.h"
 #include "core/mErrorHandling.h"
 #include "core/mFetchlingOptions.h"
 #include "core/mIO.h"
 #include "diadoc/AsyncTskRecord.h"
+#include "diadoc/OwnFileNames.h"
 #include "diadoc/PersonRecord.h"
 #include "diadoc/VbDate.h"
 #include "diadoc/mDiadocDocuments.h"
@@ -280,7 +280,7 @@ bool FolderLayout::folderIsFree(const QString& folder, const QString& owner, con
     if (!QFileInfo(folder).isDir())
         return true;
     const QStringList links = dir.entryList({u"diadoc.documentID=*.url"_s}, QDir::Files | QDir::Hidden);
-    return links.isEmpty() || links.contains(MetadataFile::documentLinkName(documentId));
+    return links.isEmpty() || links.contains(diadoc::OwnFileNames::documentLinkName(documentId));
 }
 
 } // namespace engine
