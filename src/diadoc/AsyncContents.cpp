@@ -295,6 +295,7 @@ void AsyncContents::FinishRunningDownloads(int maxWaitMs)
         for (const Record& rec : m_unloadingList)
             rec->AsyncResultContentDoc.reset();
         m_contentAtStart.clear();
+        m_inSharedFolder.clear();
     } catch (...) {
         core::PropagateError(kModule, u"FinishRunningDownloads");
     }

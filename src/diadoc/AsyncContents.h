@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 #include "AsyncDocList.h"
 
@@ -120,8 +121,8 @@ private:
     int ЗапуститьЗапрос(const Record& rec);
     int InitDocSaveContent(const Record& aAsyncDocRecord);
     bool ПереименоватьПапку(const QString& folder, const Record& owner);
-    // Folder mode takes the number of files the download was seen to write.
-    int КоличествоВыгруженныхФайлов(const Record& rec, int writtenInFolder);
+    // Folder mode takes the names of the files the download was seen to write.
+    int КоличествоВыгруженныхФайлов(const Record& rec, const QStringList& writtenInFolder, bool inSharedFolder);
     int РаспаковатьContentZip(const Record& rec, const QString& archive, const QString& mask, const QString& folder);
     Verdict judgeCompleted(const Record& rec);
     Verdict judgeFailedStart(const Record& rec);
@@ -132,9 +133,13 @@ private:
     static QString folderKey(const QString& path);
     bool ownsFolderAlone(const Record& rec, const QString& folder) const;
     // Files of the folder that are new or changed since the record's download started.
-    int filesWrittenSinceStart(const Record& rec, const QString& folder);
-    // Folder mode: above 0 when the download left content in the document's folder.
-    int contentFilesOfDownload(const Record& rec);
+    QStringList filesWrittenSinceStart(const Record& rec, const QString& folder);
+    // Folder mode: a written file that has one of the program's own names (OwnFileNames) moves to
+    // the first free numbered name, as the unpacker numbers it. Empty, or why it could not move.
+    QString moveOffOwnNames(const AsyncDocRecord& rec, const QStringList& written);
+    // Folder mode: above 0 when the download left content: in a folder of its own, any content
+    // file the folder holds; in a folder shared with another document, what changed in it.
+    int contentFilesOfDownload(const Record& rec, const QStringList& written, bool inSharedFolder) const;
     // Whether the folder or a folder below it that is no other document's holds a content file.
     bool holdsContentFile(const QString& folder) const;
     // ZIP mode: the archive of a download that failed goes, whole or not.
@@ -183,9 +188,10 @@ private:
     // How many queued documents name each target folder, and which document made a folder.
     QHash<QString, int> m_folderUsers;
     QHash<QString, const AsyncDocRecord*> m_folderMaker;
-    // Folder mode: the content files a shared folder held when each running download into it
-    // started; each one is measured against its own start.
+    // Folder mode: the files the folder held when each running download into it started; each one
+    // is measured against its own start. The downloads into a folder shared with another document.
     QHash<const AsyncDocRecord*, FolderContent> m_contentAtStart;
+    QSet<const AsyncDocRecord*> m_inSharedFolder;
     Statistics m_statistics;
     std::vector<AsyncContentsListener*> m_listeners;
 };

@@ -11,6 +11,7 @@
 #include "ProtocolTexts.h"
 #include "base/Error.h"
 #include "base/FailureTexts.h"
+#include "base/PrintableText.h"
 #include "core/ApplicationTitle.h"
 #include "core/MsgBox.h"
 #include "core/mErrorHandling.h"
@@ -80,8 +81,9 @@ int HtmlProtocol::picturecode(const QString& sss)
     }
 }
 
-QString HtmlProtocol::escaped(const QString& text)
+QString HtmlProtocol::escaped(const QString& original)
 {
+    const QString text = core::PrintableText::cleaned(original);
     const auto special = [](QChar c) { return c == u'&' || c == u'<' || c == u'>' || c == u'"' || c == u'\''; };
     if (std::none_of(text.cbegin(), text.cend(), special))
         return text;

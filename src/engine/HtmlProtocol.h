@@ -34,7 +34,8 @@ public:
     // 0 for a status in which a document's flow is in order, 1 for any other (the empty one too).
     static int picturecode(const QString& sss);
 
-    // The texts of the page as the writer escapes them: "&", "<", ">", quotes and apostrophes.
+    // The texts of the page as the writer escapes them: "&", "<", ">", quotes and apostrophes, after
+    // the characters no protocol holds are dropped (core::PrintableText).
     static QString escaped(const QString& text);
     // The link to a folder: a file URL, with every character outside ASCII percent-encoded.
     static QString folderLink(const QString& folder);

@@ -1,11 +1,14 @@
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 
 #include "AsyncContentsTestFixture.h"
 #include "FakeDiadoc.h"
+#include "diadoc/OwnFileNames.h"
+#include "platform/zip/EntryName.h"
 #include "platform/zip/Libraries.h"
 #include "platform/zip/UnzipLibrary.h"
 
@@ -472,6 +475,64 @@ TEST_F(DownloadTest, StartThatGivesNothingIsTriedAgain)
     EXPECT_FALSE(trace.events.contains(u"Bad"_s));
     EXPECT_EQ(drain().size(), 1u);
     EXPECT_EQ(firstDestination(trace.events, 1), u"+Second"_s);
+}
+
+// Documents whose content holds files named like the files the program writes beside it.
+class OwnNamesDownloadTest : public ContentsFixture
+{
+protected:
+    OwnNamesDownloadTest()
+        : ContentsFixture(3, 2, true)
+    {
+    }
+
+    // The names the document's folder should hold: its content files, those named like the
+    // program's own files numbered.
+    QStringList expectedFiles(int n) const
+    {
+        QStringList own;
+        for (const QString& name : diadoc::OwnFileNames::of(documentId(n)))
+            own.append(name.toCaseFolded());
+        QStringList names;
+        for (const QString& path : service->data().documents.at(n - 1).content) {
+            const QString name = QFileInfo(path).fileName();
+            names.append(own.contains(name.toCaseFolded()) ? platform::zip::EntryName::numbered(name, 2) : name);
+        }
+        names.sort();
+        return names;
+    }
+};
+
+TEST_F(OwnNamesDownloadTest, ContentNamedLikeTheProgramsOwnFilesIsNumberedInBothModes)
+{
+    for (const bool zip : {false, true}) {
+        SCOPED_TRACE(zip ? "zip" : "folder");
+        ASSERT_TRUE(QDir(out).removeRecursively() && QDir().mkpath(out));
+        // A numbered file of an earlier run is replaced, as the unpacker replaces it.
+        QDir().mkpath(folderOf(1));
+        QFile older(folderOf(1) + u"/DCInfo (2).n7l"_s);
+        ASSERT_TRUE(older.open(QIODevice::WriteOnly));
+        older.write("earlier run");
+        older.close();
+
+        auto& q = makeQueue(5);
+        for (int n = 1; n <= 3; ++n)
+            add(n, zip);
+        drain();
+        ASSERT_EQ(q.Count(4), 3);
+        for (int n = 1; n <= 3; ++n) {
+            SCOPED_TRACE(n);
+            QStringList files = QDir(folderOf(n)).entryList(QDir::Files);
+            files.sort();
+            EXPECT_EQ(files, expectedFiles(n));
+        }
+        QFile numbered(folderOf(1) + u"/DCInfo (2).n7l"_s);
+        ASSERT_TRUE(numbered.open(QIODevice::ReadOnly));
+        EXPECT_EQ(numbered.readAll(), "content named like the metadata file\n");
+        const QString link = diadoc::OwnFileNames::documentLinkName(documentId(2));
+        EXPECT_TRUE(QFile::exists(folderOf(2) + u'/' + platform::zip::EntryName::numbered(link, 2)));
+        EXPECT_FALSE(QFile::exists(folderOf(2) + u'/' + link));
+    }
 }
 
 } // namespace

@@ -147,11 +147,13 @@ private:
 class ContentsFixture : public ::testing::Test
 {
 protected:
-    explicit ContentsFixture(int documents = 12, int contentPolls = 2)
+    explicit ContentsFixture(int documents = 12, int contentPolls = 2, bool hostileContent = false)
         : factory([this] { return nowMs; })
     {
         const QString sandbox = dir.filePath(u"sandbox"_s);
-        platform::diadoc::SandboxGenerator::write(sandbox, {documents, 20240301});
+        platform::diadoc::SandboxGenerator::Settings settings{documents, 20240301};
+        settings.hostileContent = hostileContent;
+        platform::diadoc::SandboxGenerator::write(sandbox, settings);
         QFile file(QDir(sandbox).filePath(u"sandbox.json"_s));
         EXPECT_TRUE(file.open(QIODevice::ReadOnly));
         QJsonObject json = QJsonDocument::fromJson(file.readAll()).object();

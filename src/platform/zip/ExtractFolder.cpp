@@ -137,6 +137,12 @@ ExtractFolder::Slot ExtractFolder::reserve(int folderFd, const QStringList& fold
     }
 }
 
+void ExtractFolder::reserveNames(const QStringList& names)
+{
+    for (const QString& name : names)
+        m_taken.insert(folded({}, name));
+}
+
 int ExtractFolder::write(const Slot& slot, const std::function<long(char* buffer, std::size_t size)>& read,
                          qint64 mtime)
 {

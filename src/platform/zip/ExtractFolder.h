@@ -56,6 +56,9 @@ public:
     // not a link, folder or other non-file on disk. An existing plain file may be replaced.
     Slot reserve(int folderFd, const QStringList& folders, const QString& fileName);
 
+    // Names that no entry may take directly in the target folder, as if an earlier entry had them.
+    void reserveNames(const QStringList& names);
+
     // Writes the file of a slot from the chunks that read gives (0 at the end, -1 on a read
     // failure) and renames it into place. Answers 0, or the errno of a write failure; a read
     // failure answers -1. Nothing of a failed file stays on disk.

@@ -163,6 +163,7 @@ public:
                 ExtractFolder::FileIdentity{archiveStat.st_dev, archiveStat.st_ino}, m_write);
             if (const int error = m_folder->open(); error != 0)
                 return isDiskFull(error) ? PK_DISK : PK_PARAM;
+            m_folder->reserveNames(reservedNames());
         }
 
         const zip_int64_t count = zip_get_num_entries(m_archive, 0);
@@ -207,6 +208,14 @@ private:
         const char* strict = zip_get_name(m_archive, index, ZIP_FL_ENC_STRICT);
         const bool flagged = strict && std::strcmp(raw, strict) == 0;
         return EntryName::decode(QByteArray(raw), flagged);
+    }
+
+    QStringList reservedNames() const
+    {
+        QStringList names;
+        for (const char* const* name = m_options.lpszReservedNames; name && *name; ++name)
+            names.append(QString::fromUtf8(*name));
+        return names;
     }
 
     bool selected(const QString& name) const

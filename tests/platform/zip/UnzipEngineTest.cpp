@@ -160,6 +160,38 @@ TEST_F(UnzipEngineTest, AnExistingFileFromAnEarlierRunIsReplaced)
     EXPECT_EQ(TestArchive::read(target() + u"/doc.txt"_s), "new");
 }
 
+// The caller writes files of its own beside the content: an entry of such a name, in any case and
+// from any folder of the archive, is numbered; the same name in a subfolder that is kept is free.
+TEST_F(UnzipEngineTest, ReservedNamesAreNumberedAsTakenNames)
+{
+    build({{"DCInfo.n7l", "content 1"},
+           {"sub/dcinfo.N7L", "content 2"},
+           {"diadoc.documentID=e41b.url", "content 3"},
+           {"DCInfo (2).n7l", "content 4"},
+           {"keep/DCInfo.n7l", "content 5"}});
+    const QByteArray first = "DCInfo.n7l";
+    const QByteArray second = "diadoc.documentID=e41b.url";
+    const char* const reserved[] = {first.constData(), second.constData(), nullptr};
+    LibzipUnzip engine;
+    DCL options;
+    options.noflag = 1;
+    options.lpszReservedNames = reserved;
+    EXPECT_EQ(unzip(engine, options), 0);
+    const QMap<QString, QByteArray> expected = {{u"DCInfo (2).n7l"_s, "content 1"},
+                                                {u"dcinfo (3).N7L"_s, "content 2"},
+                                                {u"diadoc.documentID=e41b (2).url"_s, "content 3"},
+                                                {u"DCInfo (2) (2).n7l"_s, "content 4"},
+                                                {u"DCInfo (4).n7l"_s, "content 5"}};
+    EXPECT_EQ(extracted(), expected);
+
+    QDir(target()).removeRecursively();
+    options.ndflag = 1;
+    EXPECT_EQ(unzip(engine, options), 0);
+    EXPECT_EQ(TestArchive::read(target() + u"/keep/DCInfo.n7l"_s), "content 5");
+    EXPECT_EQ(TestArchive::read(target() + u"/sub/dcinfo.N7L"_s), "content 2");
+    EXPECT_EQ(TestArchive::read(target() + u"/DCInfo (2).n7l"_s), "content 1");
+}
+
 TEST_F(UnzipEngineTest, AnEntryNamedLikeTheArchiveLeavesTheArchiveAlone)
 {
     // The live caller downloads content.zip into the very folder it unpacks into.
