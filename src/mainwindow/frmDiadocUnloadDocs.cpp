@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,8 +16,10 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
+#include <QUrl>
 
 #include "Prerequisites.h"
+#include "RunControl.h"
 #include "SSSplitter.h"
 #include "core/ApplicationTitle.h"
 #include "core/AutoStartSwitch.h"
@@ -34,6 +37,9 @@
 #include "core/widgets/mN7GraphLight.h"
 #include "diadoc/mDiadoc.h"
 #include "platform/family/GlobalUtility.h"
+#include "run/Services.h"
+#include "run/SignIn.h"
+#include "run/UnattendedRun.h"
 
 using namespace Qt::StringLiterals;
 
@@ -93,6 +99,27 @@ bool startDetached(const QString& program, const QStringList& arguments)
     return QProcess::startDetached(program, arguments);
 }
 
+bool openWithDesktop(const QString& file)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+}
+
+// Puts the signed-in account's nodes into the tree: each below its parent, keyed and ticked.
+void fillTree(QTreeWidget& tree, const std::vector<run::OrgNode>& nodes)
+{
+    tree.clear();
+    QHash<QString, QTreeWidgetItem*> items;
+    for (const run::OrgNode& node : nodes) {
+        QTreeWidgetItem* parent = items.value(node.key.parent().text());
+        auto* item = parent != nullptr ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(&tree);
+        item->setText(0, node.text);
+        item->setData(0, Qt::UserRole, node.key.text());
+        item->setCheckState(0, node.ticked ? Qt::Checked : Qt::Unchecked);
+        items.insert(node.key.text(), item);
+    }
+    tree.expandAll();
+}
+
 } // namespace
 
 frmDiadocUnloadDocs::frmDiadocUnloadDocs(MainWindowServices services, QWidget* parent)
@@ -102,7 +129,11 @@ frmDiadocUnloadDocs::frmDiadocUnloadDocs(MainWindowServices services, QWidget* p
     setObjectName(u"frmDiadocUnloadDocs"_s);
     if (!m_services.startProgram)
         m_services.startProgram = &startDetached;
+    if (!m_services.openFile)
+        m_services.openFile = &openWithDesktop;
     m_c = MainWindowControls::build(*this);
+    if (m_services.runServices != nullptr)
+        m_runControl = std::make_unique<RunControl>(*this, *m_services.runServices);
     setWindowTitle(QString::fromUtf16(kDesignCaption));
     resize(kDesignWidth / core::TwipsPerPixelX(), kDesignHeight / core::TwipsPerPixelY());
     connectControls();
@@ -339,9 +370,21 @@ void frmDiadocUnloadDocs::theButtonOptions_Click()
     setWindowTitle(MeCaption());
 }
 
-void frmDiadocUnloadDocs::DoAuthorizationEx(bool /*showDialog*/)
+void frmDiadocUnloadDocs::DoAuthorizationEx(bool showDialog)
 {
     try {
+        // Without the dialog the stored settings sign in, when they allow it or the start is
+        // unattended.
+        if (!showDialog && m_services.runServices != nullptr
+            && (options().Get_AutomaticAutorization() != 0 || fAutoStart)) {
+            const run::SignIn signIn(options(), m_services.runServices->diadoc, ui());
+            const run::SignIn::Outcome outcome = signIn.signIn();
+            if (outcome.attempted) {
+                fPersons = outcome.organisations.persons;
+                fillTree(*m_c.theTreeViewPersons, outcome.organisations.nodes);
+                m_c.theLabelAuthorization->setText(outcome.text);
+            }
+        }
         m_c.theTreeViewPersons->setEnabled(m_c.theTreeViewPersons->topLevelItemCount() > 0);
         thePathRefresh();
     } catch (...) {
@@ -351,6 +394,8 @@ void frmDiadocUnloadDocs::DoAuthorizationEx(bool /*showDialog*/)
 
 void frmDiadocUnloadDocs::theButtonExecute_Click()
 {
+    if (m_runControl)
+        m_runControl->theButtonExecute_Click();
 }
 
 void frmDiadocUnloadDocs::runSignInDialogVariant(int /*variant*/)
@@ -359,11 +404,35 @@ void frmDiadocUnloadDocs::runSignInDialogVariant(int /*variant*/)
 
 int frmDiadocUnloadDocs::lastRunUnloadedCount() const
 {
-    return -1;
+    return m_runControl ? m_runControl->lastRunUnloadedCount() : -1;
 }
 
 void frmDiadocUnloadDocs::releaseRun()
 {
+    if (m_runControl)
+        m_runControl->releaseRun();
+}
+
+int frmDiadocUnloadDocs::autoStartExitCode() const
+{
+    return m_runControl ? m_runControl->exitCode() : run::UnattendedRun::kExitRefused;
+}
+
+std::vector<run::OrgNode> frmDiadocUnloadDocs::treeNodes() const
+{
+    std::vector<run::OrgNode> nodes;
+    for (QTreeWidgetItemIterator it(m_c.theTreeViewPersons); *it != nullptr; ++it) {
+        const QTreeWidgetItem* item = *it;
+        run::OrgNode node;
+        node.key = run::NodeKey::parse(item->data(0, Qt::UserRole).toString());
+        node.text = item->text(0);
+        node.fullPath = node.text;
+        for (const QTreeWidgetItem* above = item->parent(); above != nullptr; above = above->parent())
+            node.fullPath = above->text(0) + u'\\' + node.fullPath;
+        node.ticked = item->checkState(0) == Qt::Checked;
+        nodes.push_back(std::move(node));
+    }
+    return nodes;
 }
 
 void frmDiadocUnloadDocs::theStartingTimer_Timer()

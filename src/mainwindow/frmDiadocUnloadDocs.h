@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include <QMainWindow>
 #include <QString>
@@ -31,12 +32,15 @@ class mDiadoc;
 }
 
 namespace run {
+class RunObserver;
+struct OrgNode;
 struct Services;
-}
+} // namespace run
 
 namespace mainwindow {
 
 class Prerequisites;
+class RunControl;
 
 // What the main window is given from outside. Everything must outlive the window.
 struct MainWindowServices
@@ -64,6 +68,10 @@ struct MainWindowServices
     const platform::family::VersionInfo* versionInfo = nullptr;
     // What the sign-in and the run use; without them the window only shows its controls.
     const run::Services* runServices = nullptr;
+    // Also told when a run has ended (the unattended start prints it); may be nothing.
+    run::RunObserver* runListener = nullptr;
+    // Hands a file to the desktop to be opened, without waiting; the desktop's own when empty.
+    std::function<bool(const QString& file)> openFile;
     core::ExcelApplicationFactory excelFactory;
     // What follows the program's own path on the command line, the arguments joined by blanks.
     QString commandLine;
@@ -114,6 +122,8 @@ public:
     double paneFiltersWidth() const { return fPaneFiltersWidth; }
     // The text of status bar panel 1 to 4.
     QString statusPanelText(int index) const;
+    // The exit code of an unattended start, after its run (see run::UnattendedRun).
+    int autoStartExitCode() const;
 
 protected:
     // Hooks that the sign-in and the run fill. The defaults keep the window usable without them.
@@ -132,6 +142,8 @@ protected:
     virtual int lastRunUnloadedCount() const;
     // Releases the last run's engine and its two queues.
     virtual void releaseRun();
+    // Every node of the organisation tree in tree order, with its key, its path and its tick.
+    virtual std::vector<run::OrgNode> treeNodes() const;
 
     // Busy mode 0 idle, 2 unloading, 3 writing protocols; any other value is only stored.
     void SetBusyMode(int mode);
@@ -159,7 +171,8 @@ protected:
     QString fStopReason;
     bool fStopProtocols = false;
     bool fStoreLastDateEnd = false;
-    std::unique_ptr<engine::PersonsCollection> fPersons;
+    // Shared with the engine of the last run, which reads it until the next run replaces it.
+    std::shared_ptr<engine::PersonsCollection> fPersons;
     int fBadUnloadCount = 0;
     int fMaxDocsInOneList = -1;
     int fTasksFailureCount = 0;
@@ -173,6 +186,10 @@ protected:
     MainWindowControls m_c;
 
 private:
+    // The window's side of a run lives in its own class; it reaches the window's state as the
+    // window's own procedures do.
+    friend class RunControl;
+
     void connectControls();
     void LinkToMenus();
     void applyDateRules(bool withStoredDates);
@@ -195,6 +212,8 @@ private:
 
     MainWindowServices m_services;
     double m_designPaneFiltersWidth = kDesignPaneFiltersWidth;
+    // Nothing without the run's services.
+    std::unique_ptr<RunControl> m_runControl;
 };
 
 } // namespace mainwindow
