@@ -1,13 +1,14 @@
+#include <QRegularExpression>
+
 #include <gtest/gtest.h>
 
 #include "RunFixture.h"
+#include "diadoc/AsyncTskRecord.h"
 #include "run/FailureWatch.h"
 #include "run/NodeKey.h"
 #include "run/PumpingClock.h"
 #include "run/Run.h"
 #include "run/RunObserver.h"
-
-#include <QRegularExpression>
 
 using namespace Qt::StringLiterals;
 
@@ -331,6 +332,45 @@ TEST_F(MendsTest, TheFolderRemovalCountCarriesOverToTheNextRunsSummary)
     const auto second = runner.execute(requestFor(signedIn, out()), signedIn.organisations);
     EXPECT_EQ(second.folderRemovals, 0);
     EXPECT_EQ(rowValue(runner.summaryRows(u"html"_s), caption), QString::number(first.folderRemovals));
+}
+
+} // namespace
+
+namespace {
+
+// A clock on which the person asks to stop while the run sleeps.
+class StoppingClock final : public core::Clock
+{
+public:
+    std::function<void()> duringSleep;
+    qint64 slept = 0;
+    qint64 nowMs() const override { return slept; }
+    QDateTime currentDateTime() const override { return QDateTime(QDate(2025, 1, 15), QTime(10, 30)).addMSecs(slept); }
+    void sleep(int ms) override
+    {
+        slept += ms;
+        if (duringSleep)
+            duringSleep();
+    }
+};
+
+TEST_F(RunTest, APauseBeforeARetryEndsWhenTheRunIsStopped)
+{
+    options.Set_TimeOut(999);
+    StoppingClock pausing;
+    run::RunObserver quiet;
+    run::FailureWatch watch(options, pausing, ui, quiet, run::diskFreeSpace);
+    auto record = std::make_shared<diadoc::AsyncTskRecord>();
+    record->ErrorDescription = u"##100[Ошибка сервера Диадок]code:500, HTTP error: Internal Server Error"_s;
+
+    watch.OnAddedInSecondaryQueue(record);
+    EXPECT_EQ(pausing.slept, 9990) << "unstopped, the whole pause";
+
+    pausing.slept = 0;
+    pausing.duringSleep = [&] { watch.requestStop(); };
+    watch.OnAddedInSecondaryQueue(record);
+    EXPECT_EQ(pausing.slept, run::FailureWatch::kPauseSliceMs);
+    EXPECT_EQ(watch.listFailures(), 2);
 }
 
 } // namespace
