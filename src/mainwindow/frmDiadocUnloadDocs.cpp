@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,9 +16,11 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
+#include <QUrl>
 
 #include "OrganisationTree.h"
 #include "Prerequisites.h"
+#include "RunControl.h"
 #include "SSSplitter.h"
 #include "SignInLabel.h"
 #include "core/ApplicationTitle.h"
@@ -42,6 +45,7 @@
 #include "platform/family/GlobalUtility.h"
 #include "run/Services.h"
 #include "run/SignIn.h"
+#include "run/UnattendedRun.h"
 
 using namespace Qt::StringLiterals;
 
@@ -101,6 +105,11 @@ bool startDetached(const QString& program, const QStringList& arguments)
     return QProcess::startDetached(program, arguments);
 }
 
+bool openWithDesktop(const QString& file)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+}
+
 } // namespace
 
 frmDiadocUnloadDocs::frmDiadocUnloadDocs(MainWindowServices services, QWidget* parent)
@@ -110,10 +119,14 @@ frmDiadocUnloadDocs::frmDiadocUnloadDocs(MainWindowServices services, QWidget* p
     setObjectName(u"frmDiadocUnloadDocs"_s);
     if (!m_services.startProgram)
         m_services.startProgram = &startDetached;
+    if (!m_services.openFile)
+        m_services.openFile = &openWithDesktop;
     m_c = MainWindowControls::build(*this);
     m_organisationTree = new OrganisationTree(*m_c.theTreeViewPersons, *m_c.thePopupMenu, ui(), this);
     m_signInLabel =
         new SignInLabel(*m_c.theBoxAuthorization, *m_c.theLabelAuthorization, *m_c.theButtonAuthorization, this);
+    if (m_services.runServices != nullptr)
+        m_runControl = std::make_unique<RunControl>(*this, *m_services.runServices);
     setWindowTitle(QString::fromUtf16(kDesignCaption));
     resize(kDesignWidth / core::TwipsPerPixelX(), kDesignHeight / core::TwipsPerPixelY());
     connectControls();
@@ -395,6 +408,8 @@ void frmDiadocUnloadDocs::DoAuthorizationEx(bool showDialog)
 
 void frmDiadocUnloadDocs::theButtonExecute_Click()
 {
+    if (m_runControl)
+        m_runControl->theButtonExecute_Click();
 }
 
 void frmDiadocUnloadDocs::runSignInDialogVariant(int variant)
@@ -414,11 +429,23 @@ void frmDiadocUnloadDocs::runSignInDialogVariant(int variant)
 
 int frmDiadocUnloadDocs::lastRunUnloadedCount() const
 {
-    return -1;
+    return m_runControl ? m_runControl->lastRunUnloadedCount() : -1;
 }
 
 void frmDiadocUnloadDocs::releaseRun()
 {
+    if (m_runControl)
+        m_runControl->releaseRun();
+}
+
+int frmDiadocUnloadDocs::autoStartExitCode() const
+{
+    return m_runControl ? m_runControl->exitCode() : run::UnattendedRun::kExitRefused;
+}
+
+std::vector<run::OrgNode> frmDiadocUnloadDocs::treeNodes() const
+{
+    return m_organisationTree->nodes();
 }
 
 void frmDiadocUnloadDocs::theStartingTimer_Timer()

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include <QMainWindow>
 #include <QString>
@@ -31,14 +32,17 @@ class mDiadoc;
 }
 
 namespace run {
+class RunObserver;
+struct OrgNode;
 struct Services;
-}
+} // namespace run
 
 namespace mainwindow {
 
 class OrganisationTree;
 class Prerequisites;
 class SignInLabel;
+class RunControl;
 
 // What the main window is given from outside. Everything must outlive the window.
 struct MainWindowServices
@@ -66,6 +70,10 @@ struct MainWindowServices
     const platform::family::VersionInfo* versionInfo = nullptr;
     // What the sign-in and the run use; without them the window only shows its controls.
     const run::Services* runServices = nullptr;
+    // Also told when a run has ended (the unattended start prints it); may be nothing.
+    run::RunObserver* runListener = nullptr;
+    // Hands a file to the desktop to be opened, without waiting; the desktop's own when empty.
+    std::function<bool(const QString& file)> openFile;
     core::ExcelApplicationFactory excelFactory;
     // What follows the program's own path on the command line, the arguments joined by blanks.
     QString commandLine;
@@ -122,6 +130,8 @@ public:
     OrganisationTree& organisationTree() { return *m_organisationTree; }
     // The sign-in label's top and height in twips.
     const SignInLabel& signInLabel() const { return *m_signInLabel; }
+    // The exit code of an unattended start, after its run (see run::UnattendedRun).
+    int autoStartExitCode() const;
 
 protected:
     // Hooks that the sign-in and the run fill. The defaults keep the window usable without them.
@@ -139,6 +149,8 @@ protected:
     virtual int lastRunUnloadedCount() const;
     // Releases the last run's engine and its two queues.
     virtual void releaseRun();
+    // Every node of the organisation tree in tree order, with its key, its path and its tick.
+    virtual std::vector<run::OrgNode> treeNodes() const;
 
     // Busy mode 0 idle, 2 unloading, 3 writing protocols; any other value is only stored.
     void SetBusyMode(int mode);
@@ -166,7 +178,8 @@ protected:
     QString fStopReason;
     bool fStopProtocols = false;
     bool fStoreLastDateEnd = false;
-    // Shared with the organisation tree and with a run.
+    // Shared with the organisation tree and with the engine of the last run, which reads it until
+    // the next run replaces it.
     std::shared_ptr<engine::PersonsCollection> fPersons;
     int fBadUnloadCount = 0;
     int fMaxDocsInOneList = -1;
@@ -181,6 +194,10 @@ protected:
     MainWindowControls m_c;
 
 private:
+    // The window's side of a run lives in its own class; it reaches the window's state as the
+    // window's own procedures do.
+    friend class RunControl;
+
     void connectControls();
     void LinkToMenus();
     void applyDateRules(bool withStoredDates);
@@ -205,6 +222,8 @@ private:
     OrganisationTree* m_organisationTree = nullptr;
     SignInLabel* m_signInLabel = nullptr;
     double m_designPaneFiltersWidth = kDesignPaneFiltersWidth;
+    // Nothing without the run's services.
+    std::unique_ptr<RunControl> m_runControl;
 };
 
 } // namespace mainwindow

@@ -156,7 +156,11 @@ void FailureWatch::OnAddedInПустыеЗапросы(const AsyncContentsListen
 
 void FailureWatch::pause()
 {
-    m_clock.sleep(m_options.Get_TimeOut() * 10);
+    // Slept in slices, so that a stop asked meanwhile (the window answers its messages while the
+    // clock sleeps) ends the pause: the run is not held up to ten seconds for nothing.
+    const qint64 end = m_clock.nowMs() + qint64(m_options.Get_TimeOut()) * 10;
+    for (qint64 left = end - m_clock.nowMs(); left > 0 && !m_stop; left = end - m_clock.nowMs())
+        m_clock.sleep(static_cast<int>(std::min<qint64>(left, kPauseSliceMs)));
 }
 
 void FailureWatch::fatal(const QString& message, const QString& reason)

@@ -27,6 +27,8 @@ class FailureWatch final : public engine::FetchlingListener,
 public:
     // The free bytes below which a write error or "Disk full" is taken for a full disk.
     static constexpr double kLowDiskBytes = 50000000.0;
+    // The slice of the pause before a retry after which a stop is looked for.
+    static constexpr int kPauseSliceMs = 100;
 
     FailureWatch(const core::mFetchlingOptions& options, core::Clock& clock, core::UiServices& ui,
                  RunObserver& observer, DiskSpaceProbe probe);

@@ -30,8 +30,8 @@ Protocols::Protocols(const Services& services)
 {
 }
 
-Protocols::Written Protocols::write(engine::Fetchling& engine, const QString& fallbackFolder, bool withExcel,
-                                    const RowsOf& rows)
+Protocols::Written Protocols::write(engine::Fetchling& engine, const QString& fallbackFolder,
+                                    const std::function<bool()>& excelWanted, const RowsOf& rows)
 {
     const auto& options = m_services.options;
     Written written;
@@ -44,7 +44,7 @@ Protocols::Written Protocols::write(engine::Fetchling& engine, const QString& fa
         else
             written.failed.append(file);
     }
-    if (withExcel && options.Get_ExcelProtocol() != 0)
+    if (excelWanted() && options.Get_ExcelProtocol() != 0)
         writeExcel(engine, base, rows, written);
     if (options.Get_CsvProtocol() != 0) {
         const QString file = base + QString::fromUtf16(engine::ProtocolTexts::kCsvExtension);

@@ -41,6 +41,8 @@ struct RunRequest
     int dateType = 0; // 0: by the date of receipt or sending
     RunFlags flags;
     std::vector<OrgNode> nodes; // every node of the tree, ticked or not, in tree order
+    // What the summary names as the program (the window's caption); the run's own when empty.
+    QString programCaption;
 
     QDate fromDate() const;
     QDate toDate() const;

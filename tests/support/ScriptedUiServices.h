@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -40,6 +41,8 @@ public:
     std::vector<core::MousePointer> pointerDuringBoxes;
     int splashCloses = 0;
     int processEventsCalls = 0;
+    // Runs each time the messages are let through: a test acts here as a person would meanwhile.
+    std::function<void()> onProcessEvents;
 
     bool isUnattended() const override { return unattended; }
     int msgBox(const QString& prompt, int style, const QString& title) override;
@@ -47,7 +50,12 @@ public:
     QString browseForFolder(const QString& title, const QString& startFolder) override;
     core::MousePointer mousePointer() const override { return m_pointer; }
     void setMousePointer(core::MousePointer pointer) override { m_pointer = pointer; }
-    void processEvents() override { ++processEventsCalls; }
+    void processEvents() override
+    {
+        ++processEventsCalls;
+        if (onProcessEvents)
+            onProcessEvents();
+    }
     std::unique_ptr<platform::family::ErrorDialog> createErrorDialog() override;
     std::unique_ptr<platform::family::SplashWindow> createSplashWindow() override;
 
