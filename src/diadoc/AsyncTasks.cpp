@@ -217,7 +217,7 @@ bool AsyncTasks::ЗапуститьОчереднойЗапросИзОчере�
             raiseRecord(&AsyncTasksListener::OnRemovedFromMainQueue, rec);
         } else if (retryableCount() > 0) {
             rec = m_secondaryQueue.takeAt(static_cast<std::size_t>(m_failedInSecondary));
-            raiseRecord(&AsyncTasksListener::OnRemovedFromSecondaryQueue, rec);
+            raiseRecord(&AsyncTasksListener::OnRemovedFromSecondaryQueue, rec, m_failedInSecondary + 1);
         } else {
             return false;
         }
@@ -533,14 +533,17 @@ bool AsyncTasks::РазобратьРаботающиеЗапросы()
 
 void AsyncTasks::toSecondaryQueue(const Record& rec)
 {
+    int position = 0;
     if (attemptsExhausted(rec)) {
         m_secondaryQueue.insertAt(static_cast<std::size_t>(m_failedInSecondary), rec);
         ++m_failedInSecondary;
+        position = m_failedInSecondary;
         forget(rec);
     } else {
         m_secondaryQueue.append(rec);
+        position = m_secondaryQueue.Count();
     }
-    raiseRecord(&AsyncTasksListener::OnAddedInSecondaryQueue, rec);
+    raiseRecord(&AsyncTasksListener::OnAddedInSecondaryQueue, rec, position);
 }
 
 int AsyncTasks::retryableCount() const
@@ -569,13 +572,14 @@ void AsyncTasks::raiseWait()
     m_cancel = raiseCancelEvent(m_listeners, &AsyncTasksListener::OnWait);
 }
 
-template <typename Method> void AsyncTasks::raiseRecord(Method method, const Record& rec)
+template <typename Method, typename... Args>
+void AsyncTasks::raiseRecord(Method method, const Record& rec, Args... args)
 {
     // The record is passed as a copy of the reference, so that a listener that moves records
     // cannot pull it from under the others.
     const Record held = rec;
     for (AsyncTasksListener* listener : std::vector(m_listeners))
-        (listener->*method)(held);
+        (listener->*method)(held, args...);
 }
 
 } // namespace diadoc

@@ -122,7 +122,7 @@ private:
 
     void raiseChanged();
     void raiseWait();
-    template <typename Method> void raiseRecord(Method method, const Record& rec);
+    template <typename Method, typename... Args> void raiseRecord(Method method, const Record& rec, Args... args);
 
     const core::mFetchlingOptions& m_options;
     core::Clock& m_clock;

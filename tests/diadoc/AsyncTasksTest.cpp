@@ -502,6 +502,52 @@ TEST_F(AsyncTasksTest, ARequestThatKeepsFailingEndsFailedAtTheCapWithoutBlocking
     }
 }
 
+// A view that follows the secondary queue by its events alone, inserting and removing at the rows
+// they name, shows the queue's rows in their order: a request failed for good goes to the front,
+// before the ones still to be tried, and a retry leaves from behind the failed ones.
+TEST_F(AsyncTasksTest, TheSecondaryQueuesEventsNameTheRowsTheRecordsTakeAndLeave)
+{
+    addFault(fault(u"GetDocumentsAsync"_s, FaultEffect::Error, kServerError));
+    makeQueue();
+    struct Mirror final : diadoc::AsyncTasksListener
+    {
+        std::vector<Record> rows;
+        int misplaced = 0;
+        void OnAddedInSecondaryQueue(const Record& rec, int position) override
+        {
+            if (position < 1 || position > static_cast<int>(rows.size()) + 1) {
+                ++misplaced;
+                return;
+            }
+            rows.insert(rows.begin() + (position - 1), rec);
+        }
+        void OnRemovedFromSecondaryQueue(const Record& rec, int position) override
+        {
+            if (position < 1 || position > static_cast<int>(rows.size()) || rows.at(position - 1) != rec) {
+                ++misplaced;
+                return;
+            }
+            rows.erase(rows.begin() + (position - 1));
+        }
+    } mirror;
+    queue->attach(&mirror);
+    addRequests(u"Invoice"_s, kJan1, kJan1.addDays(2), 1);
+
+    EXPECT_TRUE(drain().empty());
+
+    EXPECT_EQ(mirror.misplaced, 0);
+    ASSERT_EQ(queue->Count(2), 3);
+    ASSERT_EQ(mirror.rows.size(), 3U);
+    for (int row = 1; row <= 3; ++row)
+        EXPECT_EQ(mirror.rows.at(static_cast<std::size_t>(row - 1)), queue->SecondaryQueue().Item(row)) << row;
+    // The first request failed for good while the others still waited behind it: it took row 1 of
+    // a queue of three, not the last row.
+    EXPECT_NE(std::find(trace.secondaryRows.cbegin(), trace.secondaryRows.cend(), 1), trace.secondaryRows.cend());
+    EXPECT_NE(std::find(trace.secondaryRows.cbegin(), trace.secondaryRows.cend(), -3), trace.secondaryRows.cend())
+        << "a retry left from behind two requests failed for good";
+    queue->detach(&mirror);
+}
+
 // Starts that all fail must not spin: every pass without progress waits and pauses.
 TEST_F(AsyncTasksTest, StartsThatAllFailArePacedByTheWaitAndThePause)
 {
