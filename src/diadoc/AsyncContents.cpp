@@ -259,6 +259,7 @@ bool AsyncContents::РазобратьРаботающиеЗапросы()
                 } else {
                     rec->DiadocDocument.reset();
                     rec->ErrorDescription = reason;
+                    ++m_failed;
                     m_ignoredList.append(rec);
                     raiseRecord(&AsyncContentsListener::OnAddedInПустыеЗапросы, rec);
                 }
@@ -308,6 +309,7 @@ void AsyncContents::toSecondaryQueue(const Record& rec)
 
 void AsyncContents::toIgnoredList(const Record& rec)
 {
+    ++m_failed;
     m_ignoredList.append(rec);
     raiseRecord(&AsyncContentsListener::OnAddedInПустыеЗапросы, rec);
     forget(rec);

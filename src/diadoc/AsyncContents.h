@@ -80,6 +80,10 @@ public:
     // 1 main queue, 2 secondary queue, 3 unloading, 4 unloaded, 5 ignored; any other value the
     // sum of all five.
     int Count(int aSelect = 0) const;
+    // Documents of the ignored list that were queued for download and failed for good: their
+    // start, download, unpacking or metadata failed, or every attempt failed. Documents that a
+    // rule of the run left out, and repeats, are not counted.
+    int FailedCount() const { return m_failed; }
 
     bool AddNewDocInQueue(const AsyncTskRecord& aTaskRecord,
                           const std::shared_ptr<platform::diadoc::DiadocDocument>& aDocument, const QString& aPath,
@@ -168,6 +172,7 @@ private:
     AsyncDocList m_unloadedList;
     AsyncDocList m_ignoredList;
     int m_cursor = 0;
+    int m_failed = 0;
     bool m_cancel = false;
     bool m_busy = false;
 

@@ -76,6 +76,9 @@ public:
     // 1 main queue, 2 secondary queue, 3 executing, 4 executed, 5 dropped requests; any other
     // value the sum of all five.
     int Count(int aSelect = 0) const;
+    // Requests failed for good: they reached the attempt cap and stay at the front of the
+    // secondary queue; their documents were never listed.
+    int FailedCount() const { return m_failedInSecondary; }
     // Documents of every request that entered the executed list.
     int DocumentsCount() const { return m_totalDocuments; }
     Record GetFirstResult();

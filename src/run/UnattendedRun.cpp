@@ -38,6 +38,9 @@ QStringList PrintingObserver::summaryLines(const RunOutcome& outcome)
                      .arg(outcome.repeats));
     lines.append(
         u"Неудачных попыток: списков %1, выгрузок %2"_s.arg(outcome.listFailures).arg(outcome.downloadFailures));
+    lines.append(u"Не получено списков (все попытки неудачны): %1, не выгружено из-за ошибок выгрузки: %2"_s
+                     .arg(outcome.listsFailed)
+                     .arg(outcome.downloadsFailed));
     for (const QString& protocol : outcome.protocols)
         lines.append(u"Протокол: "_s + protocol);
     return lines;
@@ -58,7 +61,9 @@ engine::Fetchling& UnattendedRun::fetchling()
 
 int UnattendedRun::exitCode(const RunOutcome& outcome)
 {
-    return outcome.stopped ? kExitStopped : kExitDone;
+    if (outcome.stopped)
+        return kExitStopped;
+    return outcome.complete() ? kExitDone : kExitIncomplete;
 }
 
 RunOutcome UnattendedRun::run()

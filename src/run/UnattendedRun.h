@@ -35,6 +35,8 @@ public:
     static constexpr int kExitDone = 0;
     static constexpr int kExitRefused = 1;
     static constexpr int kExitStopped = 2;
+    // The run went to its end, but some list requests or downloads failed for good.
+    static constexpr int kExitIncomplete = 3;
 
     UnattendedRun(const Services& services, RunObserver& observer);
 

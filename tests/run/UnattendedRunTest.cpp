@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "RunFixture.h"
+#include "diadoc/AsyncTasks.h"
+#include "diadoc/AsyncTskRecord.h"
 
 using namespace Qt::StringLiterals;
 using platform::diadoc::FaultEffect;
@@ -168,6 +170,72 @@ TEST_F(UnattendedRunTest, AWriteErrorStopsTheRunWithItsMessageAndTheProtocols)
     EXPECT_EQ(result.protocols.size(), 3);
 }
 
+// Lists and downloads that fail at every attempt are given up at the cap: the run goes to its end,
+// but its end text, printed summary, protocols and exit code say what was given up.
+TEST_F(UnattendedRunTest, WhatFailedForGoodIsCountedAndTheRunEndsWithItsOwnExitCode)
+{
+    options.Set_TimeOut(1);
+    QString target;
+    {
+        auto clean = makeRun();
+        const auto result = clean->run();
+        ASSERT_TRUE(result.complete());
+        EXPECT_EQ(run::UnattendedRun::exitCode(result), run::UnattendedRun::kExitDone);
+        target = clean->fetchling().AsyncDocs().UnloadedList().Item(5)->DocumentId;
+        QDir(out()).removeRecursively();
+    }
+    FaultRule lists;
+    lists.operation = u"GetDocumentsAsync"_s;
+    lists.organization = u"box-vasilek"_s;
+    lists.text = u"##100[Ошибка сервера Диадок]code:500, HTTP error: Internal Server Error"_s;
+    service()->addFault(lists);
+    FaultRule download;
+    download.operation = u"SaveContentResult"_s;
+    download.document = target;
+    download.text = u"COM1C[0x80004005]Unspecified error"_s;
+    service()->addFault(download);
+
+    auto run = makeRun();
+    const auto result = run->run();
+
+    EXPECT_FALSE(result.stopped);
+    EXPECT_EQ(result.left, 0);
+    const auto& tasks = run->fetchling().AsyncTasks();
+    EXPECT_GT(result.listsFailed, 0);
+    EXPECT_EQ(result.listsFailed, tasks.Count(2)) << "only requests failed for good stay in the secondary queue";
+    for (const auto& rec : tasks.SecondaryQueue())
+        EXPECT_EQ(rec->KeyОрганизацииВКоллекции, u"org5003012345/500301001"_s);
+    EXPECT_LT(result.listed, documentsForTickedNodes(*run));
+    EXPECT_EQ(result.downloadsFailed, 1);
+    EXPECT_EQ(result.listFailures, result.listsFailed * diadoc::AsyncTasks::kMaxAttempts);
+    EXPECT_EQ(result.downloadFailures, diadoc::AsyncContents::kMaxAttempts - 1);
+    EXPECT_FALSE(result.complete());
+    EXPECT_EQ(run::UnattendedRun::exitCode(result), run::UnattendedRun::kExitIncomplete);
+
+    const QStringList end = result.endText.split(u"\r\n"_s);
+    ASSERT_EQ(end.size(), 3) << result.endText.toStdString();
+    EXPECT_EQ(end.at(0), u"Выгрузка документов завершена с ошибками."_s);
+    EXPECT_EQ(end.at(1), u"Не получено списков документов (все попытки запроса неудачны): "_s
+                             + QString::number(result.listsFailed) + u'.');
+    EXPECT_EQ(end.at(2), u"Не выгружено документов из-за ошибок выгрузки: 1."_s);
+    EXPECT_TRUE(result.endMessage.startsWith(result.endText));
+    EXPECT_TRUE(run::PrintingObserver::summaryLines(result).contains(
+        u"Не получено списков (все попытки неудачны): %1, не выгружено из-за ошибок выгрузки: 1"_s.arg(
+            result.listsFailed)));
+
+    QHash<QString, QString> rows;
+    for (const auto& row : run->summaryRows(u"xls"_s))
+        rows.insert(row.caption, row.value);
+    EXPECT_EQ(rows.value(u"Количество запросов списков документов, не выполненных после всех попыток:"_s),
+              QString::number(result.listsFailed));
+    EXPECT_EQ(rows.value(u"Из них не выгружено из-за ошибок выгрузки:"_s), u"1 (cм. лист \"Не выгружены\")"_s);
+    ASSERT_EQ(result.protocols.size(), 3);
+    QFile html(result.protocols.at(0));
+    ASSERT_TRUE(html.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(core::TextCodec::fromCp1251(html.readAll())
+                    .contains(u"Количество запросов списков документов, не выполненных после всех попыток:"_s));
+}
+
 // A generated sandbox of several organisations over two years, with hostile titles.
 class GeneratedSandboxTest : public UnattendedRunTest
 {
@@ -302,6 +370,9 @@ TEST_P(UnattendedFaultsTest, EveryListedDocumentEndsUnloadedOrIgnoredWithItsReas
     EXPECT_GE(result.listFailures, 3);
     EXPECT_GE(result.downloadFailures, 3);
     EXPECT_EQ(result.unloaded, targets.size() - lost.size());
+    EXPECT_EQ(result.downloadsFailed, lost.size()) << "the documents left out by the run's rules are not counted";
+    EXPECT_EQ(result.listsFailed, 0);
+    EXPECT_EQ(run::UnattendedRun::exitCode(result), run::UnattendedRun::kExitIncomplete);
     expectFiled(run->fetchling(), out());
 
     QHash<QString, QString> reasons;
