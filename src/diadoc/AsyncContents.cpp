@@ -279,6 +279,20 @@ bool AsyncContents::РазобратьРаботающиеЗапросы()
     }
 }
 
+void AsyncContents::StartWhenNoneInFlight()
+{
+    try {
+        if (m_busy)
+            return;
+        // Every start takes one document out of a queue, into the unloading list or among the
+        // ignored, so the loop ends.
+        while (!m_cancel && m_unloadingList.isEmpty() && (!m_mainQueue.isEmpty() || !m_secondaryQueue.isEmpty()))
+            ЗапуститьОчереднойЗапросИзОчередей();
+    } catch (...) {
+        core::PropagateError(kModule, u"StartWhenNoneInFlight");
+    }
+}
+
 void AsyncContents::FinishRunningDownloads(int maxWaitMs)
 {
     try {

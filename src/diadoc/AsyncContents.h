@@ -100,6 +100,12 @@ public:
     // A pass asked for while another runs answers false at once.
     bool РазобратьРаботающиеЗапросы();
 
+    // While no download is in flight, starts the waiting documents one after another until one
+    // runs or none waits. Nothing but this queue starts a download, and it starts them only when a
+    // document is added or one was taken out of the unloading list: with none in flight and none
+    // added, a caller that waits for the waiting ones to go would wait for ever.
+    void StartWhenNoneInFlight();
+
     // Waits, on the clock and for at most maxWaitMs, until no download of the unloading list is
     // still being written, then lets go of their operations. Nothing is judged or moved: a
     // stopped run calls it so that no file is written after the run has ended.

@@ -38,7 +38,9 @@ using namespace Qt::StringLiterals;
 inline const QString kSample = QStringLiteral(FETCHLING_SAMPLE_SANDBOX);
 inline const QString kProtocolPrefix = u"Протокол выгрузки документов из Диадок от "_s;
 
-// Virtual time shared with the emulated service: a pause moves the service's clock.
+// Virtual time shared with the emulated service: a pause moves the service's clock. A run that
+// still waits past the deadline (when one is set) waits without end: the first pause after it
+// raises an error, so that the test fails instead of hanging.
 class VirtualClock final : public core::Clock
 {
 public:
@@ -47,10 +49,21 @@ public:
     {
         return QDateTime(QDate(2025, 1, 15), QTime(10, 30)).addMSecs(m_nowMs);
     }
-    void sleep(int ms) override { m_nowMs += ms; }
+    void sleep(int ms) override
+    {
+        m_nowMs += ms;
+        if (deadlineMs > 0 && m_nowMs > deadlineMs && !m_late) {
+            m_late = true;
+            throw core::Error(5,
+                              u"The run still waits at "_s + QString::number(m_nowMs / 1000) + u" s of virtual time"_s);
+        }
+    }
+
+    qint64 deadlineMs = 0;
 
 private:
     qint64 m_nowMs = 0;
+    bool m_late = false;
 };
 
 // The services of a run over a settings store pointed at the bundled sample, a virtual clock and an unload folder.

@@ -1,5 +1,9 @@
+#include <filesystem>
+
 #include <QDirIterator>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSet>
 
 #include <gtest/gtest.h>
@@ -234,6 +238,68 @@ TEST_F(UnattendedRunTest, WhatFailedForGoodIsCountedAndTheRunEndsWithItsOwnExitC
     ASSERT_TRUE(html.open(QIODevice::ReadOnly));
     EXPECT_TRUE(core::TextCodec::fromCp1251(html.readAll())
                     .contains(u"Количество запросов списков документов, не выполненных после всех попыток:"_s));
+}
+
+// A copy of the sample whose downloads complete on the given poll.
+QString sampleCopy(const QString& folder, int contentPolls)
+{
+    std::filesystem::copy(QFile::encodeName(kSample).toStdString(), QFile::encodeName(folder).toStdString(),
+                          std::filesystem::copy_options::recursive);
+    QFile file(folder + u"/sandbox.json"_s);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    QJsonObject root = QJsonDocument::fromJson(file.readAll()).object();
+    file.close();
+    root.insert(u"contentAsync"_s, QJsonObject{{u"polls"_s, contentPolls}});
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(QJsonDocument(root).toJson());
+    return folder;
+}
+
+// Downloads that cannot start (a plain file stands where a counterparty's folder should go) leave
+// no download in flight while the waiting documents are at the memory limit: the download queue
+// still starts, and the run goes to its end.
+TEST_F(UnattendedRunTest, AtTheMemoryLimitWithNoDownloadInFlightTheDownloadsStillStart)
+{
+    const QString sandbox = sampleCopy(dir.filePath(u"slow-sample"_s), 4);
+    const auto configure = [&] {
+        app::DemoSettings::write(options, sandbox, out());
+        options.Set_LimitDocsInMemory(3);
+        options.Set_DocsLimit(1);
+        options.Set_TasksLimit(1);
+        options.Set_TimeOut(1);
+    };
+    configure();
+    QString counterparty;
+    int total = 0;
+    {
+        auto clean = makeRun();
+        const auto result = clean->run();
+        ASSERT_TRUE(result.complete());
+        total = result.listed;
+        // The counterparty folder of the first document unloaded: below it the document's own folder.
+        counterparty = QFileInfo(clean->fetchling().AsyncDocs().UnloadedList().Item(1)->Path).path();
+        QDir(out()).removeRecursively();
+    }
+    ASSERT_TRUE(counterparty.startsWith(out())) << counterparty.toStdString();
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(counterparty).path()));
+    QFile plain(counterparty);
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    configure();
+    clock.deadlineMs = clock.nowMs() + 24LL * 3600 * 1000;
+
+    auto run = makeRun();
+    const auto result = run->run();
+
+    EXPECT_FALSE(result.stopped);
+    EXPECT_EQ(result.left, 0);
+    EXPECT_EQ(result.listed, total);
+    EXPECT_EQ(result.unloaded + result.ignored, result.listed);
+    EXPECT_GT(result.downloadsFailed, 0) << "the documents of that counterparty could not be filed";
+    int refused = 0;
+    for (const auto& rec : run->fetchling().AsyncDocs().IgnoredList())
+        refused += rec->ErrorDescription == u"Не удалось создать папку: "_s + rec->Path ? 1 : 0;
+    EXPECT_EQ(refused, result.downloadsFailed);
 }
 
 // A generated sandbox of several organisations over two years, with hostile titles.
