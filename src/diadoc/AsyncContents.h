@@ -134,6 +134,9 @@ private:
     int КоличествоВыгруженныхФайлов(const Record& rec, int writtenInFolder);
     int РаспаковатьContentZip(const Record& rec, const QString& archive, const QString& mask, const QString& folder);
     Verdict judgeCompleted(const Record& rec);
+    // A download still running after the operation time-out: failed, let go, tried again.
+    Verdict judgeTimedOut(const Record& rec);
+    bool timedOut(const Record& rec) const;
     Verdict judgeFailedStart(const Record& rec);
     Verdict classifyError(const Record& rec) const;
     Verdict retryOrGiveUp(const Record& rec) const;
@@ -183,6 +186,8 @@ private:
     bool m_busy = false;
 
     std::unordered_map<const AsyncDocRecord*, int> m_attempts;
+    // When each download of the unloading list was started, on the clock.
+    std::unordered_map<const AsyncDocRecord*, qint64> m_startedAt;
     // Box and document id of every document taken for download, to catch repeats.
     QSet<QString> m_taken;
     // How many queued documents name each target folder, and which document made a folder.

@@ -112,6 +112,8 @@ private:
     bool ЗапуститьЗапрос(const Record& rec);
     bool InitNewTask(platform::diadoc::DiadocDocumentsTask& task, const Record& rec);
     bool РазобратьРаботающиеЗапросы();
+    // True when the running request has waited for its list longer than the operation time-out.
+    bool timedOut(const Record& rec) const;
     int addByDates(const QString& key, const QString& departmentId, const QString& departmentName, const QString& type,
                    const QString& documentClass, const QString& status, int daysCount, double from, double to,
                    bool top100);
@@ -148,6 +150,8 @@ private:
     bool m_cancel = false;
 
     std::unordered_map<const AsyncTskRecord*, int> m_attempts;
+    // When each running request was started, on the clock.
+    std::unordered_map<const AsyncTskRecord*, qint64> m_startedAt;
     qint64 m_progress = 0; // starts that succeeded and records taken out of the executing list
     Statistics m_statistics;
     std::vector<AsyncTasksListener*> m_listeners;

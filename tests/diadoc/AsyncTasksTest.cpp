@@ -5,6 +5,7 @@
 #include "AsyncTasksFixture.h"
 #include "base/Error.h"
 #include "diadoc/AsyncTskRecord.h"
+#include "diadoc/OperationTimeOut.h"
 #include "platform/diadoc/SandboxData.h"
 #include "platform/diadoc/SandboxService.h"
 
@@ -546,6 +547,56 @@ TEST_F(AsyncTasksTest, TheSecondaryQueuesEventsNameTheRowsTheRecordsTakeAndLeave
     EXPECT_NE(std::find(trace.secondaryRows.cbegin(), trace.secondaryRows.cend(), -3), trace.secondaryRows.cend())
         << "a retry left from behind two requests failed for good";
     queue->detach(&mirror);
+}
+
+// A list that never comes holds its request no longer than the operation time-out: it is judged
+// failed with its own text, tried again, and given up at the cap; the queue never waits for ever.
+TEST_F(AsyncTasksTest, AListThatNeverComesIsJudgedFailedAtTheTimeOutAndTriedAgain)
+{
+    for (const int neverAttempts : {1, 0}) {
+        SCOPED_TRACE(neverAttempts);
+        ListSandbox local;
+        local.addDocuments(u"Invoice"_s, kJan1, 2);
+        FaultRule rule = fault(u"GetDocumentsResult"_s, FaultEffect::Never);
+        rule.firstAttempts = neverAttempts;
+        local.service().addFault(rule);
+        SandboxQueue q(local, options, ui);
+        std::vector<Snapshot> failures;
+        std::vector<qint64> failedAt;
+        q.trace.onAddedInSecondary = [&](const Record& rec) {
+            failures.push_back(
+                {rec->State, rec->ErrorDescription, rec->ErrorNumber, rec->ErrorPlace, rec->LastErrorDescription});
+            failedAt.push_back(local.nowMs);
+            EXPECT_FALSE(rec->TaskObject) << "the operation is let go";
+        };
+        // A queue that still waits after two hours would wait for ever: it is cancelled.
+        q.trace.onWait = [&](bool& cancel) { cancel = local.nowMs > 2LL * 3600 * 1000; };
+        q.add(u"Invoice"_s, kJan1, kJan1);
+
+        const auto results = q.drain();
+
+        EXPECT_FALSE(q.tasks.isCancelled());
+        const std::size_t attempts = neverAttempts == 0 ? diadoc::AsyncTasks::kMaxAttempts : 1;
+        ASSERT_EQ(failures.size(), attempts);
+        for (std::size_t i = 0; i < attempts; ++i) {
+            EXPECT_EQ(failures[i].state, 2);
+            EXPECT_EQ(failures[i].description, QString::fromUtf16(diadoc::kOperationTimeOutText));
+            EXPECT_EQ(failures[i].place, u"AsyncTasks.РазобратьРаботающиеЗапросы() - dTask.TaskObject.IsCompleted"_s);
+            // Judged at the first poll past the time-out of this attempt.
+            const qint64 since = i == 0 ? 0 : failedAt[i - 1];
+            EXPECT_GE(failedAt[i] - since, diadoc::kOperationTimeOutMs);
+            EXPECT_LE(failedAt[i] - since, diadoc::kOperationTimeOutMs + 2 * diadoc::AsyncTasks::kPollPauseMs);
+        }
+        if (neverAttempts == 0) {
+            EXPECT_TRUE(results.empty());
+            EXPECT_EQ(q.tasks.FailedCount(), 1);
+        } else {
+            ASSERT_EQ(results.size(), 1U);
+            EXPECT_EQ(results.front()->DocumentsCount, 2);
+            EXPECT_EQ(q.tasks.FailedCount(), 0);
+        }
+        EXPECT_EQ(q.tasks.Count(3), 0);
+    }
 }
 
 // Starts that all fail must not spin: every pass without progress waits and pauses.

@@ -11,6 +11,7 @@
 #include "RunFixture.h"
 #include "diadoc/AsyncTasks.h"
 #include "diadoc/AsyncTskRecord.h"
+#include "diadoc/OperationTimeOut.h"
 
 using namespace Qt::StringLiterals;
 using platform::diadoc::FaultEffect;
@@ -238,6 +239,50 @@ TEST_F(UnattendedRunTest, WhatFailedForGoodIsCountedAndTheRunEndsWithItsOwnExitC
     ASSERT_TRUE(html.open(QIODevice::ReadOnly));
     EXPECT_TRUE(core::TextCodec::fromCp1251(html.readAll())
                     .contains(u"Количество запросов списков документов, не выполненных после всех попыток:"_s));
+}
+
+// Operations that never complete, a list of one box and one document's archive, are judged failed
+// at the time-out and given up at the cap: the run ends, with its protocols and exit code 3.
+TEST_F(UnattendedRunTest, OperationsThatNeverCompleteAreGivenUpAndTheRunEnds)
+{
+    options.Set_TimeOut(1);
+    options.Set_LoadContentByZip(1);
+    QString target;
+    {
+        auto clean = makeRun();
+        clean->run();
+        target = clean->fetchling().AsyncDocs().UnloadedList().Item(3)->DocumentId;
+        QDir(out()).removeRecursively();
+    }
+    FaultRule list;
+    list.operation = u"GetDocumentsResult"_s;
+    list.organization = u"box-vasilek"_s;
+    list.effect = FaultEffect::Never;
+    service()->addFault(list);
+    FaultRule download;
+    download.operation = u"SaveAllContentZipAsync"_s;
+    download.document = target;
+    download.effect = FaultEffect::Never;
+    service()->addFault(download);
+    clock.deadlineMs = clock.nowMs() + 6LL * 3600 * 1000;
+
+    auto run = makeRun();
+    const auto result = run->run();
+
+    EXPECT_FALSE(result.stopped);
+    EXPECT_EQ(result.left, 0);
+    EXPECT_GT(result.listsFailed, 0);
+    EXPECT_EQ(result.downloadsFailed, 1);
+    for (const auto& rec : run->fetchling().AsyncTasks().SecondaryQueue())
+        EXPECT_EQ(rec->ErrorDescription, QString::fromUtf16(diadoc::kOperationTimeOutText));
+    for (const auto& rec : run->fetchling().AsyncDocs().IgnoredList()) {
+        if (rec->DocumentId == target) {
+            EXPECT_EQ(rec->ErrorDescription, QString::fromUtf16(diadoc::kOperationTimeOutText));
+        }
+    }
+    EXPECT_EQ(run::UnattendedRun::exitCode(result), run::UnattendedRun::kExitIncomplete);
+    EXPECT_EQ(result.protocols.size(), 3);
+    EXPECT_TRUE(ui.boxes.empty()) << "a time-out is no fatal failure";
 }
 
 // A copy of the sample whose downloads complete on the given poll.
