@@ -1,8 +1,10 @@
 #include "UnattendedRun.h"
 
 #include "base/Error.h"
+#include "core/Clock.h"
 #include "core/mErrorHandling.h"
 #include "core/mFetchlingOptions.h"
+#include "run/DateRules.h"
 
 using namespace Qt::StringLiterals;
 
@@ -76,9 +78,11 @@ RunOutcome UnattendedRun::run()
             throw core::Error(kRunRefused, signedIn.text);
         m_organisations = std::move(signedIn.organisations);
 
+        // The period as the window would offer it at its start.
+        const auto period = DateRules::atStart(options, m_services.clock.currentDateTime().date());
         RunRequest request;
-        request.from = options.Get_FromDate();
-        request.to = options.GetDefault_ToDate();
+        request.from = period.from;
+        request.to = period.to;
         request.flags = RunFlags::fromOptions(options);
         request.nodes = m_organisations.nodes;
 
@@ -90,7 +94,9 @@ RunOutcome UnattendedRun::run()
             throw core::Error(kRunRefused, u"Нет ни одной организации (ни одного подразделения)."_s);
         if (request.tickedCount() == 0)
             throw core::Error(kRunRefused, u"Не выбрано ни одного подразделения."_s);
-        return m_run.execute(request, m_organisations);
+        RunOutcome outcome = m_run.execute(request, m_organisations);
+        DateRules::afterRun(m_services.options, request.to, DateRules::keepsEndDate(outcome));
+        return outcome;
     } catch (...) {
         core::PropagateError(kModule, u"run");
     }

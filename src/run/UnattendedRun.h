@@ -26,8 +26,9 @@ private:
 };
 
 // One whole unloading without a person, as /AUTOSTART does it: signs in with the stored settings,
-// checks the unload folder and the ticked nodes, runs over the stored period and writes the
-// protocols. Raises core::Error when the run cannot start (the message is the error's text).
+// checks the unload folder and the ticked nodes, runs over the period that the date rules give and
+// writes the protocols; then keeps the end date for the next run when the date rules say so.
+// Raises core::Error when the run cannot start (the message is the error's text).
 class UnattendedRun final
 {
 public:

@@ -2,6 +2,10 @@
 #   cmake -DPROGRAM=<N7_Fetchling> -DSAMPLE=<sandbox folder> -DWORK=<scratch folder> -P AutostartTest.cmake
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}")
+# The unload folders are not below the user's home, which an unattended run declines; a checkout
+# may well lie there.
+set(ENV{HOME} "${WORK}/users/me")
+file(MAKE_DIRECTORY "$ENV{HOME}")
 
 # Without settings the sign-in cannot happen: the program says why and fails. No platform is named
 # and no screen is there: an unattended run draws off screen by itself.

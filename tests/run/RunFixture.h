@@ -2,6 +2,7 @@
 
 #include <QDirIterator>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
@@ -64,6 +65,46 @@ public:
 private:
     qint64 m_nowMs = 0;
     bool m_late = false;
+};
+
+// A folder that refuses files even to this process: read-only by its mode, or, for a user that
+// writes anywhere, a read-only file system mounted on it. Not ready when neither can be had.
+class ReadOnlyFolder final
+{
+public:
+    explicit ReadOnlyFolder(const QString& path)
+        : m_path(path)
+    {
+        QDir().mkpath(path);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup);
+        if (!takesFiles())
+            return;
+        m_mounted =
+            QProcess::execute(u"mount"_s, {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"ro,size=64k"_s, u"tmpfs"_s, path}) == 0;
+    }
+    ~ReadOnlyFolder()
+    {
+        if (m_mounted)
+            QProcess::execute(u"umount"_s, {m_path});
+        QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    ReadOnlyFolder(const ReadOnlyFolder&) = delete;
+    ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
+
+    bool ready() const { return !takesFiles(); }
+
+private:
+    bool takesFiles() const
+    {
+        QFile probe(m_path + u"/probe"_s);
+        if (!probe.open(QIODevice::WriteOnly))
+            return false;
+        probe.remove();
+        return true;
+    }
+
+    QString m_path;
+    bool m_mounted = false;
 };
 
 // The services of a run over a settings store pointed at the bundled sample, a virtual clock and an unload folder.
@@ -173,7 +214,8 @@ protected:
     platform::zip::LibzipLibraries zipLibraries;
     core::mUnzipper unzipper{zipLibraries, ui, QString::fromUtf16(core::kApplicationTitle)};
     core::mLogFile log{ui, [this] { return clock.currentDateTime(); }};
-    platform::shell::LinuxSpecialFolders folders{dir.filePath(u"home"_s), dir.filePath(u"home/.config"_s)};
+    // The user's own home stands apart from the unload folder: a folder in it is better avoided.
+    platform::shell::LinuxSpecialFolders folders{dir.filePath(u"users/me"_s), dir.filePath(u"users/me/.config"_s)};
     core::mAPI api{folders};
     run::Services services{options, clock, ui, diadoc, unzipper, log, api};
     run::RunObserver observer;

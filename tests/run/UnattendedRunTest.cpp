@@ -12,6 +12,7 @@
 #include "diadoc/AsyncTasks.h"
 #include "diadoc/AsyncTskRecord.h"
 #include "diadoc/OperationTimeOut.h"
+#include "run/DateRules.h"
 
 using namespace Qt::StringLiterals;
 using platform::diadoc::FaultEffect;
@@ -120,6 +121,17 @@ TEST_F(UnattendedRunTest, ARunThatCannotStartRaisesItsReason)
          u"Попытка авторизации с логином \"buh@romashka.ru\" завершилась с ошибкой \"Неверный логин или пароль\"."_s},
         {"no login", [](auto& o) { o.Set_Login(QString()); }, u"Вы не авторизованы в Диадок. Требуется авторизация."_s},
         {"no folder", [](auto& o) { o.Set_Path(QString()); }, u"Выберите папку для сохранения файлов Диадок."_s},
+        {"system folder", [](auto& o) { o.Set_Path(u"/var/lib/n7-fetchling-out"_s); },
+         u"В системные папки выгрузка запрещена.\r\nУкажите другую папку для выгрузки."_s},
+        {"home folder", [this](auto& o) { o.Set_Path(dir.filePath(u"users/me/out"_s)); },
+         u"\" крайне не рекомендуется.\r\nЖелательно выбрать папки вне специальных папок Windows."_s},
+        {"folder that cannot be made",
+         [this](auto& o) {
+             QFile plain(dir.filePath(u"plain"_s));
+             EXPECT_TRUE(plain.open(QIODevice::WriteOnly));
+             o.Set_Path(plain.fileName() + u"/out"_s);
+         },
+         u"\" для сохранения файлов Диадок."_s},
         {"bad period", [](auto& o) { o.Set_FromDate(u"31.02.2024"_s); }, u"Период выгрузки задан неверно"_s},
         {"no sandbox", [](auto& o) { o.Set_DiadocServerURL(u"https://example.invalid"_s); },
          u"Вы не авторизованы в Диадок."_s},
@@ -144,6 +156,66 @@ TEST_F(UnattendedRunTest, ARunThatCannotStartRaisesItsReason)
             EXPECT_TRUE(e.description().contains(u"UnattendedRun"_s)) << "the error carries its place";
         }
         EXPECT_FALSE(QDir(out()).exists() && !QDir(out()).isEmpty()) << "nothing was unloaded";
+    }
+    EXPECT_FALSE(QDir(u"/var/lib/n7-fetchling-out"_s).exists());
+}
+
+// The period comes from the date rules as a window would offer it; the end date is kept for the
+// next run only after a run that went to its end with every list.
+TEST_F(UnattendedRunTest, TheDateRulesGiveThePeriodAndTheEndDateIsKeptOnlyAfterAWholeRun)
+{
+    options.Set_TimeOut(1);
+    options.Set_DateBeginMove(1);
+    options.Set_DateEndYesterday(1);
+    options.Set_LastDateEnd(u"01.07.2024"_s);
+    const auto runWith = [&](std::optional<FaultRule> rule) {
+        service()->clearFaults();
+        if (rule)
+            service()->addFault(*rule);
+        return makeRun()->run();
+    };
+
+    FaultRule writeError;
+    writeError.operation = u"SaveContentResult"_s;
+    writeError.text = u"Ошибка записи в файл"_s;
+    const auto stopped = runWith(writeError);
+    EXPECT_TRUE(stopped.stopped);
+    EXPECT_EQ(stopped.from, u"01.07.2024"_s);
+    EXPECT_EQ(stopped.to, u"14.01.2025"_s) << "yesterday of the clock's 15 January 2025";
+    EXPECT_EQ(options.GetDefault_LastDateEnd(), u"01.07.2024"_s);
+
+    FaultRule listError;
+    listError.operation = u"GetDocumentsAsync"_s;
+    listError.organization = u"box-vasilek"_s;
+    listError.text = u"##100[Ошибка сервера Диадок]code:500, HTTP error: Internal Server Error"_s;
+    const auto incomplete = runWith(listError);
+    EXPECT_FALSE(incomplete.stopped);
+    EXPECT_GT(incomplete.listsFailed, 0);
+    EXPECT_EQ(options.GetDefault_LastDateEnd(), u"01.07.2024"_s);
+
+    const auto whole = runWith(std::nullopt);
+    EXPECT_TRUE(whole.complete());
+    EXPECT_GT(whole.unloaded, 0);
+    EXPECT_EQ(whole.from, u"01.07.2024"_s);
+    EXPECT_EQ(options.GetDefault_LastDateEnd(), u"14.01.2025"_s);
+    EXPECT_EQ(run::DateRules::atStart(options, QDate(2025, 1, 16)).from, u"14.01.2025"_s)
+        << "the next run starts where this one ended";
+}
+
+// A folder that this process cannot write to is refused before the run: no run of nothing.
+TEST_F(UnattendedRunTest, AReadOnlyUnloadFolderIsRefused)
+{
+    const QString path = dir.filePath(u"readonly"_s);
+    const testsupport::ReadOnlyFolder readOnly(path);
+    if (!readOnly.ready())
+        GTEST_SKIP() << "no folder refuses files to this user here";
+    options.Set_Path(path);
+    try {
+        makeRun()->run();
+        ADD_FAILURE() << "the run started";
+    } catch (const core::Error& e) {
+        EXPECT_TRUE(e.description().contains(u"Не удалось создать папку \""_s + path + u"/\""_s))
+            << e.description().toStdString();
     }
 }
 
