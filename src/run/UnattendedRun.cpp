@@ -48,9 +48,9 @@ QStringList PrintingObserver::summaryLines(const RunOutcome& outcome)
     return lines;
 }
 
-UnattendedRun::UnattendedRun(const Services& services, RunObserver& observer)
+UnattendedRun::UnattendedRun(const Services& services, RunObserver& observer, DiskSpaceProbe probe)
     : m_services(services)
-    , m_run(services, observer)
+    , m_run(services, observer, std::move(probe))
 {
 }
 

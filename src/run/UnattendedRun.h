@@ -39,7 +39,7 @@ public:
     // The run went to its end, but some list requests or downloads failed for good.
     static constexpr int kExitIncomplete = 3;
 
-    UnattendedRun(const Services& services, RunObserver& observer);
+    UnattendedRun(const Services& services, RunObserver& observer, DiskSpaceProbe probe = diskFreeSpace);
 
     RunOutcome run();
     static int exitCode(const RunOutcome& outcome);
