@@ -81,6 +81,10 @@ public:
     // 1 main queue, 2 secondary queue, 3 unloading, 4 unloaded, 5 ignored; any other value the
     // sum of all five.
     int Count(int aSelect = 0) const;
+    // Documents of the ignored list that were queued for download and failed for good: their
+    // start, download, unpacking or metadata failed, or every attempt failed. Documents that a
+    // rule of the run left out, and repeats, are not counted.
+    int FailedCount() const { return m_failed; }
 
     bool AddNewDocInQueue(const AsyncTskRecord& aTaskRecord,
                           const std::shared_ptr<platform::diadoc::DiadocDocument>& aDocument, const QString& aPath,
@@ -96,6 +100,12 @@ public:
     // One collection pass over the running downloads; true when a document was unloaded in it.
     // A pass asked for while another runs answers false at once.
     bool РазобратьРаботающиеЗапросы();
+
+    // While no download is in flight, starts the waiting documents one after another until one
+    // runs or none waits. Nothing but this queue starts a download, and it starts them only when a
+    // document is added or one was taken out of the unloading list: with none in flight and none
+    // added, a caller that waits for the waiting ones to go would wait for ever.
+    void StartWhenNoneInFlight();
 
     // Waits, on the clock and for at most maxWaitMs, until no download of the unloading list is
     // still being written, then lets go of their operations. Nothing is judged or moved: a
@@ -125,6 +135,9 @@ private:
     int КоличествоВыгруженныхФайлов(const Record& rec, const QStringList& writtenInFolder, bool inSharedFolder);
     int РаспаковатьContentZip(const Record& rec, const QString& archive, const QString& mask, const QString& folder);
     Verdict judgeCompleted(const Record& rec);
+    // A download still running after the operation time-out: failed, let go, tried again.
+    Verdict judgeTimedOut(const Record& rec);
+    bool timedOut(const Record& rec) const;
     Verdict judgeFailedStart(const Record& rec);
     Verdict classifyError(const Record& rec) const;
     Verdict retryOrGiveUp(const Record& rec) const;
@@ -179,10 +192,13 @@ private:
     AsyncDocList m_unloadedList;
     AsyncDocList m_ignoredList;
     int m_cursor = 0;
+    int m_failed = 0;
     bool m_cancel = false;
     bool m_busy = false;
 
     std::unordered_map<const AsyncDocRecord*, int> m_attempts;
+    // When each download of the unloading list was started, on the clock.
+    std::unordered_map<const AsyncDocRecord*, qint64> m_startedAt;
     // Box and document id of every document taken for download, to catch repeats.
     QSet<QString> m_taken;
     // How many queued documents name each target folder, and which document made a folder.

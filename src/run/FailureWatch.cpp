@@ -130,7 +130,7 @@ QString FailureWatch::ignoredMessage(const QString& error, const QString& path, 
                  u"Освободить место на диске или выгружать на другой диск."_s});
 }
 
-void FailureWatch::OnAddedInSecondaryQueue(const AsyncTasksListener::Record& rec)
+void FailureWatch::OnAddedInSecondaryQueue(const AsyncTasksListener::Record& rec, int /*position*/)
 {
     ++m_listFailures;
     m_observer.failuresCounted(m_listFailures, m_downloadFailures);

@@ -49,7 +49,7 @@ public:
     void OnWait(bool& rCancel) override { rCancel = m_stop; }
     void OnBadUnloadDoc(int& count, bool& rCancel) override;
     void OnExecutedTask(const std::shared_ptr<diadoc::AsyncTskRecord>& rec) override;
-    void OnAddedInSecondaryQueue(const AsyncTasksListener::Record& rec) override;
+    void OnAddedInSecondaryQueue(const AsyncTasksListener::Record& rec, int position) override;
     void OnAddedInSecondaryQueue(const AsyncContentsListener::Record& rec) override;
     void OnAddedInПустыеЗапросы(const AsyncContentsListener::Record& rec) override;
 

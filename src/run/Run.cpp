@@ -323,6 +323,8 @@ void Run::collect(Session& session)
     for (const auto& rec : docs.IgnoredList())
         if (rec->ErrorDescription == QString::fromUtf16(diadoc::AsyncContents::kRepeatReason))
             ++outcome.repeats;
+    outcome.listsFailed = tasks.FailedCount();
+    outcome.downloadsFailed = docs.FailedCount();
     outcome.listFailures = watch.listFailures();
     outcome.downloadFailures = watch.downloadFailures();
     outcome.folderRemovals = watch.badUnloadCount();
@@ -344,7 +346,7 @@ void Run::finish(Session& session)
     RunOutcome& outcome = m_outcome;
     outcome.protocols = written.files;
     outcome.failedProtocols = written.failed;
-    outcome.endText = outcome.stopped ? u"Выгрузка документов прервана."_s : u"Выгрузка документов завершена."_s;
+    outcome.endText = endText(outcome.stopped, outcome.listsFailed, outcome.downloadsFailed);
     outcome.endMessage = Protocols::endMessage(outcome.endText, written);
     m_services.log.WriteLogFile(outcome.endMessage, true, true);
 
@@ -376,6 +378,19 @@ void Run::openProtocol(const QString& file)
         core::mOther::iMsgBox(m_services.ui,
                               u"Файл "_s + file + u" не найден."_s + kCrLf + u"Вероятно он уже удалён."_s,
                               core::msgbox::vbOKOnly | core::msgbox::vbInformation);
+}
+
+QString Run::endText(bool stopped, int listsFailed, int downloadsFailed)
+{
+    QString text = stopped ? u"Выгрузка документов прервана."_s
+                   : listsFailed > 0 || downloadsFailed > 0 ? u"Выгрузка документов завершена с ошибками."_s
+                                                            : u"Выгрузка документов завершена."_s;
+    if (listsFailed > 0)
+        text += kCrLf + u"Не получено списков документов (все попытки запроса неудачны): "_s
+                + QString::number(listsFailed) + u'.';
+    if (downloadsFailed > 0)
+        text += kCrLf + u"Не выгружено документов из-за ошибок выгрузки: "_s + QString::number(downloadsFailed) + u'.';
+    return text;
 }
 
 QString Run::caption() const
@@ -412,6 +427,8 @@ engine::SummaryRows Run::summaryRows(const QString& kind) const
         const int found = current ? current->AsyncDocs().Count(0) : 0;
         const int unloaded = current ? current->AsyncDocs().Count(4) : 0;
         const int ignored = current ? current->AsyncDocs().Count(5) : 0;
+        const int listsFailed = current ? current->AsyncTasks().FailedCount() : 0;
+        const int downloadsFailed = current ? current->AsyncDocs().FailedCount() : 0;
         const int listFailures = watch ? watch->listFailures() : 0;
         const int downloadFailures = watch ? watch->downloadFailures() : 0;
         const int badUnloads = m_folderRemovals;
@@ -446,6 +463,9 @@ engine::SummaryRows Run::summaryRows(const QString& kind) const
         else
             rows.append({u"Выгрузка завершена:"_s, endTime});
         rows.append({u"Количество полученных непустых списков документов:"_s, QString::number(executed)});
+        if (listsFailed > 0)
+            rows.append({u"Количество запросов списков документов, не выполненных после всех попыток:"_s,
+                         QString::number(listsFailed)});
         rows.append({u"Максимальное количество документов в одном списке:"_s, QString::number(maxDocs)});
         rows.append({u"Обнаружено документов в полученных списках всего:"_s, QString::number(found)});
         rows.append(
@@ -453,6 +473,9 @@ engine::SummaryRows Run::summaryRows(const QString& kind) const
         if (ignored > 0)
             rows.append(
                 {u"Количество не выгруженных документов:"_s, QString::number(ignored) + sheet(u"Не выгружены"_s)});
+        if (downloadsFailed > 0)
+            rows.append({u"Из них не выгружено из-за ошибок выгрузки:"_s,
+                         QString::number(downloadsFailed) + sheet(u"Не выгружены"_s)});
         if (listFailures != 0)
             rows.append({u"Справочно: Счетчик неудачных попыток запросов списков документов:"_s,
                          QString::number(listFailures)});

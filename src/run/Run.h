@@ -35,12 +35,16 @@ struct RunOutcome
     int left = 0;             // documents still in a queue (a stopped run)
     int listFailures = 0;     // failed attempts of list requests
     int downloadFailures = 0; // failed attempts of downloads
+    int listsFailed = 0;      // list requests failed for good: their documents were never listed
+    int downloadsFailed = 0;  // documents among the ignored whose download failed for good
     int folderRemovals = 0;
     bool stopped = false;
-    QString stopReason;    // the failure that stopped the run; empty for the person's stop
-    QString endText;       // "Выгрузка документов завершена." or "… прервана."
-    QString endMessage;    // the end text with the protocol files
-    QStringList protocols; // full names of the protocol files written, HTML, Excel, CSV
+    // The run went to its end and nothing failed for good.
+    bool complete() const { return !stopped && listsFailed == 0 && downloadsFailed == 0; }
+    QString stopReason; // the failure that stopped the run; empty for the person's stop
+    QString endText; // "Выгрузка документов завершена." or "… прервана.", with what failed for good
+    QString endMessage;          // the end text with the protocol files
+    QStringList protocols;       // full names of the protocol files written, HTML, Excel, CSV
     QStringList failedProtocols; // full names of the chosen protocols that could not be written
 };
 
@@ -102,6 +106,8 @@ private:
     void releaseSession();
     void openProtocol(const QString& file);
     QString caption() const;
+    // The end text's first line and a line for each kind of failure for good.
+    static QString endText(bool stopped, int listsFailed, int downloadsFailed);
 
     const Services& m_services;
     RunObserver& m_observer;

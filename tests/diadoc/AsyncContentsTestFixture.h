@@ -97,7 +97,12 @@ public:
     }
     void OnAddedInMainQueue(const Record& r) override { add(u"+Main"_s, r); }
     void OnRemovedFromMainQueue(const Record& r) override { add(u"-Main"_s, r); }
-    void OnAddedInSecondaryQueue(const Record& r) override { add(u"+Second"_s, r); }
+    void OnAddedInSecondaryQueue(const Record& r) override
+    {
+        add(u"+Second"_s, r);
+        if (onAddedInSecondary)
+            onAddedInSecondary(r);
+    }
     void OnRemovedFromSecondaryQueue(const Record& r) override { add(u"-Second"_s, r); }
     void OnAddedInUnloadingList(const Record& r) override
     {
@@ -133,6 +138,7 @@ public:
     std::function<void(const Record&)> onUnloading;
     std::function<void(const Record&)> onUnloaded;
     std::function<void(const Record&)> onIgnored;
+    std::function<void(const Record&)> onAddedInSecondary;
 
 private:
     void add(const QString& name, const Record& r = nullptr)

@@ -123,8 +123,10 @@ protected:
     platform::zip::LibzipLibraries zipLibraries;
     core::mUnzipper unzipper{zipLibraries, ui, QString::fromUtf16(core::kApplicationTitle)};
     core::mLogFile log{ui, [this] { return clock.currentDateTime(); }};
-    platform::shell::LinuxSpecialFolders folders{dir.filePath(QStringLiteral("home")),
-                                                 dir.filePath(QStringLiteral("home/.config"))};
+    // The home lies apart from the unload folder: a folder beside the home, in the folder of the
+    // users' homes, is another user's and refused.
+    platform::shell::LinuxSpecialFolders folders{dir.filePath(QStringLiteral("users/me")),
+                                                 dir.filePath(QStringLiteral("users/me/.config"))};
     core::mAPI api{folders};
     run::Services runServices{options, clock, ui, diadoc, unzipper, log, api};
     FakePrerequisites prerequisites;

@@ -363,12 +363,12 @@ TEST_F(RunTest, APauseBeforeARetryEndsWhenTheRunIsStopped)
     auto record = std::make_shared<diadoc::AsyncTskRecord>();
     record->ErrorDescription = u"##100[Ошибка сервера Диадок]code:500, HTTP error: Internal Server Error"_s;
 
-    watch.OnAddedInSecondaryQueue(record);
+    watch.OnAddedInSecondaryQueue(record, 1);
     EXPECT_EQ(pausing.slept, 9990) << "unstopped, the whole pause";
 
     pausing.slept = 0;
     pausing.duringSleep = [&] { watch.requestStop(); };
-    watch.OnAddedInSecondaryQueue(record);
+    watch.OnAddedInSecondaryQueue(record, 1);
     EXPECT_EQ(pausing.slept, run::FailureWatch::kPauseSliceMs);
     EXPECT_EQ(watch.listFailures(), 2);
 }
