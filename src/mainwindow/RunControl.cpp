@@ -18,6 +18,7 @@
 #include "core/mOther.h"
 #include "core/widgets/DProgressBar.h"
 #include "frmDiadocUnloadDocs.h"
+#include "run/DateRules.h"
 #include "run/Services.h"
 #include "run/UnattendedRun.h"
 
@@ -165,6 +166,9 @@ void RunControl::startRun()
         if (const auto request = prepareRunChoices()) {
             w.fStoreLastDateEnd = true;
             DoUnloadExecute(*request);
+            // A run stopped by a failure, or one whose list was given up, keeps the old end date,
+            // so that the next run does not skip the part of the period it never received.
+            w.fStoreLastDateEnd = w.fStoreLastDateEnd && run::DateRules::keepsEndDate(m_run.lastOutcome());
         }
         ui.setMousePointer(pointer);
         w.SetBusyMode(0);

@@ -227,12 +227,15 @@ TEST_F(WindowRunTest, AfterBadAllocationEveryStartIsRefusedUntilRestart)
     rule.operation = u"GetDocumentsAsync"_s;
     rule.text = u"bad allocation"_s;
     service()->addFault(rule);
+    options.Set_LastDateEnd(u"15.06.2024"_s);
     const auto window = load();
     ui.expectBox(vbOK); // the critical message of the failure
     ui.expectBox(vbNo); // the end message with the Excel offer
     execute(*window);
     ASSERT_EQ(listener.ended.size(), 1U);
     EXPECT_EQ(listener.ended.at(0).stopReason, u"bad allocation"_s);
+    EXPECT_EQ(options.GetDefault_LastDateEnd(), u"15.06.2024"_s)
+        << "a run stopped by a failure stores no end date: the next one starts where it started";
     EXPECT_EQ(window->autoStartExitCode(), run::UnattendedRun::kExitStopped);
     const QString page = protocolText(u".htm"_s);
     EXPECT_TRUE(page.contains(u"(прервана в связи с &quot;bad allocation&quot;)"_s)
