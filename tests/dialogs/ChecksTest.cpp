@@ -355,8 +355,12 @@ TEST(frmChecksTest, EachFailurePointWritesItsExactLinesAndColours)
         Arguments a;
         if (script.arguments)
             script.arguments(a);
-        const QStringList lines =
-            runChecks(f, a, QString::fromUtf8(script.name).startsWith(u"every"_s) ? u"checks-ok"_s : QString());
+        // Pictures of a log of successes alone and of one with failures and successes mixed.
+        const QString name = QString::fromUtf8(script.name);
+        const QString picture = name.startsWith(u"every"_s)         ? u"checks-ok"_s
+                                : name.startsWith(u"failed test"_s) ? u"checks-mixed"_s
+                                                                    : QString();
+        const QStringList lines = runChecks(f, a, picture);
         EXPECT_EQ(lines, script.expected) << lines.join(u'\n').toStdString();
         EXPECT_FALSE(lines.join(u'\n').contains(kPassword)) << "the password is never logged";
         EXPECT_TRUE(f.ui.errorDialogCalls.empty());
