@@ -512,6 +512,7 @@ MainWindowControls MainWindowControls::build(QMainWindow& window)
     // The places are those of the design, made for an 8-point type; a larger one would not fit them.
     QFont font = window.font();
     font.setPointSize(8);
+    font.setStretch(QFont::SemiCondensed);
     window.setFont(font);
     buildStatusBar(c, window);
     auto* central = named(new QWidget(&window), u"theCentralArea"_s);

@@ -261,6 +261,14 @@ TEST_F(MainWindowPanesTest, MaximisedTheQueuesTakeTheRoom)
     EXPECT_EQ(c.theSSSplitter->width(), window->width());
     EXPECT_EQ(c.theButtonExecute->y() + c.theButtonExecute->height(), c.thePanelFilter->height() - 7);
     screenshot(*window, u"mainwindow-maximised"_s);
+
+    // While protocols are written the progress bar covers the last panel, inside its frame.
+    c.theProgressBar->show();
+    settle();
+    const QRect panel = placeIn(*c.statusPanels[3], *window);
+    const QRect bar = placeIn(*c.theProgressBar, *window);
+    EXPECT_TRUE(panel.contains(bar)) << "the bar lies over its panel";
+    screenshot(*window, u"mainwindow-progress"_s);
 }
 
 } // namespace mainwindow::test
