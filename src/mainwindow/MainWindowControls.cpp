@@ -467,6 +467,8 @@ void buildStatusBar(MainWindowControls& c, QMainWindow& window)
     c.theStatusBar = named(new QStatusBar(&window), u"theStatusBar"_s);
     c.theStatusBar->setSizeGripEnabled(false);
     c.theStatusBar->setFixedHeight(twipsToPixels(360));
+    // The window has no least width: a narrow one clips the panels rather than keep its width.
+    c.theStatusBar->setMinimumWidth(1);
     c.theCheckZip = named(new QCheckBox(c.theStatusBar), u"theCheckZip"_s);
     c.theCheckZip->setChecked(false);
     c.theCheckZip->setEnabled(false);

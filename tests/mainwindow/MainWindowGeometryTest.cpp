@@ -251,6 +251,44 @@ TEST_F(MainWindowPanesTest, ThePathPaneStaysLockedAtItsTwoHeights)
     }
 }
 
+TEST_F(MainWindowPanesTest, ANarrowWindowKeepsTheSignInTextAndMovesTheButtonsPastTheEdge)
+{
+    const auto window = load();
+    window->show();
+    settle();
+    const MainWindowControls& c = window->controls();
+    const int textWidth = c.theLabelAuthorization->width();
+    window->resize(200, 598);
+    settle();
+    ASSERT_EQ(window->width(), 200) << "no least width";
+    EXPECT_EQ(c.theButtonOptions->x(), 200 - 7 - 97);
+    EXPECT_EQ(c.theButtonAuthorization->x(), 200 - 7 - 97 - 7 - 97);
+    EXPECT_EQ(c.theLabelAuthorization->width(), textWidth);
+
+    window->resize(942, 598);
+    settle();
+    EXPECT_EQ(c.theLabelAuthorization->width(), textWidth);
+    EXPECT_EQ(c.thePanelFilter->width(), 295) << "a wide window gives the filter pane its width back";
+}
+
+TEST_F(MainWindowPanesTest, ANewMemoryTextMovesTheZipBoxAndTheProgressBarWithTheirPanels)
+{
+    const auto window = load();
+    window->show();
+    settle();
+    const MainWindowControls& c = window->controls();
+    c.theProgressBar->show();
+    const QLabel& zipBar = *c.statusPanels[2];
+    const QLabel& progressPanel = *c.statusPanels[3];
+    const int zipBefore = zipBar.x();
+    c.statusPanels[1]->setText(u"Используется 12 345 678МБ ОЗУ (пик 23 456 789МБ) и ещё немного текста "_s);
+    settle();
+    EXPECT_GT(zipBar.x(), zipBefore) << "panel 2 grows with its text";
+    EXPECT_EQ(c.theCheckZip->x(), zipBar.x() + 4);
+    EXPECT_EQ(c.theProgressBar->x(), progressPanel.x() + 3);
+    EXPECT_EQ(c.theProgressBar->width(), progressPanel.width() - 4);
+}
+
 TEST_F(MainWindowPanesTest, MaximisedTheQueuesTakeTheRoom)
 {
     const auto window = load();
