@@ -121,7 +121,8 @@ QString MetadataFile::shortcutAddress(const QString& url)
 {
     static constexpr char kHex[] = "0123456789ABCDEF";
     QString address;
-    for (const char byte : url.toUtf8()) {
+    const QByteArray bytes = url.toUtf8();
+    for (const char byte : bytes) {
         const auto code = static_cast<unsigned char>(byte);
         if (code <= 0x20 || code >= 0x7F) {
             address += u'%';

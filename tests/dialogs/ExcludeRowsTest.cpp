@@ -112,7 +112,7 @@ TEST(ExcludeRows, InsertingAndDuplicatingKeepTheMapRightPastDeletedRows)
     EXPECT_EQ(rows.read(3, 0), u"c"_s) << "the copy is a row of its own";
 
     EXPECT_EQ(rows.addData(rows.mapped(1)), 6);
-    EXPECT_EQ(shown(rows).last(), u"a"_s);
+    EXPECT_EQ(shown(rows).constLast(), u"a"_s);
     int flagged = 0;
     for (const ExcludeRows::Row& r : rows.rows())
         flagged += r.Remove ? 1 : 0;

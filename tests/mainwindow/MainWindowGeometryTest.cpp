@@ -196,7 +196,8 @@ TEST_F(MainWindowPanesTest, ADraggedFilterWidthIsKeptWhenTheWindowGrows)
         if (splitter->orientation() == Qt::Horizontal)
             columns = splitter;
     ASSERT_NE(columns, nullptr);
-    columns->setSizes({columns->sizes()[0] - 60, columns->sizes()[1] + 60});
+    const QList<int> sizes = columns->sizes();
+    columns->setSizes({sizes[0] - 60, sizes[1] + 60});
     QSplitterHandle* bar = columns->handle(1);
     QMouseEvent release(QEvent::MouseButtonRelease, QPointF(2, 2), bar->mapToGlobal(QPointF(2, 2)), Qt::LeftButton,
                         Qt::NoButton, Qt::NoModifier);

@@ -230,7 +230,7 @@ TEST_P(OrganisationDetailsTest, TheRightClickMenuShowsTheDetailsOfAnOrganisation
     QMenu& menu = popupMenu(*window);
     ASSERT_TRUE(menu.isVisible());
     ASSERT_EQ(menu.actions().size(), 1);
-    QAction* details = menu.actions().first();
+    QAction* details = menu.actions().constFirst();
     EXPECT_EQ(details->objectName(), u"details"_s);
     EXPECT_EQ(details->text(), u"Подробности"_s);
     EXPECT_EQ(window->controls().theTreeViewPersons->currentItem(), node(*window, GetParam().key));

@@ -34,6 +34,7 @@
 #include "platform/diadoc/SandboxService.h"
 #include "platform/shell/LinuxSpecialFolders.h"
 #include "platform/zip/LibzipLibraries.h"
+#include "run/Run.h"
 #include "run/RunObserver.h"
 #include "run/Services.h"
 #include "support/ScriptedUiServices.h"
