@@ -109,6 +109,7 @@ void writeProtocolWorkbook(benchmark::State& state)
                                       {u"Программа:"_s, u"Фетчлинг"_s},
                                       {u"Запрошены документы по датам:"_s, u"с 01.01.2024 по 31.12.2024"_s}};
     engine::ProtocolProgress progress;
+    std::printf("records made: VmHWM=%ld KiB\n", peakResidentKib());
 
     for (auto _ : state) {
         platform::excel::ApplicationOptions options;

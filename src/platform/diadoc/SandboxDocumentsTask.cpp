@@ -159,6 +159,7 @@ std::shared_ptr<DiadocList> SandboxDocumentsTask::select() const
 
 std::shared_ptr<DiadocAsyncResult> SandboxDocumentsTask::GetDocumentsAsync()
 {
+    const SandboxMeter::Call call(m_service->meter());
     const auto startRule = m_service->checkFault(query(u"GetDocumentsAsync"_s));
     if (startRule && startRule->effect == FaultEffect::Nothing)
         return nullptr;
@@ -193,11 +194,13 @@ std::shared_ptr<DiadocAsyncResult> SandboxDocumentsTask::GetDocumentsAsync()
             throw *refusal;
         return Variant(list);
     };
-    return std::make_shared<SandboxAsyncResult>(m_service, timing.polls, timing.delayMs, timing.never, std::move(work));
+    return std::make_shared<SandboxAsyncResult>(m_service, SandboxMeter::Operation::List, timing.polls, timing.delayMs,
+                                                timing.never, std::move(work));
 }
 
 std::shared_ptr<DiadocList> SandboxDocumentsTask::GetDocuments()
 {
+    const SandboxMeter::Call call(m_service->meter());
     const auto rule = m_service->checkFault(query(u"GetDocuments"_s));
     if (rule && rule->effect == FaultEffect::Nothing)
         return nullptr;

@@ -21,6 +21,7 @@ public:
         int years = 1;               // documents spread over this many years from 2024
         bool hostileTitles = false;  // every 50th title tries to climb out, names a device or is too long
         int polls = 2;               // polls before a list or a download completes; 0: at once
+        qint64 delayMs = 0;          // and the time a list or a download takes on the service's clock
     };
 
     // Raises core::Error when a file cannot be written.

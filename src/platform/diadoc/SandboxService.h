@@ -9,6 +9,7 @@
 #include <QString>
 
 #include "SandboxData.h"
+#include "SandboxMeter.h"
 
 namespace platform::diadoc {
 
@@ -33,6 +34,9 @@ public:
 
     const SandboxData& data() const { return m_data; }
     qint64 nowMs() const { return m_clockMs(); }
+    // What the service has cost its process so far; the benchmarks read it.
+    SandboxMeter& meter() { return m_meter; }
+    const SandboxMeter& meter() const { return m_meter; }
 
     void addFault(FaultRule rule);
     void clearFaults();
@@ -59,6 +63,7 @@ private:
     std::mutex m_mutex;
     QList<FaultRule> m_faults;
     QList<int> m_attempts;
+    SandboxMeter m_meter;
 };
 
 // Texts of the emulated service's own refusals.
