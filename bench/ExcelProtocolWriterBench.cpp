@@ -137,6 +137,11 @@ void writeProtocolWorkbook(benchmark::State& state)
                     static_cast<long long>(
                         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - filled)
                             .count()));
+        // FETCHLING_BENCH_OUTPUT keeps a copy of the workbook, to compare renderings.
+        if (const QString keep = qEnvironmentVariable("FETCHLING_BENCH_OUTPUT"); !keep.isEmpty()) {
+            QFile::remove(keep);
+            QFile::copy(QDir(dir.path()).filePath(u"protocol.xlsx"_s), keep);
+        }
         book.Close(false);
     }
     state.counters["documents"] = documents;

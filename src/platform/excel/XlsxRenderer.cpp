@@ -202,36 +202,10 @@ public:
     void write()
     {
         writeColumns();
-        const auto& rows = m_sheet.rows();
-        const auto& rowFormats = m_sheet.rowFormats();
-        const auto& cellFormats = m_sheet.cellFormats();
-        auto rowIt = rows.begin();
-        auto rowFormatIt = rowFormats.begin();
-        auto cellFormatIt = cellFormats.begin();
-        while (rowIt != rows.end() || rowFormatIt != rowFormats.end() || cellFormatIt != cellFormats.end()) {
-            int row = kMaxRows + 1;
-            if (rowIt != rows.end())
-                row = std::min(row, rowIt->first);
-            if (rowFormatIt != rowFormats.end())
-                row = std::min(row, rowFormatIt->first);
-            if (cellFormatIt != cellFormats.end())
-                row = std::min(row, cellFormatIt->first.first);
-            const Worksheet::RowCells* cells = rowIt != rows.end() && rowIt->first == row ? &rowIt->second : nullptr;
-            const Worksheet::RowFormat* rowFormat =
-                rowFormatIt != rowFormats.end() && rowFormatIt->first == row ? &rowFormatIt->second : nullptr;
-            writeRow(row, cells, rowFormat, cellFormatIt);
-            if (cells)
-                ++rowIt;
-            if (rowFormat)
-                ++rowFormatIt;
-            while (cellFormatIt != cellFormats.end() && cellFormatIt->first.first == row)
-                ++cellFormatIt;
-        }
+        m_sheet.forEachRow([this](int row, const SheetRow& data) { writeRow(row, data); });
     }
 
 private:
-    using CellFormatIterator = std::map<Worksheet::CellKey, FormatLayer>::const_iterator;
-
     void writeColumns()
     {
         for (const auto& [column, columnFormat] : m_sheet.columnFormats()) {
@@ -242,40 +216,35 @@ private:
         }
     }
 
-    void writeRow(int row, const Worksheet::RowCells* cells, const Worksheet::RowFormat* rowFormat,
-                  CellFormatIterator cellFormatIt)
+    void writeRow(int row, const SheetRow& data)
     {
-        const FormatLayer* rowLayer = rowFormat && !rowFormat->layer.isEmpty() ? &rowFormat->layer : nullptr;
+        const FormatLayer* rowLayer = data.formatted && !data.layer.isEmpty() ? &data.layer : nullptr;
         const lxw_row_t rowIndex = static_cast<lxw_row_t>(row - 1);
-        if (rowFormat) {
+        if (data.formatted) {
             const CellFormat format = resolveFormat(nullptr, rowLayer, nullptr);
-            check(worksheet_set_row(m_target, rowIndex, rowFormat->height.value_or(LXW_DEF_ROW_HEIGHT),
-                                    m_formats.get(format)));
+            check(
+                worksheet_set_row(m_target, rowIndex, data.height.value_or(LXW_DEF_ROW_HEIGHT), m_formats.get(format)));
         }
 
         // Every column of the row that shows something: its cells, its formatted cells and, under a
         // row format, the formatted columns whose format meets the row's.
         m_columns.clear();
-        if (cells) {
-            for (const auto& cell : *cells)
-                m_columns.push_back(cell.first);
-        }
-        for (auto it = cellFormatIt; it != m_sheet.cellFormats().end() && it->first.first == row; ++it)
-            m_columns.push_back(it->first.second);
+        for (const auto& cell : data.cells)
+            m_columns.push_back(cell.first);
+        for (const auto& cellFormat : data.cellFormats)
+            m_columns.push_back(cellFormat.first);
         if (rowLayer)
             m_columns.insert(m_columns.end(), m_formattedColumns.begin(), m_formattedColumns.end());
         std::sort(m_columns.begin(), m_columns.end());
         m_columns.erase(std::unique(m_columns.begin(), m_columns.end()), m_columns.end());
 
         const auto& columnFormats = m_sheet.columnFormats();
-        const auto& cellFormats = m_sheet.cellFormats();
         for (const int column : m_columns) {
             const auto columnIt = columnFormats.find(column);
             const FormatLayer* columnLayer = columnIt != columnFormats.end() ? &columnIt->second.layer : nullptr;
-            const auto cellIt = cellFormats.find({row, column});
-            const FormatLayer* cellLayer = cellIt != cellFormats.end() ? &cellIt->second : nullptr;
+            const FormatLayer* cellLayer = SheetRow::find(data.cellFormats, column);
             const CellFormat format = resolveFormat(columnLayer, rowLayer, cellLayer);
-            const CellValue* value = m_sheet.value(row, column);
+            const CellValue* value = SheetRow::find(data.cells, column);
             const lxw_col_t columnIndex = static_cast<lxw_col_t>(column - 1);
             if (!value || std::holds_alternative<Empty>(*value)) {
                 // An empty cell shows its row's format, or else its column's: write it only when it differs.
@@ -285,9 +254,8 @@ private:
                     check(worksheet_write_blank(m_target, rowIndex, columnIndex, m_formats.get(format)));
                 continue;
             }
-            const auto link = m_sheet.hyperlinks().find({row, column});
-            if (link != m_sheet.hyperlinks().end())
-                writeLinkedCell(row, column, *value, format, link->second);
+            if (const QString* link = SheetRow::find(data.links, column))
+                writeLinkedCell(row, column, *value, format, *link);
             else
                 writeValue(row, column, *value, format);
         }

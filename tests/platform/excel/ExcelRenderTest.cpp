@@ -210,6 +210,57 @@ TEST_F(ExcelRenderTest, LinksBeyondTheSheetLimitBecomeHyperlinkFormulas)
     EXPECT_EQ(beyond.text, u"id-65535"_s);
 }
 
+TEST_F(ExcelRenderTest, ALongSheetKeepsItsFirstRowsInATemporaryFileAndRendersThemAll)
+{
+    Workbook& book = m_app.Workbooks().Add();
+    Worksheet& sheet = book.ActiveSheet();
+    sheet.Columns(2).setNumberFormat(u"@"_s);
+    constexpr int kRows = 3000;
+    for (int row = 1; row <= kRows; ++row) {
+        sheet.Rows(row).setWrapText(true);
+        sheet.Rows(row).setRowHeight(30);
+        sheet.Cells(row, 1).setValue(u"Счёт № "_s + QString::number(row));
+        sheet.Cells(row, 2).setValue(u"00"_s + QString::number(row));
+        sheet.Cells(row, 3).setValue(row * 0.5);
+        sheet.Cells(row, 4).setFormulaR1C1(u"=RC[-1]*2"_s);
+        sheet.Cells(row, 5).setValue(u"id-"_s + QString::number(row));
+        sheet.Hyperlinks().Add(sheet.Cells(row, 5), u"https://diadoc.example/doc/"_s + QString::number(row));
+    }
+    EXPECT_LE(sheet.rowsInMemory(), 512) << "the first rows went to a temporary file";
+
+    // The first rows are still there to read and change.
+    EXPECT_EQ(sheet.Cells(2, 1).Value(), CellValue(u"Счёт № 2"_s));
+    EXPECT_EQ(sheet.Cells(2, 3).Value(), CellValue(1.0));
+    EXPECT_TRUE(sheet.Cells(2, 5).format().hyperlink);
+    EXPECT_EQ(sheet.Rows(2).RowHeight(), 30);
+    sheet.Cells(3, 1).setValue(u"изменён"_s);
+    sheet.Cells(3, 1).Font().setBold(true);
+    sheet.Cells(4, 3).setValue(QString());
+    EXPECT_EQ(sheet.Hyperlinks().Count(), kRows);
+
+    book.SaveAs(path(u"long.xlsx"_s));
+    const test::XlsxBook read = test::readXlsx(path(u"long.xlsx"_s));
+    const test::XlsxSheet& written = read.sheets.at(0);
+    EXPECT_EQ(written.hyperlinks.size(), std::size_t(kRows));
+    for (const int row : {1, 2, 500, 1500, 2999, kRows}) {
+        const QString n = QString::number(row);
+        EXPECT_EQ(written.cells.at(u"A"_s + n).text, u"Счёт № "_s + n);
+        EXPECT_EQ(written.cells.at(u"B"_s + n).text, u"00"_s + n) << "the text column keeps its zeros";
+        EXPECT_EQ(written.cells.at(u"D"_s + n).formula, u"C"_s + n + u"*2"_s);
+        EXPECT_EQ(written.hyperlinks.at(u"E"_s + n), u"https://diadoc.example/doc/"_s + n);
+        EXPECT_EQ(written.rows.at(row).height, 30);
+        EXPECT_TRUE(read.styleOf(written, u"A"_s + n).wrap);
+    }
+    EXPECT_EQ(written.cells.at(u"A3"_s).text, u"изменён"_s);
+    EXPECT_TRUE(read.styleOf(written, u"A3"_s).bold);
+    EXPECT_FALSE(read.styleOf(written, u"A2"_s).bold);
+    EXPECT_EQ(written.cells.count(u"C4"_s), 0u) << "an emptied cell of a spilled row stays empty";
+
+    book.Close(false);
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"long.xlsx"_s})
+        << "nothing is left behind";
+}
+
 TEST_F(ExcelRenderTest, SaveToAFullDiskAnswersDiskFull)
 {
     Workbook& book = protocolBook();
