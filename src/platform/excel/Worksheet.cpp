@@ -6,6 +6,7 @@
 #include "ExcelError.h"
 #include "Hyperlinks.h"
 #include "Range.h"
+#include "SheetLinks.h"
 #include "Sheets.h"
 #include "Workbook.h"
 
@@ -294,8 +295,14 @@ void Worksheet::setRowHeight(int row, double height)
 void Worksheet::setHyperlink(int row, int column, QString address)
 {
     SheetRow* data = rowForChange(row, true);
-    if (!SheetRow::find(data->links, column))
+    if (const QString* replaced = SheetRow::find(data->links, column)) {
+        if (!SheetLinks::takes(*replaced))
+            --m_unusualHyperlinkCount;
+    } else {
         ++m_hyperlinkCount;
+    }
+    if (!SheetLinks::takes(address))
+        ++m_unusualHyperlinkCount;
     SheetRow::at(data->links, column) = std::move(address);
 }
 
@@ -312,6 +319,7 @@ void Worksheet::release()
     m_readRow.reset();
     m_columnFormats.clear();
     m_hyperlinkCount = 0;
+    m_unusualHyperlinkCount = 0;
 }
 
 } // namespace platform::excel

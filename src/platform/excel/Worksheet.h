@@ -85,6 +85,8 @@ public:
     void setColumnWidth(int column, double width) { m_columnFormats[column].width = width; }
     void setHyperlink(int row, int column, QString address);
     int hyperlinkCount() const { return m_hyperlinkCount; }
+    // The hyperlinks whose addresses the renderer leaves to libxlsxwriter (SheetLinks::takes).
+    int unusualHyperlinkCount() const { return m_unusualHyperlinkCount; }
     void setSelection(int row, int column) { m_selection = {row, column}; }
     void setFrozenPanes(int rows, int columns);
     void release();
@@ -121,6 +123,7 @@ private:
     mutable std::optional<std::pair<int, SheetRow>> m_readRow;
     std::map<int, ColumnFormat> m_columnFormats;
     int m_hyperlinkCount = 0;
+    int m_unusualHyperlinkCount = 0;
     std::pair<int, int> m_selection{1, 1};
     int m_frozenRows = 0;
     int m_frozenColumns = 0;

@@ -21,9 +21,11 @@
 #include "Application.h"
 #include "ExcelError.h"
 #include "R1C1Formula.h"
+#include "SheetLinks.h"
 #include "Sheets.h"
 #include "Workbook.h"
 #include "Worksheet.h"
+#include "XlsxPackageLinks.h"
 #include "base/Error.h"
 #include "base/FailureTexts.h"
 
@@ -188,10 +190,12 @@ private:
 class SheetWriter final
 {
 public:
-    SheetWriter(const Worksheet& sheet, lxw_worksheet* target, FormatCache& formats)
+    // Links go to `ownLinks` when given, else to libxlsxwriter.
+    SheetWriter(const Worksheet& sheet, lxw_worksheet* target, FormatCache& formats, SheetLinks* ownLinks)
         : m_sheet(sheet)
         , m_target(target)
         , m_formats(formats)
+        , m_ownLinks(ownLinks)
     {
         for (const auto& [column, columnFormat] : m_sheet.columnFormats()) {
             if (!columnFormat.layer.isEmpty())
@@ -305,7 +309,13 @@ private:
         const lxw_row_t r = static_cast<lxw_row_t>(row - 1);
         const lxw_col_t c = static_cast<lxw_col_t>(column - 1);
         const QString text = displayText(value);
-        if (m_links < LXW_MAX_NUMBER_URLS) {
+        if (m_ownLinks && m_links < LXW_MAX_NUMBER_URLS) {
+            m_ownLinks->add(row, column, address);
+            ++m_links;
+            writeValue(row, column, value, format);
+            return;
+        }
+        if (!m_ownLinks && m_links < LXW_MAX_NUMBER_URLS) {
             const lxw_error result = worksheet_write_url_opt(m_target, r, c, linkTarget(address).constData(),
                                                              m_formats.get(format), text.toUtf8().constData(), nullptr);
             if (result == LXW_NO_ERROR) {
@@ -332,6 +342,7 @@ private:
     const Worksheet& m_sheet;
     lxw_worksheet* m_target;
     FormatCache& m_formats;
+    SheetLinks* m_ownLinks = nullptr;
     std::vector<int> m_formattedColumns;
     std::vector<int> m_columns;
     int m_links = 0;
@@ -375,8 +386,9 @@ private:
 
 } // namespace
 
-XlsxRenderer::XlsxRenderer(Workbook& workbook)
+XlsxRenderer::XlsxRenderer(Workbook& workbook, int ownLinksFrom)
     : m_workbook(workbook)
+    , m_ownLinksFrom(ownLinksFrom)
 {
 }
 
@@ -408,6 +420,8 @@ void XlsxRenderer::render(const QString& path, const QString& tempFolder) const
         raiseWriteFailure(path, errno, {});
 
     FormatCache formats(target.get());
+    std::vector<std::unique_ptr<SheetLinks>> keptLinks;
+    std::vector<const SheetLinks*> ownLinks;
     Sheets& sheets = m_workbook.Sheets();
     for (int index = 1; index <= sheets.Count(); ++index) {
         const Worksheet& sheet = sheets.Item(index);
@@ -425,16 +439,26 @@ void XlsxRenderer::render(const QString& path, const QString& tempFolder) const
         }
         if (m_workbook.activeSheet() == &sheet)
             worksheet_activate(written);
-        SheetWriter(sheet, written, formats).write();
+        std::unique_ptr<SheetLinks> links;
+        if (sheet.hyperlinkCount() >= m_ownLinksFrom && sheet.unusualHyperlinkCount() == 0) {
+            links = std::make_unique<SheetLinks>(tempFolder, index);
+            ownLinks.push_back(links.get());
+        }
+        SheetWriter(sheet, written, formats, links.get()).write();
+        if (links) {
+            links->finish();
+            keptLinks.push_back(std::move(links));
+        }
     }
 
     errno = 0;
     const lxw_error result = workbook_close(target.release());
-    if (result == LXW_NO_ERROR)
-        return;
     if (result == LXW_ERROR_MEMORY_MALLOC_FAILED)
         throw std::bad_alloc();
-    raiseWriteFailure(path, errno, QString::fromUtf8(lxw_strerror(result)));
+    if (result != LXW_NO_ERROR)
+        raiseWriteFailure(path, errno, QString::fromUtf8(lxw_strerror(result)));
+    if (!ownLinks.empty())
+        XlsxPackageLinks::insert(path, tempFolder, ownLinks);
 }
 
 void XlsxRenderer::copyFile(const QString& source, const QString& destination)
