@@ -112,7 +112,7 @@ void writeSheetWithLinks(zip_t* archive, zip_uint64_t index, const QString& elem
         raiseFile(target);
 }
 
-void addFile(zip_t* archive, const QString& name, const QString& fileName, time_t mtime)
+void addFile(zip_t* archive, const QString& name, const QString& fileName, time_t mtime, zip_uint32_t level = 0)
 {
     zip_source_t* source = zip_source_file(archive, QFile::encodeName(fileName).constData(), 0, -1);
     if (!source)
@@ -123,6 +123,8 @@ void addFile(zip_t* archive, const QString& name, const QString& fileName, time_
         raiseZip(fileName, archive);
     }
     zip_file_set_mtime(archive, zip_uint64_t(index), mtime, 0);
+    if (level > 0)
+        zip_set_file_compression(archive, zip_uint64_t(index), ZIP_CM_DEFLATE, level);
 }
 
 } // namespace
@@ -168,7 +170,8 @@ void XlsxPackageLinks::insert(const QString& path, const QString& tempFolder,
         if (const auto found = bySheetPart.find(name); found != bySheetPart.end()) {
             const QString unpacked = QDir(tempFolder).filePath(u"sheet%1.xml"_s.arg(found->second->sheet()));
             writeSheetWithLinks(source.get(), index, found->second->elementFile(), unpacked);
-            addFile(target.get(), name, unpacked, mtime);
+            // Packed as libxlsxwriter packs its parts (zlib's default level): the file keeps its size.
+            addFile(target.get(), name, unpacked, mtime, 6);
             continue;
         }
         zip_source_t* copy = zip_source_zip(target.get(), source.get(), index, 0, 0, -1);
