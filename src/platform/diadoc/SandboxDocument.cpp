@@ -96,10 +96,8 @@ std::shared_ptr<DiadocDocumentPackage> SandboxDocument::GetDocumentPackage()
     if (m_data->packageId.isEmpty())
         return std::make_shared<SandboxDocumentPackage>(nullptr);
     QList<std::shared_ptr<SandboxDocument>> members;
-    for (const DocumentData* doc : m_service->documentsOf(m_data->organizationId)) {
-        if (doc->packageId == m_data->packageId)
-            members.append(std::make_shared<SandboxDocument>(m_service, doc));
-    }
+    for (const DocumentData* doc : m_service->packageOf(m_data->organizationId, m_data->packageId))
+        members.append(std::make_shared<SandboxDocument>(m_service, doc));
     return std::make_shared<SandboxDocumentPackage>(SandboxList::of(members));
 }
 
