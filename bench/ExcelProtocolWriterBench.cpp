@@ -109,6 +109,7 @@ void writeProtocolWorkbook(benchmark::State& state)
                                       {u"Программа:"_s, u"Фетчлинг"_s},
                                       {u"Запрошены документы по датам:"_s, u"с 01.01.2024 по 31.12.2024"_s}};
     engine::ProtocolProgress progress;
+    std::printf("records made: VmHWM=%ld KiB\n", peakResidentKib());
 
     for (auto _ : state) {
         platform::excel::ApplicationOptions options;
@@ -136,6 +137,11 @@ void writeProtocolWorkbook(benchmark::State& state)
                     static_cast<long long>(
                         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - filled)
                             .count()));
+        // FETCHLING_BENCH_OUTPUT keeps a copy of the workbook, to compare renderings.
+        if (const QString keep = qEnvironmentVariable("FETCHLING_BENCH_OUTPUT"); !keep.isEmpty()) {
+            QFile::remove(keep);
+            QFile::copy(QDir(dir.path()).filePath(u"protocol.xlsx"_s), keep);
+        }
         book.Close(false);
     }
     state.counters["documents"] = documents;

@@ -1,16 +1,30 @@
-// One whole unloading of a generated sandbox without a window, with zero service latency:
+// One whole unloading of a generated sandbox without a window:
 //   bench_headless_run <documents> [work folder]
-// Prints the generation time, the run's wall time, its peak resident memory (VmHWM) and growth per
-// document, the files written, and for comparison the time of "cp -r" of the unloaded tree.
+//   bench_headless_run --latency <ms> <documents> [work folder]
+//   bench_headless_run --no-zip <documents> [work folder]
+// The first form runs with zero service latency: the pauses of the polling loops cost nothing. It
+// prints the run's processor time (user + system, which the load of a shared machine barely
+// changes) beside its wall time, the emulated service's share of both memory and processor time,
+// the peak resident memory and its growth per document, and for comparison the time of "cp -r" of
+// the unloaded tree. The second form gives every list and download of the service that latency on
+// a real clock and prints documents a second and how many downloads and list requests the queues
+// kept busy against DocsLimit and TasksLimit. With --no-zip the service saves each document's
+// files into its folder instead of a content.zip that the run unpacks and deletes.
 // Run one size per process, so that the peak memory belongs to that size alone.
 #include <algorithm>
 #include <cstdio>
 
+#include <malloc.h>
+#include <sys/resource.h>
+#include <sys/time.h>
+
 #include <QApplication>
 #include <QDirIterator>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include "app/PeakMemory.h"
 #include "base/Error.h"
@@ -24,6 +38,8 @@
 #include "diadoc/mDiadoc.h"
 #include "platform/diadoc/SandboxClientFactory.h"
 #include "platform/diadoc/SandboxGenerator.h"
+#include "platform/diadoc/SandboxMeter.h"
+#include "platform/diadoc/SandboxService.h"
 #include "platform/family/GlobalUtility.h"
 #include "platform/registry/JsonRegistry.h"
 #include "platform/shell/LinuxSpecialFolders.h"
@@ -32,22 +48,70 @@
 #include "run/UnattendedRun.h"
 
 using namespace Qt::StringLiterals;
+using platform::diadoc::SandboxMeter;
 
 namespace {
 
-// Real time for measuring, but a pause costs nothing: the service answers at once anyway.
-class NoWaitClock final : public core::Clock
+// Real time for measuring. Without latency a pause costs nothing, since the service answers at
+// once anyway; with latency the pauses are real, as the service's delays are.
+class BenchClock final : public core::Clock
 {
 public:
-    NoWaitClock() { m_timer.start(); }
+    explicit BenchClock(bool realPauses)
+        : m_realPauses(realPauses)
+    {
+        m_timer.start();
+    }
     qint64 nowMs() const override { return m_timer.elapsed() + m_skippedMs; }
     QDateTime currentDateTime() const override { return QDateTime::currentDateTime().addMSecs(m_skippedMs); }
-    void sleep(int ms) override { m_skippedMs += ms; }
+    void sleep(int ms) override
+    {
+        if (m_realPauses)
+            QThread::msleep(static_cast<unsigned long>(std::max(0, ms)));
+        else
+            m_skippedMs += ms;
+    }
 
 private:
     QElapsedTimer m_timer;
     qint64 m_skippedMs = 0;
+    bool m_realPauses = false;
 };
+
+// Processor time in seconds, user and system.
+struct CpuTime
+{
+    double user = 0;
+    double system = 0;
+    double total() const { return user + system; }
+};
+
+double seconds(const timeval& value)
+{
+    return double(value.tv_sec) + double(value.tv_usec) / 1e6;
+}
+
+CpuTime cpuTime(int who)
+{
+    rusage usage{};
+    getrusage(who, &usage);
+    return {seconds(usage.ru_utime), seconds(usage.ru_stime)};
+}
+
+CpuTime operator-(const CpuTime& a, const CpuTime& b)
+{
+    return {a.user - b.user, a.system - b.system};
+}
+
+// Gives freed memory back to the system and starts the peak anew from the present, so that what
+// the generator used before the run counts neither in "before the run" nor in the peak.
+void forgetEarlierPeak()
+{
+    malloc_trim(0);
+    QFile clearRefs(u"/proc/self/clear_refs"_s);
+    if (!clearRefs.open(QIODevice::WriteOnly) || clearRefs.write("5") != 1)
+        std::fprintf(stderr, "the peak memory could not be reset: it may include the generator's\n");
+}
 
 int filesBelow(const QString& folder, qint64& bytes)
 {
@@ -60,6 +124,11 @@ int filesBelow(const QString& folder, qint64& bytes)
     return count;
 }
 
+double ratio(double a, double b)
+{
+    return b > 0 ? a / b : 0.0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -67,9 +136,23 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    const QStringList args = QCoreApplication::arguments();
-    const int documents = args.value(1, u"10000"_s).toInt();
-    QTemporaryDir scratch(args.size() > 2 ? args.at(2) + u"/headless-bench-XXXXXX"_s : QString());
+    QStringList args = QCoreApplication::arguments().mid(1);
+    int latencyMs = 0;
+    bool zip = true;
+    for (bool option = true; option;) {
+        option = false;
+        if (args.value(0) == u"--latency"_s) {
+            latencyMs = args.value(1).toInt();
+            args = args.mid(2);
+            option = true;
+        } else if (args.value(0) == u"--no-zip"_s) {
+            zip = false;
+            args = args.mid(1);
+            option = true;
+        }
+    }
+    const int documents = args.value(0, latencyMs > 0 ? u"2000"_s : u"10000"_s).toInt();
+    QTemporaryDir scratch(args.size() > 1 ? args.at(1) + u"/headless-bench-XXXXXX"_s : QString());
     const QString work = scratch.path();
 
     try {
@@ -82,6 +165,7 @@ int main(int argc, char** argv)
         settings.years = 2;
         settings.hostileTitles = true;
         settings.polls = 0;
+        settings.delayMs = latencyMs;
         platform::diadoc::SandboxGenerator::write(work + u"/sandbox"_s, settings);
         const qint64 generateMs = timer.elapsed();
 
@@ -103,11 +187,22 @@ int main(int argc, char** argv)
         options.Set_HtmlProtocol(1);
         options.Set_ExcelProtocol(1);
         options.Set_CsvProtocol(1);
+        options.Set_LoadContentByZip(zip ? 1 : 0);
 
-        NoWaitClock clock;
+        BenchClock clock(latencyMs > 0);
         platform::diadoc::SandboxClientFactory factory([&clock] { return clock.nowMs(); });
         core::QtUiServices ui(true);
+
+        // The emulated service reads its data before the run: a real service would not live in
+        // this process, so its memory is told apart.
+        forgetEarlierPeak();
+        const long long rssBeforeService = app::PeakMemory::currentKilobytes();
+        const std::shared_ptr<platform::diadoc::SandboxService> service = factory.service(work + u"/sandbox"_s);
+        forgetEarlierPeak();
         const long long rssBefore = app::PeakMemory::currentKilobytes();
+        const qint64 serviceCpuBefore = service->meter().cpuNs();
+
+        const CpuTime cpuBefore = cpuTime(RUSAGE_SELF);
         timer.restart();
         diadoc::mDiadoc diadoc(factory, options);
         platform::zip::LibzipLibraries zipLibraries;
@@ -120,23 +215,53 @@ int main(int argc, char** argv)
         run::UnattendedRun run(services, quiet);
         const auto result = run.run();
         const qint64 runMs = timer.elapsed();
+        const CpuTime runCpu = cpuTime(RUSAGE_SELF) - cpuBefore;
         const long long peak = app::PeakMemory::kilobytes();
+        const double serviceCpu = double(service->meter().cpuNs() - serviceCpuBefore) / 1e9;
+        const double ownCpu = runCpu.total() - serviceCpu;
 
         qint64 bytes = 0;
         const int files = filesBelow(work + u"/out"_s, bytes);
+        const CpuTime childrenBefore = cpuTime(RUSAGE_CHILDREN);
         timer.restart();
         const int copied = QProcess::execute(u"cp"_s, {u"-r"_s, work + u"/out"_s, work + u"/copy"_s});
         const qint64 copyMs = timer.elapsed();
+        const CpuTime copyCpu = cpuTime(RUSAGE_CHILDREN) - childrenBefore;
 
-        std::printf("documents generated %d (generation %.2f s)\n", documents, double(generateMs) / 1000.0);
+        std::printf("documents generated %d (generation %.2f s)%s\n", documents, double(generateMs) / 1000.0,
+                    latencyMs > 0 ? qPrintable(u"; service latency %1 ms a list or download"_s.arg(latencyMs)) : "");
         std::printf("listed %d, unloaded %d, ignored %d (repeats %d), left %d, stopped %s\n", result.listed,
                     result.unloaded, result.ignored, result.repeats, result.left, result.stopped ? "yes" : "no");
-        std::printf("run wall time %.2f s; files written %d (%.1f MB); protocols %lld\n", double(runMs) / 1000.0, files,
-                    double(bytes) / 1e6, static_cast<long long>(result.protocols.size()));
-        std::printf("cp -r of the same tree %.2f s (exit %d); run / copy = %.1f\n", double(copyMs) / 1000.0, copied,
-                    copyMs > 0 ? double(runMs) / double(copyMs) : 0.0);
-        std::printf("peak resident memory (VmHWM) %lld KB; before the run %lld KB; growth %.2f KB a document\n", peak,
-                    rssBefore, double(peak - rssBefore) / std::max(1, documents));
+        std::printf("files written %d (%.1f MB); protocols %lld\n", files, double(bytes) / 1e6,
+                    static_cast<long long>(result.protocols.size()));
+        std::printf("run: wall %.2f s; CPU %.2f s (user %.2f + system %.2f)\n", double(runMs) / 1000.0, runCpu.total(),
+                    runCpu.user, runCpu.system);
+        std::printf("  emulated service's calls: CPU %.2f s; the program's own CPU %.2f s\n", serviceCpu, ownCpu);
+        std::printf("cp -r of the same tree: wall %.2f s (exit %d); CPU %.2f s (user %.2f + system %.2f)\n",
+                    double(copyMs) / 1000.0, copied, copyCpu.total(), copyCpu.user, copyCpu.system);
+        std::printf("  run / copy: CPU %.2f (program's own %.2f); wall %.2f\n", ratio(runCpu.total(), copyCpu.total()),
+                    ratio(ownCpu, copyCpu.total()), ratio(double(runMs), double(copyMs)));
+        std::printf("memory: emulated service's data %lld KB (read before the run); before the run %lld KB "
+                    "(the service's included, the generator's freed)\n",
+                    rssBefore - rssBeforeService, rssBefore);
+        std::printf("  peak resident (VmHWM) %lld KB; growth %.2f KB a document\n", peak,
+                    double(peak - rssBefore) / std::max(1, documents));
+        if (latencyMs > 0) {
+            const SandboxMeter::Activity& downloads = service->meter().activity(SandboxMeter::Operation::Content);
+            const SandboxMeter::Activity& lists = service->meter().activity(SandboxMeter::Operation::List);
+            const int docsLimit = options.Get_DocsLimit();
+            const int tasksLimit = options.Get_TasksLimit();
+            std::printf("throughput %.1f documents a second\n", ratio(result.unloaded * 1000.0, double(runMs)));
+            std::printf("downloads (%lld): busy at the service %.2f on average = %.0f %% of DocsLimit %d; "
+                        "held by the queue %.2f = %.0f %%; download phase %.2f s\n",
+                        downloads.count, downloads.averageBusy(), 100 * ratio(downloads.averageBusy(), docsLimit),
+                        docsLimit, downloads.averageHeld(), 100 * ratio(downloads.averageHeld(), docsLimit),
+                        double(downloads.lastBusyEndMs - downloads.firstStartMs) / 1000.0);
+            std::printf("list requests (%lld): busy at the service %.2f on average = %.0f %% of TasksLimit %d; "
+                        "held by the queue %.2f = %.0f %%\n",
+                        lists.count, lists.averageBusy(), 100 * ratio(lists.averageBusy(), tasksLimit), tasksLimit,
+                        lists.averageHeld(), 100 * ratio(lists.averageHeld(), tasksLimit));
+        }
     } catch (const core::Error& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

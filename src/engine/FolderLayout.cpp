@@ -132,7 +132,7 @@ QString FolderLayout::clean(const QString& text) const
 FolderLayout::Package& FolderLayout::packageOf(DiadocDocument& doc)
 {
     // A package is asked for once per run: every document of it would otherwise ask again.
-    const QString key = doc.OrganizationId() + u'\n' + doc.PackageId();
+    const TextDigest key(QString(doc.OrganizationId() + u'\n' + doc.PackageId()));
     auto found = m_packages.find(key);
     if (found == m_packages.end()) {
         Package package;
@@ -158,6 +158,7 @@ Variant FolderLayout::DateForPathFolder(DiadocDocument& doc)
                     latest = mDiadocDocuments::ThisMaxOfDates(latest, mDiadocDocuments::DocDateForPathFolder(*item));
             }
             package.folderDate = latest;
+            package.documents.reset();
         }
         return *package.folderDate;
     } catch (...) {
@@ -257,7 +258,7 @@ QString FolderLayout::documentFolder(const QString& parent, const QString& prefi
                                      DiadocDocument& doc)
 {
     const QString id = doc.DocumentId();
-    const QString owner = doc.OrganizationId() + u'\n' + id;
+    const TextDigest owner(QString(doc.OrganizationId() + u'\n' + id));
     QString name;
     for (const int length : kSuffixLengths) {
         // The prefix is cut first; a tail too long for the suffix and itself is cut after the suffix.
@@ -265,14 +266,19 @@ QString FolderLayout::documentFolder(const QString& parent, const QString& prefi
         if (folderIsFree(joinPath(m_unloadFolder, parent + name), owner, id))
             break;
     }
-    m_folderOwners.insert(QDir::cleanPath(joinPath(m_unloadFolder, parent + name)).toCaseFolded(), owner);
+    m_folderOwners.insert(folderKey(joinPath(m_unloadFolder, parent + name)), owner);
     return name;
 }
 
-bool FolderLayout::folderIsFree(const QString& folder, const QString& owner, const QString& documentId) const
+TextDigest FolderLayout::folderKey(const QString& folder)
 {
     // Case is ignored: the tree may lie on a file system that ignores it.
-    const auto taken = m_folderOwners.constFind(QDir::cleanPath(folder).toCaseFolded());
+    return TextDigest(QDir::cleanPath(folder).toCaseFolded());
+}
+
+bool FolderLayout::folderIsFree(const QString& folder, const TextDigest& owner, const QString& documentId) const
+{
+    const auto taken = m_folderOwners.constFind(folderKey(folder));
     if (taken != m_folderOwners.cend())
         return taken.value() == owner;
     // A folder of an earlier run belongs to the document whose shortcut it holds.

@@ -9,6 +9,7 @@
 
 #include "NameCleaning.h"
 #include "ProtocolSource.h"
+#include "TextDigest.h"
 #include "platform/diadoc/Variant.h"
 
 namespace core {
@@ -71,6 +72,7 @@ public:
 private:
     struct Package
     {
+        // Kept only until the folder date is known.
         std::shared_ptr<platform::diadoc::DiadocList> documents;
         int count = 0;
         std::optional<platform::diadoc::Variant> folderDate;
@@ -83,7 +85,8 @@ private:
     // the suffix kept; registers the folder as the document's.
     QString documentFolder(const QString& parent, const QString& prefix, const QString& tail,
                            platform::diadoc::DiadocDocument& doc);
-    bool folderIsFree(const QString& folder, const QString& owner, const QString& documentId) const;
+    bool folderIsFree(const QString& folder, const TextDigest& owner, const QString& documentId) const;
+    static TextDigest folderKey(const QString& folder);
 
     const core::mFetchlingOptions& m_options;
     const platform::family::GlobalUtility& m_utility;
@@ -94,9 +97,10 @@ private:
     int m_maxLength = 100;
     bool m_excludeNegligible = true;
     int m_packageRequests = 0;
-    QHash<QString, Package> m_packages;
+    // Box and package identifier -> the package.
+    QHash<TextDigest, Package> m_packages;
     // Case-folded document folder -> the document (box and identifier) that owns it in this run.
-    QHash<QString, QString> m_folderOwners;
+    QHash<TextDigest, TextDigest> m_folderOwners;
 };
 
 } // namespace engine

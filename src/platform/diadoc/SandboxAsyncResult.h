@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "DiadocAsyncResult.h"
+#include "SandboxMeter.h"
 #include "base/Error.h"
 
 namespace platform::diadoc {
@@ -16,19 +17,29 @@ class SandboxService;
 class SandboxAsyncResult final : public DiadocAsyncResult
 {
 public:
-    SandboxAsyncResult(std::shared_ptr<SandboxService> service, int polls, qint64 delayMs, bool never,
-                       std::function<Variant()> work);
+    SandboxAsyncResult(std::shared_ptr<SandboxService> service, SandboxMeter::Operation operation, int polls,
+                       qint64 delayMs, bool never, std::function<Variant()> work);
+    ~SandboxAsyncResult() override;
+    SandboxAsyncResult(const SandboxAsyncResult&) = delete;
+    SandboxAsyncResult& operator=(const SandboxAsyncResult&) = delete;
 
     bool IsCompleted() override;
     Variant Result() override;
 
 private:
     void complete();
+    // Tells the meter how long the operation was busy and held, once.
+    void recordActivity(qint64 nowMs);
 
     std::shared_ptr<SandboxService> m_service;
+    SandboxMeter::Operation m_operation;
     int m_polls = 0;
     int m_pollsSeen = 0;
+    qint64 m_startMs = 0;
     qint64 m_readyAtMs = 0;
+    // When the last poll that the operation waits for came: it is busy until then and its delay.
+    qint64 m_pollsDoneMs = 0;
+    bool m_recorded = false;
     bool m_never = false;
     bool m_completed = false;
     std::function<Variant()> m_work;

@@ -77,6 +77,7 @@ Variant SandboxDocument::ToDepartment() const
 
 std::shared_ptr<DiadocList> SandboxDocument::Metadata() const
 {
+    const SandboxMeter::Call call(m_service->meter());
     const auto rule = m_service->checkFault(query(u"Metadata"_s));
     if ((rule && rule->effect == FaultEffect::Nothing) || !m_data->metadata)
         return nullptr;
@@ -88,21 +89,21 @@ std::shared_ptr<DiadocList> SandboxDocument::Metadata() const
 
 std::shared_ptr<DiadocDocumentPackage> SandboxDocument::GetDocumentPackage()
 {
+    const SandboxMeter::Call call(m_service->meter());
     const auto rule = m_service->checkFault(query(u"GetDocumentPackage"_s));
     if (rule && rule->effect == FaultEffect::Nothing)
         return nullptr;
     if (m_data->packageId.isEmpty())
         return std::make_shared<SandboxDocumentPackage>(nullptr);
     QList<std::shared_ptr<SandboxDocument>> members;
-    for (const DocumentData* doc : m_service->documentsOf(m_data->organizationId)) {
-        if (doc->packageId == m_data->packageId)
-            members.append(std::make_shared<SandboxDocument>(m_service, doc));
-    }
+    for (const DocumentData* doc : m_service->packageOf(m_data->organizationId, m_data->packageId))
+        members.append(std::make_shared<SandboxDocument>(m_service, doc));
     return std::make_shared<SandboxDocumentPackage>(SandboxList::of(members));
 }
 
 std::shared_ptr<DiadocList> SandboxDocument::GetPowersOfAttorney()
 {
+    const SandboxMeter::Call call(m_service->meter());
     const auto rule = m_service->checkFault(query(u"GetPowersOfAttorney"_s));
     if ((rule && rule->effect == FaultEffect::Nothing) || !m_data->powersOfAttorney)
         return nullptr;
@@ -125,6 +126,7 @@ std::shared_ptr<DiadocAsyncResult> SandboxDocument::SaveAllContentZipAsync(const
 std::shared_ptr<DiadocAsyncResult> SandboxDocument::startSave(const QString& operation, const QString& target, bool zip,
                                                               bool withProtocol)
 {
+    const SandboxMeter::Call call(m_service->meter());
     const auto startRule = m_service->checkFault(query(operation));
     if (startRule && startRule->effect == FaultEffect::Nothing)
         return nullptr;
@@ -162,7 +164,8 @@ std::shared_ptr<DiadocAsyncResult> SandboxDocument::startSave(const QString& ope
             SandboxContentWriter::writeFolder(*data, target, withProtocol);
         return Variant(true);
     };
-    return std::make_shared<SandboxAsyncResult>(m_service, timing.polls, timing.delayMs, timing.never, std::move(work));
+    return std::make_shared<SandboxAsyncResult>(m_service, SandboxMeter::Operation::Content, timing.polls,
+                                                timing.delayMs, timing.never, std::move(work));
 }
 
 } // namespace platform::diadoc

@@ -24,13 +24,6 @@ bool isBound(const QDateTime& value)
     return value.isValid() && value.date() != QDate(1899, 12, 30);
 }
 
-// A moment as its clock reads, in milliseconds: send moments and their bounds compare as written,
-// whatever the zone of this machine or of the text, as the service compares them in its own zone.
-qint64 wallClockMs(const QDateTime& value)
-{
-    return value.date().toJulianDay() * 86400000 + value.time().msecsSinceStartOfDay();
-}
-
 struct ParsedCategory
 {
     QString type;
@@ -119,35 +112,41 @@ std::shared_ptr<DiadocList> SandboxDocumentsTask::select() const
     if (!m_excludeSubdepartments && !m_departmentId.isEmpty())
         departments = departmentTree(*m_organization, m_departmentId);
 
+    // The documents come in the service's list order: the first sent after the lower bound is
+    // found at once, and the list ends at the upper bound or at its hundredth document.
+    const std::vector<ListedDocument>& listed = m_service->listOrderOf(m_organization->id);
+    auto it = listed.begin();
+    if (isBound(m_fromSendDate)) {
+        const qint64 from = SandboxService::wallClockMs(m_fromSendDate);
+        it = std::lower_bound(listed.begin(), listed.end(), from,
+                              [](const ListedDocument& entry, qint64 ms) { return entry.sentMs < ms; });
+    }
+    const qint64 to = isBound(m_toSendDate) ? SandboxService::wallClockMs(m_toSendDate) : 0;
+    const bool anyType = category.type == u"Any"_s;
+    const QString status = category.documentClass + category.status;
     QList<const DocumentData*> chosen;
-    for (const DocumentData* doc : m_service->documentsOf(m_organization->id)) {
-        if (category.type != u"Any"_s && doc->type != category.type)
+    for (; it != listed.end() && !(m_top100 && chosen.size() >= kTop); ++it) {
+        const DocumentData* doc = it->data;
+        if (isBound(m_toSendDate) && it->sentMs > to)
+            break;
+        if (!anyType && doc->type != category.type)
             continue;
         if (doc->direction != category.documentClass)
             continue;
-        if (!category.status.isEmpty() && doc->status != category.documentClass + category.status)
+        if (!category.status.isEmpty() && doc->status != status)
             continue;
         if (!everyDepartment && !departments.contains(doc->departmentId))
             continue;
-        if (isBound(m_fromSendDate) && wallClockMs(doc->timestamp) < wallClockMs(m_fromSendDate))
-            continue;
-        if (isBound(m_toSendDate) && wallClockMs(doc->timestamp) > wallClockMs(m_toSendDate))
-            continue;
         if (isBound(m_fromDocumentDate) || isBound(m_toDocumentDate)) {
-            const QDateTime date =
-                doc->documentDate.isDate() ? doc->documentDate.toDate() : parseDateText(doc->documentDate.toText());
-            if (!date.isValid())
+            if (!it->documentDay.isValid())
                 continue;
-            if (isBound(m_fromDocumentDate) && date.date() < m_fromDocumentDate.date())
+            if (isBound(m_fromDocumentDate) && it->documentDay < m_fromDocumentDate.date())
                 continue;
-            if (isBound(m_toDocumentDate) && date.date() > m_toDocumentDate.date())
+            if (isBound(m_toDocumentDate) && it->documentDay > m_toDocumentDate.date())
                 continue;
         }
         chosen.append(doc);
     }
-    std::stable_sort(chosen.begin(), chosen.end(), [](const DocumentData* a, const DocumentData* b) {
-        return wallClockMs(a->timestamp) < wallClockMs(b->timestamp);
-    });
     if (m_top100 && chosen.size() > kTop)
         chosen.resize(kTop);
     QList<std::shared_ptr<SandboxDocument>> documents;
@@ -159,6 +158,7 @@ std::shared_ptr<DiadocList> SandboxDocumentsTask::select() const
 
 std::shared_ptr<DiadocAsyncResult> SandboxDocumentsTask::GetDocumentsAsync()
 {
+    const SandboxMeter::Call call(m_service->meter());
     const auto startRule = m_service->checkFault(query(u"GetDocumentsAsync"_s));
     if (startRule && startRule->effect == FaultEffect::Nothing)
         return nullptr;
@@ -193,11 +193,13 @@ std::shared_ptr<DiadocAsyncResult> SandboxDocumentsTask::GetDocumentsAsync()
             throw *refusal;
         return Variant(list);
     };
-    return std::make_shared<SandboxAsyncResult>(m_service, timing.polls, timing.delayMs, timing.never, std::move(work));
+    return std::make_shared<SandboxAsyncResult>(m_service, SandboxMeter::Operation::List, timing.polls, timing.delayMs,
+                                                timing.never, std::move(work));
 }
 
 std::shared_ptr<DiadocList> SandboxDocumentsTask::GetDocuments()
 {
+    const SandboxMeter::Call call(m_service->meter());
     const auto rule = m_service->checkFault(query(u"GetDocuments"_s));
     if (rule && rule->effect == FaultEffect::Nothing)
         return nullptr;

@@ -417,11 +417,15 @@ void SandboxGenerator::write(const QString& folder, const Settings& settings)
         documents.append(doc);
     }
 
+    // A service latency is written only when asked for: the bundled sample stays as it is.
+    QJsonObject asyncPolicy{{u"polls"_s, settings.polls}};
+    if (settings.delayMs > 0)
+        asyncPolicy.insert(u"delayMs"_s, settings.delayMs);
     const QJsonObject root{
         {u"version"_s, u"2.14.6.210"_s},
         {u"apiClientIds"_s, QJsonArray{u"tallowGrange-3f9a1c7e52d04b8a9e6f21c4d8b07a5e"_s}},
-        {u"listAsync"_s, QJsonObject{{u"polls"_s, settings.polls}}},
-        {u"contentAsync"_s, QJsonObject{{u"polls"_s, settings.polls}}},
+        {u"listAsync"_s, asyncPolicy},
+        {u"contentAsync"_s, asyncPolicy},
         {u"certificates"_s, QJsonArray{QJsonObject{{u"thumbprint"_s, u"3F6A1C0B9E2D4F5A6B7C8D9E0F1A2B3C4D5E6F70"_s},
                                                    {u"name"_s, u"Иванов Иван Иванович"_s},
                                                    {u"organizationName"_s, u"ООО «Ромашка»"_s},

@@ -24,7 +24,8 @@ public:
         // files beside a document, and titles, numbers and counterparty names with control
         // characters (NUL among them), line breaks and spreadsheet formulas.
         bool hostileContent = false;
-        int polls = 2; // polls before a list or a download completes; 0: at once
+        int polls = 2;      // polls before a list or a download completes; 0: at once
+        qint64 delayMs = 0; // and the time a list or a download takes on the service's clock
     };
 
     static constexpr int kHostileDocuments = 12;

@@ -1,5 +1,6 @@
 #include "SandboxService.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "DiadocClient.h"
@@ -13,6 +14,37 @@ SandboxService::SandboxService(SandboxData data, std::function<qint64()> clockMs
     , m_faults(m_data.faults)
     , m_attempts(m_data.faults.size(), 0)
 {
+    index();
+}
+
+void SandboxService::index()
+{
+    for (const DocumentData& doc : std::as_const(m_data.documents)) {
+        m_documentsOf[doc.organizationId].append(&doc);
+        if (!doc.packageId.isEmpty())
+            m_packagesOf[doc.organizationId][doc.packageId].append(&doc);
+        if (!m_documentById.contains(doc.documentId))
+            m_documentById.insert(doc.documentId, &doc);
+        QDate day;
+        try {
+            const QDateTime date =
+                doc.documentDate.isDate() ? doc.documentDate.toDate() : parseDateText(doc.documentDate.toText());
+            if (date.isValid())
+                day = date.date();
+        } catch (const core::Error&) {
+            // A date that cannot be read matches no period of document dates.
+        }
+        m_listOrderOf[doc.organizationId].push_back({wallClockMs(doc.timestamp), day, &doc});
+    }
+    for (std::vector<ListedDocument>& listed : m_listOrderOf) {
+        std::stable_sort(listed.begin(), listed.end(),
+                         [](const ListedDocument& a, const ListedDocument& b) { return a.sentMs < b.sentMs; });
+    }
+}
+
+qint64 SandboxService::wallClockMs(const QDateTime& value)
+{
+    return value.date().toJulianDay() * 86400000 + value.time().msecsSinceStartOfDay();
 }
 
 void SandboxService::addFault(FaultRule rule)
@@ -98,23 +130,34 @@ const OrganizationData* SandboxService::organization(const QString& id) const
     return nullptr;
 }
 
-QList<const DocumentData*> SandboxService::documentsOf(const QString& organizationId) const
+const QList<const DocumentData*>& SandboxService::documentsOf(const QString& organizationId) const
 {
-    QList<const DocumentData*> result;
-    for (const DocumentData& doc : m_data.documents) {
-        if (doc.organizationId == organizationId)
-            result.append(&doc);
-    }
-    return result;
+    static const QList<const DocumentData*> none;
+    const auto found = m_documentsOf.constFind(organizationId);
+    return found != m_documentsOf.cend() ? found.value() : none;
+}
+
+const std::vector<ListedDocument>& SandboxService::listOrderOf(const QString& organizationId) const
+{
+    static const std::vector<ListedDocument> none;
+    const auto found = m_listOrderOf.constFind(organizationId);
+    return found != m_listOrderOf.cend() ? found.value() : none;
+}
+
+const QList<const DocumentData*>& SandboxService::packageOf(const QString& organizationId,
+                                                            const QString& packageId) const
+{
+    static const QList<const DocumentData*> none;
+    const auto organization = m_packagesOf.constFind(organizationId);
+    if (organization == m_packagesOf.cend())
+        return none;
+    const auto found = organization->constFind(packageId);
+    return found != organization->cend() ? found.value() : none;
 }
 
 const DocumentData* SandboxService::document(const QString& documentId) const
 {
-    for (const DocumentData& doc : m_data.documents) {
-        if (doc.documentId == documentId)
-            return &doc;
-    }
-    return nullptr;
+    return m_documentById.value(documentId, nullptr);
 }
 
 AsyncTiming SandboxService::timing(const AsyncPolicy& policy, const std::optional<FaultRule>& startRule,

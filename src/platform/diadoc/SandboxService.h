@@ -3,12 +3,15 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <vector>
 
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QString>
 
 #include "SandboxData.h"
+#include "SandboxMeter.h"
 
 namespace platform::diadoc {
 
@@ -24,6 +27,15 @@ struct FaultQuery
     QDateTime to;
 };
 
+// A document of an organisation in the order the service lists documents: by the moment it was
+// sent, as its clock reads; documents sent at the same moment keep the order of the sandbox file.
+struct ListedDocument
+{
+    qint64 sentMs = 0;
+    QDate documentDay; // invalid where the document date cannot be read
+    const DocumentData* data = nullptr;
+};
+
 // The state one sandbox folder shares between every client object that reaches it: its data, its
 // fault rules with their attempt counters, and the clock that delayed operations are measured on.
 class SandboxService final
@@ -33,6 +45,9 @@ public:
 
     const SandboxData& data() const { return m_data; }
     qint64 nowMs() const { return m_clockMs(); }
+    // What the service has cost its process so far; the benchmarks read it.
+    SandboxMeter& meter() { return m_meter; }
+    const SandboxMeter& meter() const { return m_meter; }
 
     void addFault(FaultRule rule);
     void clearFaults();
@@ -48,17 +63,33 @@ public:
     [[noreturn]] static void raise(const QString& text, int number);
 
     const OrganizationData* organization(const QString& id) const;
-    QList<const DocumentData*> documentsOf(const QString& organizationId) const;
+    // The documents of an organisation in the order of the sandbox file, and in the service's list
+    // order; the documents of one of its packages in file order. Looked up, never searched: a
+    // sandbox may hold 100,000 documents.
+    const QList<const DocumentData*>& documentsOf(const QString& organizationId) const;
+    const std::vector<ListedDocument>& listOrderOf(const QString& organizationId) const;
+    const QList<const DocumentData*>& packageOf(const QString& organizationId, const QString& packageId) const;
     const DocumentData* document(const QString& documentId) const;
+
+    // A moment as its clock reads, in milliseconds: send moments and their bounds compare as
+    // written, whatever the zone of this machine or of the text, as the service compares them in
+    // its own zone.
+    static qint64 wallClockMs(const QDateTime& value);
 
 private:
     static bool matches(const FaultRule& rule, const FaultQuery& query);
+    void index();
 
     SandboxData m_data;
+    QHash<QString, QList<const DocumentData*>> m_documentsOf;
+    QHash<QString, std::vector<ListedDocument>> m_listOrderOf;
+    QHash<QString, QHash<QString, QList<const DocumentData*>>> m_packagesOf;
+    QHash<QString, const DocumentData*> m_documentById;
     std::function<qint64()> m_clockMs;
     std::mutex m_mutex;
     QList<FaultRule> m_faults;
     QList<int> m_attempts;
+    SandboxMeter m_meter;
 };
 
 // Texts of the emulated service's own refusals.

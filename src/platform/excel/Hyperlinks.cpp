@@ -22,7 +22,7 @@ void Hyperlinks::Add(const Range& anchor, const QString& address)
 int Hyperlinks::Count() const
 {
     m_sheet.checkOpen();
-    return static_cast<int>(m_sheet.hyperlinks().size());
+    return m_sheet.hyperlinkCount();
 }
 
 } // namespace platform::excel

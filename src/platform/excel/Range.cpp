@@ -168,9 +168,7 @@ double Range::RowHeight() const
     m_sheet->checkOpen();
     if (m_kind == Kind::Columns)
         return kStandardRowHeight;
-    const auto& rows = m_sheet->rowFormats();
-    const auto it = rows.find(m_first);
-    return it != rows.end() && it->second.height ? *it->second.height : kStandardRowHeight;
+    return m_sheet->rowHeight(m_first).value_or(kStandardRowHeight);
 }
 
 void Range::setRowHeight(double height)

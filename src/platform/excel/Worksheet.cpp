@@ -6,6 +6,7 @@
 #include "ExcelError.h"
 #include "Hyperlinks.h"
 #include "Range.h"
+#include "SheetLinks.h"
 #include "Sheets.h"
 #include "Workbook.h"
 
@@ -14,6 +15,9 @@ using namespace Qt::StringLiterals;
 namespace platform::excel {
 
 namespace {
+
+// Rows kept in memory before the oldest half goes to the spill.
+constexpr std::size_t kRowsInMemory = 512;
 
 void checkRow(int row)
 {
@@ -47,6 +51,7 @@ int columnNumber(QStringView letters)
 Worksheet::Worksheet(Workbook& workbook, QString name)
     : m_workbook(workbook)
     , m_name(std::move(name))
+    , m_spill(workbook.Application().options().tempPath)
     , m_hyperlinksObject(std::make_unique<excel::Hyperlinks>(*this))
 {
 }
@@ -142,58 +147,163 @@ void Worksheet::checkOpen() const
     m_workbook.checkOpen();
 }
 
+const SheetRow* Worksheet::row(int number) const
+{
+    if (const auto it = m_rows.find(number); it != m_rows.end())
+        return &it->second;
+    if (m_readRow && m_readRow->first == number)
+        return &m_readRow->second;
+    if (!m_spill.contains(number))
+        return nullptr;
+    m_readRow.emplace(number, m_spill.get(number));
+    return &m_readRow->second;
+}
+
+void Worksheet::forEachRow(const std::function<void(int, const SheetRow&)>& visit) const
+{
+    // A row lies either in memory or in the spill, never in both.
+    auto memory = m_rows.begin();
+    qsizetype spilled = 0;
+    while (memory != m_rows.end() || spilled < m_spill.size()) {
+        if (spilled < m_spill.size() && (memory == m_rows.end() || m_spill.rowAt(spilled) < memory->first)) {
+            const int number = m_spill.rowAt(spilled++);
+            visit(number, m_spill.get(number));
+        } else {
+            visit(memory->first, memory->second);
+            ++memory;
+        }
+    }
+}
+
+std::map<int, Worksheet::RowCells> Worksheet::rows() const
+{
+    std::map<int, RowCells> result;
+    forEachRow([&](int number, const SheetRow& data) {
+        if (!data.cells.empty())
+            result.emplace(number, data.cells);
+    });
+    return result;
+}
+
+std::map<Worksheet::CellKey, QString> Worksheet::hyperlinks() const
+{
+    std::map<CellKey, QString> result;
+    forEachRow([&](int number, const SheetRow& data) {
+        for (const auto& [column, address] : data.links)
+            result.emplace(CellKey{number, column}, address);
+    });
+    return result;
+}
+
+SheetRow* Worksheet::rowForChange(int number, bool make)
+{
+    auto it = m_rows.find(number);
+    if (it == m_rows.end()) {
+        if (m_spill.contains(number)) {
+            SheetRow data =
+                m_readRow && m_readRow->first == number ? std::move(m_readRow->second) : m_spill.get(number);
+            m_spill.remove(number);
+            it = m_rows.emplace(number, std::move(data)).first;
+        } else if (make) {
+            it = m_rows.emplace(number, SheetRow{}).first;
+        } else {
+            return nullptr;
+        }
+        if (m_readRow && m_readRow->first == number)
+            m_readRow.reset();
+        if (m_rows.size() > kRowsInMemory)
+            spillOldRows(number);
+    }
+    return &it->second;
+}
+
+void Worksheet::spillOldRows(int keep)
+{
+    // The rows written first go: a sheet is mostly filled from the top down.
+    auto it = m_rows.begin();
+    while (it != m_rows.end() && m_rows.size() > kRowsInMemory / 2) {
+        if (it->first == keep) {
+            ++it;
+            continue;
+        }
+        if (!m_spill.put(it->first, it->second))
+            return; // the file cannot take more: the rows stay in memory
+        it = m_rows.erase(it);
+    }
+}
+
+void Worksheet::dropIfEmpty(int number)
+{
+    if (const auto it = m_rows.find(number); it != m_rows.end() && it->second.isEmpty())
+        m_rows.erase(it);
+}
+
 const CellValue* Worksheet::value(int row, int column) const
 {
-    const auto rowIt = m_rows.find(row);
-    if (rowIt == m_rows.end())
-        return nullptr;
-    const RowCells& cells = rowIt->second;
-    const auto it =
-        std::lower_bound(cells.begin(), cells.end(), column, [](const auto& cell, int c) { return cell.first < c; });
-    return it != cells.end() && it->first == column ? &it->second : nullptr;
+    const SheetRow* data = this->row(row);
+    return data ? SheetRow::find(data->cells, column) : nullptr;
 }
 
 void Worksheet::setValue(int row, int column, CellValue value)
 {
     const bool empty = std::holds_alternative<Empty>(value);
-    auto rowIt = m_rows.find(row);
-    if (rowIt == m_rows.end()) {
-        if (empty)
-            return;
-        rowIt = m_rows.emplace(row, RowCells{}).first;
-    }
-    RowCells& cells = rowIt->second;
-    // Rows are mostly written left to right: appending is the usual case.
-    const auto it = (cells.empty() || cells.back().first < column)
-                        ? cells.end()
-                        : std::lower_bound(cells.begin(), cells.end(), column,
-                                           [](const auto& cell, int c) { return cell.first < c; });
-    const bool exists = it != cells.end() && it->first == column;
+    SheetRow* data = rowForChange(row, !empty);
+    if (!data)
+        return;
     if (empty) {
-        if (exists)
-            cells.erase(it);
-        if (cells.empty())
-            m_rows.erase(rowIt);
-    } else if (exists) {
-        it->second = std::move(value);
+        SheetRow::erase(data->cells, column);
+        dropIfEmpty(row);
     } else {
-        cells.emplace(it, column, std::move(value));
+        SheetRow::at(data->cells, column) = std::move(value);
     }
 }
 
 FormatLayer& Worksheet::cellLayer(int row, int column)
 {
-    return m_cellFormats[{row, column}];
+    return SheetRow::at(rowForChange(row, true)->cellFormats, column);
+}
+
+FormatLayer& Worksheet::rowLayer(int row)
+{
+    SheetRow* data = rowForChange(row, true);
+    data->formatted = true;
+    return data->layer;
 }
 
 CellFormat Worksheet::formatAt(int row, int column) const
 {
     const auto columnIt = m_columnFormats.find(column);
-    const auto rowIt = m_rowFormats.find(row);
-    const auto cellIt = m_cellFormats.find({row, column});
-    return resolveFormat(columnIt == m_columnFormats.end() ? nullptr : &columnIt->second.layer,
-                         rowIt == m_rowFormats.end() ? nullptr : &rowIt->second.layer,
-                         cellIt == m_cellFormats.end() ? nullptr : &cellIt->second);
+    const SheetRow* data = row > 0 ? this->row(row) : nullptr;
+    const FormatLayer* rowLayer = data && data->formatted ? &data->layer : nullptr;
+    const FormatLayer* cellLayer = data ? SheetRow::find(data->cellFormats, column) : nullptr;
+    return resolveFormat(columnIt == m_columnFormats.end() ? nullptr : &columnIt->second.layer, rowLayer, cellLayer);
+}
+
+std::optional<double> Worksheet::rowHeight(int row) const
+{
+    const SheetRow* data = this->row(row);
+    return data ? data->height : std::nullopt;
+}
+
+void Worksheet::setRowHeight(int row, double height)
+{
+    SheetRow* data = rowForChange(row, true);
+    data->formatted = true;
+    data->height = height;
+}
+
+void Worksheet::setHyperlink(int row, int column, QString address)
+{
+    SheetRow* data = rowForChange(row, true);
+    if (const QString* replaced = SheetRow::find(data->links, column)) {
+        if (!SheetLinks::takes(*replaced))
+            --m_unusualHyperlinkCount;
+    } else {
+        ++m_hyperlinkCount;
+    }
+    if (!SheetLinks::takes(address))
+        ++m_unusualHyperlinkCount;
+    SheetRow::at(data->links, column) = std::move(address);
 }
 
 void Worksheet::setFrozenPanes(int rows, int columns)
@@ -205,10 +315,11 @@ void Worksheet::setFrozenPanes(int rows, int columns)
 void Worksheet::release()
 {
     m_rows.clear();
-    m_rowFormats.clear();
+    m_spill.clear();
+    m_readRow.reset();
     m_columnFormats.clear();
-    m_cellFormats.clear();
-    m_hyperlinks.clear();
+    m_hyperlinkCount = 0;
+    m_unusualHyperlinkCount = 0;
 }
 
 } // namespace platform::excel

@@ -21,9 +21,11 @@
 #include "Application.h"
 #include "ExcelError.h"
 #include "R1C1Formula.h"
+#include "SheetLinks.h"
 #include "Sheets.h"
 #include "Workbook.h"
 #include "Worksheet.h"
+#include "XlsxPackageLinks.h"
 #include "base/Error.h"
 #include "base/FailureTexts.h"
 #include "base/PrintableText.h"
@@ -196,10 +198,12 @@ private:
 class SheetWriter final
 {
 public:
-    SheetWriter(const Worksheet& sheet, lxw_worksheet* target, FormatCache& formats)
+    // Links go to `ownLinks` when given, else to libxlsxwriter.
+    SheetWriter(const Worksheet& sheet, lxw_worksheet* target, FormatCache& formats, SheetLinks* ownLinks)
         : m_sheet(sheet)
         , m_target(target)
         , m_formats(formats)
+        , m_ownLinks(ownLinks)
     {
         for (const auto& [column, columnFormat] : m_sheet.columnFormats()) {
             if (!columnFormat.layer.isEmpty())
@@ -210,36 +214,10 @@ public:
     void write()
     {
         writeColumns();
-        const auto& rows = m_sheet.rows();
-        const auto& rowFormats = m_sheet.rowFormats();
-        const auto& cellFormats = m_sheet.cellFormats();
-        auto rowIt = rows.begin();
-        auto rowFormatIt = rowFormats.begin();
-        auto cellFormatIt = cellFormats.begin();
-        while (rowIt != rows.end() || rowFormatIt != rowFormats.end() || cellFormatIt != cellFormats.end()) {
-            int row = kMaxRows + 1;
-            if (rowIt != rows.end())
-                row = std::min(row, rowIt->first);
-            if (rowFormatIt != rowFormats.end())
-                row = std::min(row, rowFormatIt->first);
-            if (cellFormatIt != cellFormats.end())
-                row = std::min(row, cellFormatIt->first.first);
-            const Worksheet::RowCells* cells = rowIt != rows.end() && rowIt->first == row ? &rowIt->second : nullptr;
-            const Worksheet::RowFormat* rowFormat =
-                rowFormatIt != rowFormats.end() && rowFormatIt->first == row ? &rowFormatIt->second : nullptr;
-            writeRow(row, cells, rowFormat, cellFormatIt);
-            if (cells)
-                ++rowIt;
-            if (rowFormat)
-                ++rowFormatIt;
-            while (cellFormatIt != cellFormats.end() && cellFormatIt->first.first == row)
-                ++cellFormatIt;
-        }
+        m_sheet.forEachRow([this](int row, const SheetRow& data) { writeRow(row, data); });
     }
 
 private:
-    using CellFormatIterator = std::map<Worksheet::CellKey, FormatLayer>::const_iterator;
-
     void writeColumns()
     {
         for (const auto& [column, columnFormat] : m_sheet.columnFormats()) {
@@ -250,40 +228,35 @@ private:
         }
     }
 
-    void writeRow(int row, const Worksheet::RowCells* cells, const Worksheet::RowFormat* rowFormat,
-                  CellFormatIterator cellFormatIt)
+    void writeRow(int row, const SheetRow& data)
     {
-        const FormatLayer* rowLayer = rowFormat && !rowFormat->layer.isEmpty() ? &rowFormat->layer : nullptr;
+        const FormatLayer* rowLayer = data.formatted && !data.layer.isEmpty() ? &data.layer : nullptr;
         const lxw_row_t rowIndex = static_cast<lxw_row_t>(row - 1);
-        if (rowFormat) {
+        if (data.formatted) {
             const CellFormat format = resolveFormat(nullptr, rowLayer, nullptr);
-            check(worksheet_set_row(m_target, rowIndex, rowFormat->height.value_or(LXW_DEF_ROW_HEIGHT),
-                                    m_formats.get(format)));
+            check(
+                worksheet_set_row(m_target, rowIndex, data.height.value_or(LXW_DEF_ROW_HEIGHT), m_formats.get(format)));
         }
 
         // Every column of the row that shows something: its cells, its formatted cells and, under a
         // row format, the formatted columns whose format meets the row's.
         m_columns.clear();
-        if (cells) {
-            for (const auto& cell : *cells)
-                m_columns.push_back(cell.first);
-        }
-        for (auto it = cellFormatIt; it != m_sheet.cellFormats().end() && it->first.first == row; ++it)
-            m_columns.push_back(it->first.second);
+        for (const auto& cell : data.cells)
+            m_columns.push_back(cell.first);
+        for (const auto& cellFormat : data.cellFormats)
+            m_columns.push_back(cellFormat.first);
         if (rowLayer)
             m_columns.insert(m_columns.end(), m_formattedColumns.begin(), m_formattedColumns.end());
         std::sort(m_columns.begin(), m_columns.end());
         m_columns.erase(std::unique(m_columns.begin(), m_columns.end()), m_columns.end());
 
         const auto& columnFormats = m_sheet.columnFormats();
-        const auto& cellFormats = m_sheet.cellFormats();
         for (const int column : m_columns) {
             const auto columnIt = columnFormats.find(column);
             const FormatLayer* columnLayer = columnIt != columnFormats.end() ? &columnIt->second.layer : nullptr;
-            const auto cellIt = cellFormats.find({row, column});
-            const FormatLayer* cellLayer = cellIt != cellFormats.end() ? &cellIt->second : nullptr;
+            const FormatLayer* cellLayer = SheetRow::find(data.cellFormats, column);
             const CellFormat format = resolveFormat(columnLayer, rowLayer, cellLayer);
-            const CellValue* value = m_sheet.value(row, column);
+            const CellValue* value = SheetRow::find(data.cells, column);
             const lxw_col_t columnIndex = static_cast<lxw_col_t>(column - 1);
             if (!value || std::holds_alternative<Empty>(*value)) {
                 // An empty cell shows its row's format, or else its column's: write it only when it differs.
@@ -293,9 +266,8 @@ private:
                     check(worksheet_write_blank(m_target, rowIndex, columnIndex, m_formats.get(format)));
                 continue;
             }
-            const auto link = m_sheet.hyperlinks().find({row, column});
-            if (link != m_sheet.hyperlinks().end())
-                writeLinkedCell(row, column, *value, format, link->second);
+            if (const QString* link = SheetRow::find(data.links, column))
+                writeLinkedCell(row, column, *value, format, *link);
             else
                 writeValue(row, column, *value, format);
         }
@@ -345,7 +317,13 @@ private:
         const lxw_row_t r = static_cast<lxw_row_t>(row - 1);
         const lxw_col_t c = static_cast<lxw_col_t>(column - 1);
         const QString text = core::PrintableText::cleaned(displayText(value));
-        if (m_links < LXW_MAX_NUMBER_URLS) {
+        if (m_ownLinks && m_links < LXW_MAX_NUMBER_URLS) {
+            m_ownLinks->add(row, column, address);
+            ++m_links;
+            writeValue(row, column, value, format);
+            return;
+        }
+        if (!m_ownLinks && m_links < LXW_MAX_NUMBER_URLS) {
             const lxw_error result = worksheet_write_url_opt(m_target, r, c, linkTarget(address).constData(),
                                                              m_formats.get(format), text.toUtf8().constData(), nullptr);
             if (result == LXW_NO_ERROR) {
@@ -372,6 +350,7 @@ private:
     const Worksheet& m_sheet;
     lxw_worksheet* m_target;
     FormatCache& m_formats;
+    SheetLinks* m_ownLinks = nullptr;
     std::vector<int> m_formattedColumns;
     std::vector<int> m_columns;
     int m_links = 0;
@@ -415,8 +394,9 @@ private:
 
 } // namespace
 
-XlsxRenderer::XlsxRenderer(Workbook& workbook)
+XlsxRenderer::XlsxRenderer(Workbook& workbook, int ownLinksFrom)
     : m_workbook(workbook)
+    , m_ownLinksFrom(ownLinksFrom)
 {
 }
 
@@ -448,6 +428,8 @@ void XlsxRenderer::render(const QString& path, const QString& tempFolder) const
         raiseWriteFailure(path, errno, {});
 
     FormatCache formats(target.get());
+    std::vector<std::unique_ptr<SheetLinks>> keptLinks;
+    std::vector<const SheetLinks*> ownLinks;
     Sheets& sheets = m_workbook.Sheets();
     for (int index = 1; index <= sheets.Count(); ++index) {
         const Worksheet& sheet = sheets.Item(index);
@@ -465,16 +447,26 @@ void XlsxRenderer::render(const QString& path, const QString& tempFolder) const
         }
         if (m_workbook.activeSheet() == &sheet)
             worksheet_activate(written);
-        SheetWriter(sheet, written, formats).write();
+        std::unique_ptr<SheetLinks> links;
+        if (sheet.hyperlinkCount() >= m_ownLinksFrom && sheet.unusualHyperlinkCount() == 0) {
+            links = std::make_unique<SheetLinks>(tempFolder, index);
+            ownLinks.push_back(links.get());
+        }
+        SheetWriter(sheet, written, formats, links.get()).write();
+        if (links) {
+            links->finish();
+            keptLinks.push_back(std::move(links));
+        }
     }
 
     errno = 0;
     const lxw_error result = workbook_close(target.release());
-    if (result == LXW_NO_ERROR)
-        return;
     if (result == LXW_ERROR_MEMORY_MALLOC_FAILED)
         throw std::bad_alloc();
-    raiseWriteFailure(path, errno, QString::fromUtf8(lxw_strerror(result)));
+    if (result != LXW_NO_ERROR)
+        raiseWriteFailure(path, errno, QString::fromUtf8(lxw_strerror(result)));
+    if (!ownLinks.empty())
+        XlsxPackageLinks::insert(path, tempFolder, ownLinks);
 }
 
 void XlsxRenderer::copyFile(const QString& source, const QString& destination)

@@ -16,6 +16,7 @@
 #include "platform/diadoc/DiadocDocumentType.h"
 #include "platform/diadoc/DiadocOrganization.h"
 #include "platform/diadoc/SandboxLoader.h"
+#include "platform/diadoc/SandboxMeter.h"
 #include "platform/diadoc/SandboxService.h"
 #include "support/SmallDisk.h"
 
@@ -309,6 +310,29 @@ TEST_F(SandboxClientTest, AsyncListCompletesAfterPollsAndDelayInVirtualTime)
     const Variant result = async->Result();
     ASSERT_TRUE(result.holdsObject());
     EXPECT_EQ(result.as<DiadocList>()->Count(), 4);
+}
+
+TEST_F(SandboxClientTest, MeterTellsHowLongListsWereBusyAndHeld)
+{
+    sandbox.json[u"listAsync"_s] = QJsonObject{{u"polls"_s, 0}, {u"delayMs"_s, 20}};
+    sandbox.write();
+    const auto service = sandbox.factory.service(sandbox.url());
+    const auto task = organization()->GetDocumentsTask();
+    task->setCategory(u"Any.Inbound"_s);
+    const auto first = task->GetDocumentsAsync();
+    sandbox.nowMs = 10;
+    const auto second = task->GetDocumentsAsync();
+    sandbox.nowMs = 50; // both finished at the service long ago; the program looks only now
+    ASSERT_TRUE(first->IsCompleted());
+    ASSERT_TRUE(second->IsCompleted());
+    const platform::diadoc::SandboxMeter::Activity& lists =
+        service->meter().activity(platform::diadoc::SandboxMeter::Operation::List);
+    EXPECT_EQ(lists.count, 2);
+    EXPECT_EQ(lists.busyMs, 40);      // 0..20 and 10..30
+    EXPECT_EQ(lists.heldMs, 50 + 40); // 0..50 and 10..50
+    EXPECT_DOUBLE_EQ(lists.averageBusy(), 40.0 / 30.0);
+    EXPECT_DOUBLE_EQ(lists.averageHeld(), 90.0 / 50.0);
+    EXPECT_EQ(service->meter().activity(platform::diadoc::SandboxMeter::Operation::Content).count, 0);
 }
 
 TEST_F(SandboxClientTest, ContentIsSavedIntoAFolderOrOneArchive)

@@ -166,6 +166,36 @@ TEST_F(ExcelModelTest, CellsFarApartCostNothingBetweenThem)
     EXPECT_EQ(errorNumberOf([&] { sheet.Cells(1, 0); }), 1004);
 }
 
+TEST_F(ExcelModelTest, RowsThatWentToTheTemporaryFileComeBackAsTheyWere)
+{
+    Worksheet& sheet = book.ActiveSheet();
+    const QDateTime local(QDate(2024, 3, 31), QTime(2, 30, 15, 250));
+    const QDateTime utc(QDate(2024, 10, 27), QTime(1, 5), Qt::UTC);
+    sheet.Cells(1, 1).setValue(u"текст\r\nв две строки"_s);
+    sheet.Cells(1, 2).setValue(true);
+    sheet.Cells(1, 3).setValue(local);
+    sheet.Cells(1, 4).setValue(utc);
+    sheet.Cells(1, 5).setFormulaR1C1(u"=R[1]C*2"_s);
+    sheet.Cells(1, 6).setValue(-0.125);
+    sheet.Cells(1, 7).setNumberFormat(u"0.00"_s);
+    sheet.Rows(1).setVerticalAlignment(XlVAlign::Top);
+    for (int row = 2; row <= 5000; ++row)
+        sheet.Cells(row, 1).setValue(row);
+
+    EXPECT_EQ(sheet.Cells(1, 1).Value(), CellValue(u"текст\r\nв две строки"_s));
+    EXPECT_EQ(sheet.Cells(1, 2).Value(), CellValue(true));
+    EXPECT_EQ(sheet.Cells(1, 3).Value(), CellValue(local));
+    EXPECT_EQ(std::get<QDateTime>(sheet.Cells(1, 4).Value()).timeSpec(), Qt::UTC);
+    EXPECT_EQ(sheet.Cells(1, 4).Value(), CellValue(utc));
+    EXPECT_EQ(sheet.Cells(1, 5).FormulaR1C1(), u"=R[1]C*2"_s);
+    EXPECT_EQ(sheet.Cells(1, 6).Value(), CellValue(-0.125));
+    EXPECT_EQ(sheet.Cells(1, 7).NumberFormat(), u"0.00"_s);
+    EXPECT_EQ(sheet.Cells(1, 6).VerticalAlignment(), XlVAlign::Top);
+    EXPECT_EQ(sheet.Cells(2, 1).Value(), CellValue(2.0));
+    EXPECT_EQ(sheet.rowCount(), 5000);
+    EXPECT_EQ(sheet.rows().size(), 5000u);
+}
+
 TEST_F(ExcelModelTest, RowAndColumnFormatsMeetInTheirCellsTheLaterCallWinning)
 {
     Worksheet& sheet = book.ActiveSheet();

@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <map>
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+
+#include <zip.h>
 
 #include "XlsxReader.h"
 #include "base/Error.h"
@@ -14,11 +19,13 @@
 #include "platform/excel/Font.h"
 #include "platform/excel/Hyperlinks.h"
 #include "platform/excel/Range.h"
+#include "platform/excel/SheetLinks.h"
 #include "platform/excel/Sheets.h"
 #include "platform/excel/Window.h"
 #include "platform/excel/Workbook.h"
 #include "platform/excel/Workbooks.h"
 #include "platform/excel/Worksheet.h"
+#include "platform/excel/XlsxRenderer.h"
 #include "support/RussianLocale.h"
 
 using namespace Qt::StringLiterals;
@@ -240,6 +247,139 @@ TEST_F(ExcelRenderTest, LinksBeyondTheSheetLimitBecomeHyperlinkFormulas)
     const test::XlsxCell& beyond = read.cells.at(u"A65535"_s);
     EXPECT_EQ(beyond.formula, u"HYPERLINK(\"https://diadoc.example/doc/65535\",\"id-65535\")"_s);
     EXPECT_EQ(beyond.text, u"id-65535"_s);
+}
+
+TEST_F(ExcelRenderTest, ALongSheetKeepsItsFirstRowsInATemporaryFileAndRendersThemAll)
+{
+    Workbook& book = m_app.Workbooks().Add();
+    Worksheet& sheet = book.ActiveSheet();
+    sheet.Columns(2).setNumberFormat(u"@"_s);
+    constexpr int kRows = 3000;
+    for (int row = 1; row <= kRows; ++row) {
+        sheet.Rows(row).setWrapText(true);
+        sheet.Rows(row).setRowHeight(30);
+        sheet.Cells(row, 1).setValue(u"Счёт № "_s + QString::number(row));
+        sheet.Cells(row, 2).setValue(u"00"_s + QString::number(row));
+        sheet.Cells(row, 3).setValue(row * 0.5);
+        sheet.Cells(row, 4).setFormulaR1C1(u"=RC[-1]*2"_s);
+        sheet.Cells(row, 5).setValue(u"id-"_s + QString::number(row));
+        sheet.Hyperlinks().Add(sheet.Cells(row, 5), u"https://diadoc.example/doc/"_s + QString::number(row));
+    }
+    EXPECT_LE(sheet.rowsInMemory(), 512) << "the first rows went to a temporary file";
+
+    // The first rows are still there to read and change.
+    EXPECT_EQ(sheet.Cells(2, 1).Value(), CellValue(u"Счёт № 2"_s));
+    EXPECT_EQ(sheet.Cells(2, 3).Value(), CellValue(1.0));
+    EXPECT_TRUE(sheet.Cells(2, 5).format().hyperlink);
+    EXPECT_EQ(sheet.Rows(2).RowHeight(), 30);
+    sheet.Cells(3, 1).setValue(u"изменён"_s);
+    sheet.Cells(3, 1).Font().setBold(true);
+    sheet.Cells(4, 3).setValue(QString());
+    EXPECT_EQ(sheet.Hyperlinks().Count(), kRows);
+
+    book.SaveAs(path(u"long.xlsx"_s));
+    const test::XlsxBook read = test::readXlsx(path(u"long.xlsx"_s));
+    const test::XlsxSheet& written = read.sheets.at(0);
+    EXPECT_EQ(written.hyperlinks.size(), std::size_t(kRows));
+    for (const int row : {1, 2, 500, 1500, 2999, kRows}) {
+        const QString n = QString::number(row);
+        EXPECT_EQ(written.cells.at(u"A"_s + n).text, u"Счёт № "_s + n);
+        EXPECT_EQ(written.cells.at(u"B"_s + n).text, u"00"_s + n) << "the text column keeps its zeros";
+        EXPECT_EQ(written.cells.at(u"D"_s + n).formula, u"C"_s + n + u"*2"_s);
+        EXPECT_EQ(written.hyperlinks.at(u"E"_s + n), u"https://diadoc.example/doc/"_s + n);
+        EXPECT_EQ(written.rows.at(row).height, 30);
+        EXPECT_TRUE(read.styleOf(written, u"A"_s + n).wrap);
+    }
+    EXPECT_EQ(written.cells.at(u"A3"_s).text, u"изменён"_s);
+    EXPECT_TRUE(read.styleOf(written, u"A3"_s).bold);
+    EXPECT_FALSE(read.styleOf(written, u"A2"_s).bold);
+    EXPECT_EQ(written.cells.count(u"C4"_s), 0u) << "an emptied cell of a spilled row stays empty";
+
+    book.Close(false);
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"long.xlsx"_s})
+        << "nothing is left behind";
+}
+
+// Every part of an .xlsx file by its name, unpacked.
+std::map<QString, QByteArray> partsOf(const QString& fileName)
+{
+    std::map<QString, QByteArray> parts;
+    int error = 0;
+    zip_t* archive = zip_open(QFile::encodeName(fileName).constData(), ZIP_RDONLY, &error);
+    if (!archive)
+        return parts;
+    for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i) {
+        zip_stat_t stat;
+        zip_stat_index(archive, zip_uint64_t(i), 0, &stat);
+        QByteArray bytes(qsizetype(stat.size), Qt::Uninitialized);
+        zip_file_t* file = zip_fopen_index(archive, zip_uint64_t(i), 0);
+        zip_fread(file, bytes.data(), stat.size);
+        zip_fclose(file);
+        parts.emplace(QString::fromUtf8(stat.name), bytes);
+    }
+    zip_close(archive);
+    return parts;
+}
+
+TEST_F(ExcelRenderTest, LinksTheRendererWritesItselfAreThoseLibxlsxwriterWrites)
+{
+    Workbook& book = protocolBook();
+    Worksheet& sheet = book.Sheets().Item(3);
+    const QStringList addresses = {u"https://diadoc.example/Box/Document?letterId=1&documentId=2"_s,
+                                   u"http://example.org/путь/файл"_s, u"mailto:buh@romashka.ru"_s,
+                                   u"ftp://files.example/a'b"_s};
+    for (int row = 2; row <= 1200; ++row) {
+        sheet.Rows(row).setWrapText(true);
+        sheet.Cells(row, 1).setValue(u"документ "_s + QString::number(row));
+        const int column = row % 3 == 0 ? 11 : 13;
+        sheet.Cells(row, column).setValue(u"id-"_s + QString::number(row));
+        sheet.Hyperlinks().Add(sheet.Cells(row, column), addresses.at(row % addresses.size()) + QString::number(row));
+        if (row % 7 == 0)
+            sheet.Hyperlinks().Add(sheet.Cells(row, 2), addresses.at(0)); // a link on a number-like text
+    }
+    ASSERT_EQ(sheet.unusualHyperlinkCount(), 0);
+
+    const QString library = path(u"library.xlsx"_s);
+    const QString own = path(u"own.xlsx"_s);
+    QTemporaryDir scratch;
+    XlsxRenderer(book, std::numeric_limits<int>::max()).render(library, scratch.path());
+    XlsxRenderer(book, 1).render(own, scratch.path());
+    ASSERT_TRUE(QFile::exists(scratch.filePath(u"hyperlinks3.xml"_s))) << "the renderer wrote the links itself";
+
+    std::map<QString, QByteArray> expected = partsOf(library);
+    std::map<QString, QByteArray> written = partsOf(own);
+    ASSERT_FALSE(expected.empty());
+    expected.erase(u"docProps/core.xml"_s); // holds the moment of writing
+    written.erase(u"docProps/core.xml"_s);
+    ASSERT_EQ(expected.count(u"xl/worksheets/_rels/sheet3.xml.rels"_s), 1u);
+    for (const auto& [name, bytes] : expected)
+        EXPECT_EQ(written[name], bytes) << name.toStdString();
+    EXPECT_EQ(written.size(), expected.size());
+}
+
+TEST_F(ExcelRenderTest, AnAddressLibxlsxwriterWouldChangeLeavesTheSheetsLinksToIt)
+{
+    EXPECT_TRUE(SheetLinks::takes(u"https://diadoc.kontur.ru/Box/Document?id=1&letter=2"_s));
+    for (const QString& address :
+         {u"https://example.org/a b"_s, u"https://example.org/page#part"_s, u"#Лист1!A1"_s, u"C:\\Отчёт.xlsx"_s,
+          u"https://example.org/{x}"_s, QString(u"https://example.org/"_s + QString(300, u'a'))})
+        EXPECT_FALSE(SheetLinks::takes(address)) << address.toStdString();
+
+    Workbook& book = m_app.Workbooks().Add();
+    Worksheet& sheet = book.ActiveSheet();
+    for (int row = 1; row <= 1100; ++row) {
+        sheet.Cells(row, 1).setValue(u"id-"_s + QString::number(row));
+        sheet.Hyperlinks().Add(sheet.Cells(row, 1), u"https://diadoc.example/doc/"_s + QString::number(row));
+    }
+    sheet.Hyperlinks().Add(sheet.Cells(7, 1), u"https://diadoc.example/doc#7"_s);
+    EXPECT_EQ(sheet.unusualHyperlinkCount(), 1);
+    book.SaveAs(path(u"mixed.xlsx"_s));
+    const test::XlsxSheet read = test::readXlsx(path(u"mixed.xlsx"_s)).sheets.at(0);
+    EXPECT_EQ(read.hyperlinks.size(), 1100u);
+    EXPECT_EQ(read.hyperlinks.at(u"A8"_s), u"https://diadoc.example/doc/8"_s);
+
+    sheet.Hyperlinks().Add(sheet.Cells(7, 1), u"https://diadoc.example/doc/7"_s);
+    EXPECT_EQ(sheet.unusualHyperlinkCount(), 0) << "a replaced address no longer counts";
 }
 
 TEST_F(ExcelRenderTest, SaveToAFullDiskAnswersDiskFull)
