@@ -52,6 +52,7 @@ OrganisationTree::OrganisationTree(QTreeWidget& tree, QMenu& popupMenu, core::Ui
     // The menu opens from the right button and the menu key alone, as the handlers below decide.
     m_tree.setContextMenuPolicy(Qt::PreventContextMenu);
     m_tree.installEventFilter(this);
+    m_viewport = m_tree.viewport();
     m_tree.viewport()->installEventFilter(this);
     connect(&m_tree, &QTreeWidget::itemChanged, this, &OrganisationTree::itemChanged);
     connect(&m_popupMenu, &QMenu::triggered, this, &OrganisationTree::theToolBars_ToolClick);
@@ -213,13 +214,13 @@ void OrganisationTree::ShowPersonDetails(QTreeWidgetItem* node)
 
 bool OrganisationTree::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_tree.viewport() && event->type() == QEvent::MouseButtonPress) {
+    if (event->type() == QEvent::MouseButtonPress && watched == m_viewport) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::RightButton) {
             theTreeViewPersons_MouseDown(mouse->position().toPoint());
             return true;
         }
-    } else if (watched == &m_tree && event->type() == QEvent::KeyPress) {
+    } else if (event->type() == QEvent::KeyPress && watched == &m_tree) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Menu
             && (key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) == 0) {

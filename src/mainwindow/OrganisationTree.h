@@ -68,6 +68,9 @@ private:
     int indexOf(const QTreeWidgetItem* node) const;
 
     QTreeWidget& m_tree;
+    // The tree's viewport, kept to be compared only: while the tree is destroyed it may still
+    // deliver events, when it can no longer be asked for its viewport.
+    const QObject* m_viewport = nullptr;
     QMenu& m_popupMenu;
     core::UiServices& m_ui;
     QAction* m_details = nullptr;

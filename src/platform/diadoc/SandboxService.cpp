@@ -1,6 +1,7 @@
 #include "SandboxService.h"
 
 #include <algorithm>
+#include <limits>
 #include <utility>
 
 #include "DiadocClient.h"
@@ -44,6 +45,9 @@ void SandboxService::index()
 
 qint64 SandboxService::wallClockMs(const QDateTime& value)
 {
+    // A time that cannot be read comes before every other.
+    if (!value.date().isValid())
+        return std::numeric_limits<qint64>::min();
     return value.date().toJulianDay() * 86400000 + value.time().msecsSinceStartOfDay();
 }
 
