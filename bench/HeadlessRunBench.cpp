@@ -26,6 +26,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include "app/LocalTimeZone.h"
 #include "app/PeakMemory.h"
 #include "base/Error.h"
 #include "core/ApplicationTitle.h"
@@ -113,6 +114,13 @@ void forgetEarlierPeak()
         std::fprintf(stderr, "the peak memory could not be reset: it may include the generator's\n");
 }
 
+// The heap in use, in KB: what the emulated service keeps, whatever holes its reading left.
+long long heapKilobytes()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return static_cast<long long>((info.uordblks + info.hblkhd) / 1024);
+}
+
 int filesBelow(const QString& folder, qint64& bytes)
 {
     int count = 0;
@@ -133,6 +141,7 @@ double ratio(double a, double b)
 
 int main(int argc, char** argv)
 {
+    app::LocalTimeZone::pin();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
@@ -197,8 +206,10 @@ int main(int argc, char** argv)
         // this process, so its memory is told apart.
         forgetEarlierPeak();
         const long long rssBeforeService = app::PeakMemory::currentKilobytes();
+        const long long heapBeforeService = heapKilobytes();
         const std::shared_ptr<platform::diadoc::SandboxService> service = factory.service(work + u"/sandbox"_s);
         forgetEarlierPeak();
+        const long long serviceHeap = heapKilobytes() - heapBeforeService;
         const long long rssBefore = app::PeakMemory::currentKilobytes();
         const qint64 serviceCpuBefore = service->meter().cpuNs();
 
@@ -241,11 +252,12 @@ int main(int argc, char** argv)
                     double(copyMs) / 1000.0, copied, copyCpu.total(), copyCpu.user, copyCpu.system);
         std::printf("  run / copy: CPU %.2f (program's own %.2f); wall %.2f\n", ratio(runCpu.total(), copyCpu.total()),
                     ratio(ownCpu, copyCpu.total()), ratio(double(runMs), double(copyMs)));
-        std::printf("memory: emulated service's data %lld KB (read before the run); before the run %lld KB "
-                    "(the service's included, the generator's freed)\n",
-                    rssBefore - rssBeforeService, rssBefore);
-        std::printf("  peak resident (VmHWM) %lld KB; growth %.2f KB a document\n", peak,
-                    double(peak - rssBefore) / std::max(1, documents));
+        std::printf("memory: before the service %lld KB (the generator's freed); the emulated service's data %lld KB "
+                    "in use (resident %lld KB more), read before the run\n",
+                    rssBeforeService, serviceHeap, rssBefore - rssBeforeService);
+        std::printf("  peak resident (VmHWM) %lld KB; growth %.2f KB a document (peak less the memory before the "
+                    "service and the service's data)\n",
+                    peak, double(peak - rssBeforeService - serviceHeap) / std::max(1, documents));
         if (latencyMs > 0) {
             const SandboxMeter::Activity& downloads = service->meter().activity(SandboxMeter::Operation::Content);
             const SandboxMeter::Activity& lists = service->meter().activity(SandboxMeter::Operation::List);

@@ -9,6 +9,7 @@
 #include "AppServices.h"
 #include "CommandLine.h"
 #include "DemoSettings.h"
+#include "LocalTimeZone.h"
 #include "PeakMemory.h"
 #include "base/Error.h"
 #include "core/SystemClock.h"
@@ -119,6 +120,7 @@ bool hasDisplay()
 
 int main(int argc, char* argv[])
 {
+    app::LocalTimeZone::pin();
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));

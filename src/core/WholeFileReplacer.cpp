@@ -112,15 +112,24 @@ private:
 
 QString WholeFileReplacer::replace(const QString& fileName, const std::function<QString(QIODevice&)>& writer)
 {
-    const QFileInfo existing(fileName);
-    if (existing.isDir() || (existing.exists() && !existing.isWritable()))
+    // One look at the name tells the usual case, a new file, from the rest: a run writes thousands
+    // of small files, each costing a path walk per look.
+    struct stat old = {};
+    const QByteArray given = QFile::encodeName(fileName);
+    const bool present = ::lstat(given.constData(), &old) == 0;
+    const bool link = present && S_ISLNK(old.st_mode);
+    if (link) {
+        const QFileInfo existing(fileName);
+        if (existing.isDir() || (existing.exists() && !existing.isWritable()))
+            return QString::fromUtf16(kPathFileAccess);
+    } else if (present && (S_ISDIR(old.st_mode) || ::access(given.constData(), W_OK) != 0)) {
         return QString::fromUtf16(kPathFileAccess);
-    const QString finalPath = finalPathOf(fileName);
+    }
+    const QString finalPath = link ? finalPathOf(fileName) : fileName;
     const QByteArray target = QFile::encodeName(finalPath);
     const QByteArray folder = QFile::encodeName(QFileInfo(finalPath).absolutePath());
 
-    struct stat old = {};
-    const bool replacing = ::stat(target.constData(), &old) == 0;
+    const bool replacing = link ? ::stat(target.constData(), &old) == 0 : present;
     TemporaryFile temporary;
     // Until it has the old file's permissions, the new content is readable by the owner only.
     if (!temporary.open(folder, target, replacing ? 0600 : 0666))

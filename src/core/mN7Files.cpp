@@ -2,6 +2,7 @@
 
 #include <cerrno>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QFile>
@@ -79,16 +80,17 @@ QString GetLongPathName(const QString& path)
 void ClearReadOnlyAttributeFromFile(UiServices& ui, const QString& path)
 {
     try {
-        const QFileInfo info(path);
+        // One look at the name: a run clears thousands of files, most of them missing or writable.
         // A link is removed without its target's permissions: changing them would touch a file
         // outside the folder being cleaned.
-        if (info.isSymLink() || !info.exists() || !info.isFile())
+        const QByteArray name = QFile::encodeName(path);
+        struct stat info = {};
+        if (::lstat(name.constData(), &info) != 0 || !S_ISREG(info.st_mode))
             return;
-        const QFileDevice::Permissions permissions = info.permissions();
-        constexpr auto kAnyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-        if ((permissions & kAnyWrite) != 0)
+        const mode_t permissions = info.st_mode & 0777;
+        if ((permissions & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0)
             return;
-        if (!QFile::setPermissions(path, permissions | QFileDevice::WriteOwner | QFileDevice::WriteUser))
+        if (::chmod(name.constData(), permissions | S_IWUSR) != 0)
             RaiseApiError(errno, QString());
     } catch (...) {
         showFailure(ui, u"ClearReadOnlyAttributeFromFile");

@@ -1,5 +1,7 @@
 #include "mOther.h"
 
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -129,8 +131,9 @@ QString SaveStringToFile(const QString& fileName, const QString& text, bool char
 {
     try {
         const QString target = GetShortPathEx(fileName, false);
-        const QFileInfo info(target);
-        if (info.exists() && !info.isFile() && !info.isDir()) {
+        struct stat info = {};
+        const bool present = ::stat(QFile::encodeName(target).constData(), &info) == 0;
+        if (present && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) {
             // A device or the like cannot be replaced by a new file: it is written in place.
             QFile device(target);
             if (!device.open(QIODevice::WriteOnly | QIODevice::Truncate))

@@ -1,5 +1,6 @@
 #include "MetadataFile.h"
 
+#include <algorithm>
 #include <utility>
 
 #include <QUrl>
@@ -53,6 +54,13 @@ QString withoutForbiddenCharacters(QString text)
 // A reader turns a carriage return of the text into a line feed: it is kept as a reference.
 QString elementText(QString value)
 {
+    // Most values need neither: they are kept as they are, without a copy.
+    const bool plain = std::none_of(value.cbegin(), value.cend(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return u < 0x20 || u == u'&' || u == u'<' || u == u'>' || u == u'\'' || u == u'"' || u >= 0xFFFE;
+    });
+    if (plain)
+        return value;
     value = withoutForbiddenCharacters(std::move(value));
     return MetadataFile::ekran(value).replace(u'\r', u"&#13;"_s);
 }

@@ -102,6 +102,31 @@ TEST_F(ExcelProtocolStatisticsTest, WithDepartmentsTheOrganisationIsTheOutermost
     EXPECT_EQ(statisticsRows(5), expected);
 }
 
+TEST_F(ExcelProtocolStatisticsTest, ItemsDifferingOnlyInCaseShareAGroupNamedByTheFirstAndBlanksComeLast)
+{
+    const QString lowerA = u"7701000001-770101001 | ао василёк"_s;
+    addUnloaded(u"org1"_s, QString(), u"04.03.2024 10:00:00"_s, u"Inbound"_s);
+    addUnloaded(u"org1"_s, lowerA, u"05.03.2024 10:00:00"_s, u"Inbound"_s);
+    addUnloaded(u"org1"_s, kPartyB, u"05.03.2024 11:00:00"_s, u"Inbound"_s);
+    addUnloaded(u"org1"_s, kPartyA, u"06.03.2024 10:00:00"_s, u"Inbound"_s);
+
+    ASSERT_EQ(run(), QString());
+
+    const QString blank = QString::fromUtf16(ExcelProtocolStatistics::kBlankItem);
+    const QList<QStringList> expected{
+        {u"Количество выгруженных документов по:"_s, u"Входящий"_s, u"Общий итог"_s},
+        {u"ООО Ромашка"_s, u"4"_s, u"4"_s},
+        {u"    "_s + lowerA, u"2"_s, u"2"_s},
+        {u"        2024/03"_s, u"2"_s, u"2"_s},
+        {u"    "_s + kPartyB, u"1"_s, u"1"_s},
+        {u"        2024/03"_s, u"1"_s, u"1"_s},
+        {u"    "_s + blank, u"1"_s, u"1"_s},
+        {u"        2024/03"_s, u"1"_s, u"1"_s},
+        {u"Общий итог"_s, u"4"_s, u"4"_s},
+    };
+    EXPECT_EQ(statisticsRows(3), expected);
+}
+
 TEST_F(ExcelProtocolStatisticsTest, NoUnloadedDocumentMeansNoStatisticsSheet)
 {
     source.ignoredList = {document(u"i1"_s)};

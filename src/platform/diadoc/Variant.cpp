@@ -2,8 +2,6 @@
 
 #include <utility>
 
-#include <QRegularExpression>
-
 #include "base/Error.h"
 
 using namespace Qt::StringLiterals;
@@ -213,25 +211,86 @@ QString vbDateText(const QDateTime& value)
     return value.toString(u"dd.MM.yyyy HH:mm:ss"_s);
 }
 
+namespace {
+
+// Reads `min` to `max` ASCII digits at the position; false when fewer are there.
+bool readDigits(QStringView text, qsizetype& position, int min, int max, int& value)
+{
+    value = 0;
+    int count = 0;
+    while (count < max && position < text.size() && text[position] >= u'0' && text[position] <= u'9') {
+        value = value * 10 + (text[position].unicode() - u'0');
+        ++position;
+        ++count;
+    }
+    return count >= min;
+}
+
+bool readChar(QStringView text, qsizetype& position, char16_t c)
+{
+    if (position >= text.size() || text[position] != c)
+        return false;
+    ++position;
+    return true;
+}
+
+bool isBlank(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u == u' ' || (u >= u'\t' && u <= u'\r');
+}
+
+// The Russian form: day, month and a four-digit year, then optionally the time as hours and
+// minutes, with or without seconds, after blanks. Read by hand: a run reads this form for every
+// document, and a regular expression costs several times as much.
+bool readRussian(QStringView text, QDate& date, QTime& time)
+{
+    qsizetype position = 0;
+    int day = 0;
+    int month = 0;
+    int year = 0;
+    if (!readDigits(text, position, 1, 2, day) || !readChar(text, position, u'.')
+        || !readDigits(text, position, 1, 2, month) || !readChar(text, position, u'.')
+        || !readDigits(text, position, 4, 4, year))
+        return false;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    if (position < text.size()) {
+        const qsizetype blanks = position;
+        while (position < text.size() && isBlank(text[position]))
+            ++position;
+        if (position == blanks || !readDigits(text, position, 1, 2, hour) || !readChar(text, position, u':')
+            || !readDigits(text, position, 1, 2, minute))
+            return false;
+        if (readChar(text, position, u':') && !readDigits(text, position, 1, 2, second))
+            return false;
+        if (position != text.size())
+            return false;
+    }
+    date = QDate(year, month, day);
+    time = QTime(hour, minute, second);
+    return true;
+}
+
+} // namespace
+
 QDateTime parseDateText(const QString& text)
 {
     const QString trimmed = text.trimmed();
-    // The client's date texts follow the Russian settings: day, month and a four-digit year, then
-    // optionally the time as hours and minutes, with or without seconds. Years before 100 lie
-    // outside the range of a date value.
-    static const QRegularExpression russian(
-        u"^([0-9]{1,2})\\.([0-9]{1,2})\\.([0-9]{4})(?:\\s+([0-9]{1,2}):([0-9]{1,2})(?::([0-9]{1,2}))?)?$"_s);
-    if (const QRegularExpressionMatch match = russian.match(trimmed); match.hasMatch()) {
-        const QDate date(match.captured(3).toInt(), match.captured(2).toInt(), match.captured(1).toInt());
-        const QTime time(match.captured(4).toInt(), match.captured(5).toInt(), match.captured(6).toInt());
+    // The client's date texts follow the Russian settings. Years before 100 lie outside the range
+    // of a date value.
+    QDate date;
+    QTime time;
+    if (readRussian(trimmed, date, time)) {
         if (date.year() < kFirstYear || !date.isValid() || !time.isValid())
             return {};
         return QDateTime(date, time);
     }
     QDateTime iso = QDateTime::fromString(trimmed, Qt::ISODate);
     if (!iso.isValid()) {
-        if (const QDate date = QDate::fromString(trimmed, Qt::ISODate); date.isValid())
-            iso = QDateTime(date, QTime(0, 0));
+        if (const QDate day = QDate::fromString(trimmed, Qt::ISODate); day.isValid())
+            iso = QDateTime(day, QTime(0, 0));
     }
     if (!iso.isValid() || iso.date().year() < kFirstYear)
         return {};

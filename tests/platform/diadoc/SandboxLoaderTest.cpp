@@ -115,4 +115,36 @@ TEST(VariantTest, KindsStayDistinct)
     EXPECT_THROW(Variant::nothing().toBool(), core::Error);
 }
 
+TEST(VariantTest, DateTextsInTheRussianAndIsoFormsAndNothingElse)
+{
+    struct Case
+    {
+        QString text;
+        QDateTime expected; // invalid: the text names no date
+    };
+    const QDate march5(2024, 3, 5);
+    const Case cases[] = {
+        {u"05.03.2024"_s, QDateTime(march5, QTime(0, 0))},
+        {u" 5.3.2024 10:15 "_s, QDateTime(march5, QTime(10, 15))},
+        {u"05.03.2024\t 10:5:7"_s, QDateTime(march5, QTime(10, 5, 7))},
+        {u"05.03.2024 10:15:07"_s, QDateTime(march5, QTime(10, 15, 7))},
+        {u"2024-03-05T10:15:00"_s, QDateTime(march5, QTime(10, 15))},
+        {u"2024-03-05"_s, QDateTime(march5, QTime(0, 0))},
+        {u"05.03.2024 10:15:"_s, {}},
+        {u"05.03.2024 10:15:123"_s, {}},
+        {u"05.03.202410:15"_s, {}},
+        {u"05.03.20245"_s, {}},
+        {u"123.03.2024"_s, {}},
+        {u"05.03.24"_s, {}},
+        {u"31.02.2024"_s, {}},
+        {u"05.03.2024 24:00"_s, {}},
+        {u"05.03.0099"_s, {}},
+        {u"05.03.2024\u00a010:15"_s, {}}, // a no-break space is no blank between date and time
+        {u"５.03.2024"_s, {}},
+        {QString(), {}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(platform::diadoc::parseDateText(c.text), c.expected) << c.text.toStdString();
+}
+
 } // namespace
