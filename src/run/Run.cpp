@@ -136,7 +136,10 @@ RunOutcome Run::execute(const RunRequest& request, const Organisations& organisa
                               u"Период выгрузки задан неверно: с "_s + request.from + u" по "_s + request.to + u'.');
         const BusyGuard busy(m_busy);
 
-        // The old engine goes before its watch, and both before the new ones are made.
+        // The old engine goes before its watch, and both before the new ones are made; whoever
+        // shows its queues lets go of them first.
+        if (m_session && m_session->engine)
+            m_observer.runReleasing(*m_session->engine);
         m_session.reset();
         m_outcome = RunOutcome{};
         auto session = std::make_unique<Session>();

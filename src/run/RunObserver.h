@@ -1,6 +1,13 @@
 #pragma once
 
+#include <memory>
+
 #include <QString>
+
+namespace diadoc {
+class AsyncDocRecord;
+class AsyncTskRecord;
+} // namespace diadoc
 
 namespace engine {
 class Fetchling;
@@ -20,11 +27,23 @@ public:
 
     // The run's engine and its two queues exist: a window binds its queue views to them here.
     virtual void runStarted(engine::Fetchling& engine) { static_cast<void>(engine); }
+    // The engine of the last run and its queues are about to go, before a new run makes its own:
+    // a window lets go of them here.
+    virtual void runReleasing(engine::Fetchling& engine) { static_cast<void>(engine); }
     // A failed attempt was counted: the run's totals of failed list requests and downloads.
     virtual void failuresCounted(int listFailures, int downloadFailures)
     {
         static_cast<void>(listFailures);
         static_cast<void>(downloadFailures);
+    }
+    // A failure put a record into a list: a list request or a download into its secondary queue,
+    // or a document among the ignored. Called after the failure was counted and paused for, and
+    // before it is judged, so that a window shows the list again before any message about it.
+    virtual void failureListed(const std::shared_ptr<diadoc::AsyncTskRecord>& rec) { static_cast<void>(rec); }
+    virtual void failureListed(const std::shared_ptr<diadoc::AsyncDocRecord>& rec, bool ignored)
+    {
+        static_cast<void>(rec);
+        static_cast<void>(ignored);
     }
     // The largest document count of one list so far.
     virtual void maxDocsInOneListChanged(int count) { static_cast<void>(count); }

@@ -40,6 +40,9 @@ public:
     std::vector<core::MousePointer> pointerDuringBoxes;
     int splashCloses = 0;
     int processEventsCalls = 0;
+    // Calls of processEvents made while the person's input was held.
+    int processEventsCallsInputHeld = 0;
+    int inputHolds = 0;
 
     bool isUnattended() const override { return unattended; }
     int msgBox(const QString& prompt, int style, const QString& title) override;
@@ -47,7 +50,13 @@ public:
     QString browseForFolder(const QString& title, const QString& startFolder) override;
     core::MousePointer mousePointer() const override { return m_pointer; }
     void setMousePointer(core::MousePointer pointer) override { m_pointer = pointer; }
-    void processEvents() override { ++processEventsCalls; }
+    void processEvents() override
+    {
+        ++processEventsCalls;
+        if (inputHolds > 0)
+            ++processEventsCallsInputHeld;
+    }
+    void holdUserInput(bool held) override { inputHolds += held ? 1 : -1; }
     std::unique_ptr<platform::family::ErrorDialog> createErrorDialog() override;
     std::unique_ptr<platform::family::SplashWindow> createSplashWindow() override;
 
