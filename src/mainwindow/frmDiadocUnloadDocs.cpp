@@ -17,6 +17,7 @@
 #include <QTreeWidgetItemIterator>
 
 #include "Prerequisites.h"
+#include "QueueViews.h"
 #include "SSSplitter.h"
 #include "core/ApplicationTitle.h"
 #include "core/AutoStartSwitch.h"
@@ -103,6 +104,9 @@ frmDiadocUnloadDocs::frmDiadocUnloadDocs(MainWindowServices services, QWidget* p
     if (!m_services.startProgram)
         m_services.startProgram = &startDetached;
     m_c = MainWindowControls::build(*this);
+    m_queueViews =
+        std::make_unique<QueueViews>(*m_c.theTabsTasks, *m_c.theGridTasks, *m_c.theTabsDocs, *m_c.theGridDocs, ui(),
+                                     m_services.clock, [this] { return fPersons.get(); });
     setWindowTitle(QString::fromUtf16(kDesignCaption));
     resize(kDesignWidth / core::TwipsPerPixelX(), kDesignHeight / core::TwipsPerPixelY());
     connectControls();

@@ -37,6 +37,7 @@ struct Services;
 namespace mainwindow {
 
 class Prerequisites;
+class QueueViews;
 
 // What the main window is given from outside. Everything must outlive the window.
 struct MainWindowServices
@@ -147,6 +148,9 @@ protected:
     core::mFetchlingOptions& options() const { return m_services.options; }
     core::UiServices& ui() const { return m_services.ui; }
     const diadoc::mDiadoc& diadocAccess() const { return m_services.diadoc; }
+    // The queue tabs and grids: the run binds its queues here when it starts and lets go of them
+    // before they go.
+    QueueViews& queueViews() const { return *m_queueViews; }
 
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -195,6 +199,7 @@ private:
 
     MainWindowServices m_services;
     double m_designPaneFiltersWidth = kDesignPaneFiltersWidth;
+    std::unique_ptr<QueueViews> m_queueViews;
 };
 
 } // namespace mainwindow
