@@ -156,7 +156,6 @@ public:
         ++pumps;
         m_inner.processEvents();
     }
-    void holdUserInput(bool held) override { m_inner.holdUserInput(held); }
     std::unique_ptr<platform::family::ErrorDialog> createErrorDialog() override { return m_inner.createErrorDialog(); }
     std::unique_ptr<platform::family::SplashWindow> createSplashWindow() override
     {

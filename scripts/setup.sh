@@ -10,6 +10,8 @@ packages=(
     libzip-dev zlib1g-dev libpugixml-dev libxlsxwriter-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     clang-format
+    # The Qt checks that CI runs over the tree (scripts/clazy.sh).
+    clazy
     fonts-dejavu-core
     locales
     # The tests that open the protocols in a real spreadsheet.

@@ -1,5 +1,5 @@
 // Writes a deterministic sandbox folder for the emulated Diadoc service:
-//   make-sandbox <folder> [documents] [seed]
+//   make-sandbox [--hostile] <folder> [documents] [seed]
 // The bundled sample is "make-sandbox samples/sandbox"; benchmarks ask for large counts.
 #include <cstdio>
 
@@ -11,9 +11,11 @@
 
 namespace {
 
-constexpr char kUsage[] = "usage: make-sandbox <folder> [documents] [seed]\n"
+constexpr char kUsage[] = "usage: make-sandbox [--hostile] <folder> [documents] [seed]\n"
                           "Writes a sandbox folder for the emulated Diadoc service; the defaults give the\n"
-                          "bundled sample (make-sandbox samples/sandbox).\n";
+                          "bundled sample (make-sandbox samples/sandbox).\n"
+                          "  --hostile  the first documents carry content named like the program's own files\n"
+                          "             and titles and names with control characters and spreadsheet formulas\n";
 
 int refuse(const QString& why)
 {
@@ -28,11 +30,16 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
     QStringList positional;
+    bool hostile = false;
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString& arg = args.at(i);
         if (arg == u"--help" || arg == u"-h") {
             std::fputs(kUsage, stdout);
             return 0;
+        }
+        if (arg == u"--hostile") {
+            hostile = true;
+            continue;
         }
         // Options start with "-"; a folder of such a name can still be given as "./-name".
         if (arg.startsWith(u'-'))
@@ -43,6 +50,7 @@ int main(int argc, char** argv)
         return refuse(positional.isEmpty() ? QStringLiteral("no folder given") : QStringLiteral("too many arguments"));
 
     platform::diadoc::SandboxGenerator::Settings settings;
+    settings.hostileContent = hostile;
     bool ok = true;
     if (positional.size() > 1) {
         settings.documents = positional.at(1).toInt(&ok);

@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QTimer>
+#include <QTreeWidget>
 
 #include "AppServices.h"
 #include "CommandLine.h"
@@ -33,29 +36,6 @@ void print(const QString& text)
     std::fputc('\n', stdout);
 }
 
-// One unattended unloading with the stored settings; its exit code.
-int autostart(core::QtUiServices& ui)
-{
-    QElapsedTimer wall;
-    wall.start();
-    app::AppServices services(ui);
-    run::PrintingObserver observer(print);
-    run::UnattendedRun unattended(services.runServices(), observer);
-    ui.setUnattendedSink([&services](const QString& text) { services.log().WriteLogFile(text); });
-    run::RunOutcome outcome;
-    try {
-        outcome = unattended.run();
-    } catch (...) {
-        // The box that reports the failure comes after the run and its log are gone.
-        ui.setUnattendedSink({});
-        throw;
-    }
-    ui.setUnattendedSink({});
-    print(u"Время: %1 с; пик памяти (VmHWM): %2 КБ"_s.arg(double(wall.elapsed()) / 1000.0, 0, 'f', 2)
-              .arg(app::PeakMemory::kilobytes()));
-    return run::UnattendedRun::exitCode(outcome);
-}
-
 // Points the default settings store at a sandbox for the demo.
 int configureDemo(const app::CommandLine& line)
 {
@@ -72,12 +52,23 @@ int configureDemo(const app::CommandLine& line)
     return 0;
 }
 
-// The main window over the stored settings, until it closes.
+void printError(const QString& text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stderr);
+    std::fputc('\n', stderr);
+}
+
+// The main window over the stored settings, until it closes. Unattended, the window signs in by
+// itself, runs one unloading a second after start-up and closes; the run's end and counts are
+// printed, and the exit code tells how it went.
 int windowed(core::QtUiServices& ui, const app::CommandLine& line)
 {
+    QElapsedTimer wall;
+    wall.start();
     app::AppServices app(ui);
     const mainwindow::SystemPrerequisites prerequisites(app.registry(), app.diadoc());
     const platform::family::VersionInfo version;
+    run::PrintingObserver printing(print);
 
     mainwindow::MainWindowServices services(app.options(), ui, app.systemClock(), app.registry(), app.diadoc(),
                                             prerequisites);
@@ -89,13 +80,32 @@ int windowed(core::QtUiServices& ui, const app::CommandLine& line)
             core::ExcelIdentity{excel.Name(), excel.Version(), QString::number(excel.Build())});
     };
     services.commandLine = line.text;
+    if (line.autostart) {
+        services.runListener = &printing;
+        // What would be shown in a box goes to the run log too.
+        ui.setUnattendedSink([&app](const QString& text) { app.log().WriteLogFile(text); });
+    }
     mainwindow::frmDiadocUnloadDocs window(services);
     ui.setParentWindow(&window);
     window.Form_Load();
     window.show();
-    const int code = QApplication::exec();
+    // An unattended start whose start timer could not be armed would never close: it ends here.
+    const bool willClose = !line.autostart || window.controls().theStartingTimer->isActive();
+    const int code = willClose ? QApplication::exec() : run::UnattendedRun::kExitRefused;
     ui.setParentWindow(nullptr);
-    return code;
+    ui.setUnattendedSink({});
+    if (!line.autostart)
+        return code;
+    const int exitCode = window.autoStartExitCode();
+    if (exitCode == run::UnattendedRun::kExitRefused) {
+        // Why there was nothing to unload: the sign-in's own words.
+        if (window.controls().theTreeViewPersons->topLevelItemCount() == 0)
+            printError(window.controls().theLabelAuthorization->text());
+        return exitCode;
+    }
+    print(u"Время: %1 с; пик памяти (VmHWM): %2 КБ"_s.arg(double(wall.elapsed()) / 1000.0, 0, 'f', 2)
+              .arg(app::PeakMemory::kilobytes()));
+    return exitCode;
 }
 
 // An unattended run needs no screen: without one, the program draws off screen by itself, so
@@ -129,8 +139,6 @@ int main(int argc, char* argv[])
     try {
         if (commandLine.configureDemo)
             return configureDemo(commandLine);
-        if (commandLine.autostart)
-            return autostart(ui);
         return windowed(ui, commandLine);
     } catch (...) {
         core::ReportError(ui, u"main", u"main");

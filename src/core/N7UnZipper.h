@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include "TextCollection.h"
 
@@ -34,6 +35,9 @@ public:
     QString ExtractDir;
     TextCollection ZipNames = newTextCollection();
     TextCollection ExcludeFiles = newTextCollection();
+    // Names that no extracted file may take in ExtractDir, such as the files the caller writes
+    // there itself: an entry of such a name is numbered ("DCInfo (2).n7l").
+    QStringList ReservedNames;
     bool RaiseErrorOnFail = false;
     TextCollection UnzippedFileNames; // none until the first run, replaced by every run
 

@@ -34,30 +34,10 @@ public:
     virtual void setMousePointer(MousePointer pointer) = 0;
     // Lets the window handle the messages that wait.
     virtual void processEvents() = 0;
-    // While held (holds nest), processEvents lets the windows paint but leaves what the person
-    // types or clicks waiting until the hold ends.
-    virtual void holdUserInput(bool held) { static_cast<void>(held); }
 
     // The family's error dialog and splash window; nothing when the component is missing.
     virtual std::unique_ptr<platform::family::ErrorDialog> createErrorDialog() = 0;
     virtual std::unique_ptr<platform::family::SplashWindow> createSplashWindow() = 0;
-};
-
-// Holds the person's input for as long as it lives.
-class UserInputHold final
-{
-public:
-    explicit UserInputHold(UiServices& ui)
-        : m_ui(ui)
-    {
-        m_ui.holdUserInput(true);
-    }
-    ~UserInputHold() { m_ui.holdUserInput(false); }
-    UserInputHold(const UserInputHold&) = delete;
-    UserInputHold& operator=(const UserInputHold&) = delete;
-
-private:
-    UiServices& m_ui;
 };
 
 } // namespace core

@@ -161,6 +161,32 @@ mFetchlingOptions::mFetchlingOptions(platform::family::GlobalUtility& utility, s
 {
 }
 
+mFetchlingOptions::Transaction::Transaction(mFetchlingOptions& options)
+    : m_utility(options.m_utility)
+{
+    try {
+        m_utility.RegistryBeginBatch();
+    } catch (...) {
+        PropagateError(kModule, u"Transaction");
+    }
+}
+
+mFetchlingOptions::Transaction::~Transaction()
+{
+    if (m_open)
+        m_utility.RegistryDiscardBatch();
+}
+
+void mFetchlingOptions::Transaction::commit()
+{
+    try {
+        m_open = false;
+        m_utility.RegistryCommitBatch();
+    } catch (...) {
+        PropagateError(kModule, u"Transaction.commit");
+    }
+}
+
 QString mFetchlingOptions::GetDefault_StructurePath()
 {
     return u"Наименование организации?\\?Год?\\?Наименование контрагента?\\?Документ"_s;

@@ -81,6 +81,22 @@ public:
     // Rows in order; the first row is the stored row 1.
     using DocNamesExclude = QList<DocNameExclude>;
 
+    // Gathers every write made through the store while it lives: commit() stores them all at
+    // once; leaving without commit(), or a failing commit, stores none of them.
+    class Transaction final
+    {
+    public:
+        explicit Transaction(mFetchlingOptions& options);
+        ~Transaction();
+        Q_DISABLE_COPY_MOVE(Transaction)
+
+        void commit();
+
+    private:
+        platform::family::GlobalUtility& m_utility;
+        bool m_open = true;
+    };
+
     explicit mFetchlingOptions(platform::family::GlobalUtility& utility,
                                std::function<QDate()> today = &QDate::currentDate);
 

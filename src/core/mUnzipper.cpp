@@ -77,6 +77,14 @@ int mUnzipper::RunUnzip(N7UnZipper& job)
     m_options.fPrivilege = job.Privilege;
     m_options.lpszZipFN = m_zipFileName.constData();
     m_options.lpszExtractDir = m_extractDir.constData();
+    m_reservedTexts.clear();
+    m_reservedTable.clear();
+    for (const QString& name : std::as_const(job.ReservedNames))
+        m_reservedTexts.append(ansi(name));
+    for (const QByteArray& text : std::as_const(m_reservedTexts))
+        m_reservedTable.append(text.constData());
+    m_reservedTable.append(nullptr);
+    m_options.lpszReservedNames = m_reservedTable.constData();
 
     const int includeCount = fillTable(job.ZipNames, m_includeTexts, m_includeTable, true);
     const int excludeCount = fillTable(job.ExcludeFiles, m_excludeTexts, m_excludeTable, false);

@@ -3,6 +3,7 @@
 #include <array>
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include "TextCollection.h"
@@ -57,6 +58,8 @@ private:
     std::array<QByteArray, kMaxNames + 1> m_excludeTexts;
     std::array<char*, kMaxNames + 1> m_includeTable{};
     std::array<char*, kMaxNames + 1> m_excludeTable{};
+    QList<QByteArray> m_reservedTexts;
+    QList<const char*> m_reservedTable;
     platform::zip::USERFUNCTIONS m_callbacks;
     TextCollection m_names;
     bool m_listing = false;

@@ -7,6 +7,7 @@
 #include "AsyncDocRecord.h"
 #include "AsyncTskRecord.h"
 #include "CancelEvent.h"
+#include "OperationTimeOut.h"
 #include "base/Error.h"
 #include "core/Clock.h"
 #include "core/mErrorHandling.h"
@@ -22,6 +23,8 @@ namespace diadoc {
 namespace {
 
 constexpr char16_t kModule[] = u"AsyncContents";
+constexpr char16_t kPlaceCompleted[] =
+    u"AsyncContents.РазобратьРаботающиеЗапросы() - dDoc.AsyncResultContentDoc.IsCompleted";
 
 // Sets a flag for as long as it lives, so that an error leaving a pass cannot leave it set.
 class BusyGuard final
@@ -209,6 +212,7 @@ void AsyncContents::ЗапуститьОчереднойЗапросИзОчер
         if (ЗапуститьЗапрос(rec) == 2) {
             toIgnoredList(rec);
         } else {
+            m_startedAt[rec.get()] = m_clock.nowMs();
             m_unloadingList.append(rec);
             raiseRecord(&AsyncContentsListener::OnAddedInUnloadingList, rec);
         }
@@ -235,11 +239,14 @@ bool AsyncContents::РазобратьРаботающиеЗапросы()
                 verdict = judgeFailedStart(rec);
             } else {
                 ++m_statistics.polls;
-                if (!rec->AsyncResultContentDoc->IsCompleted()) {
+                if (rec->AsyncResultContentDoc->IsCompleted())
+                    verdict = judgeCompleted(rec);
+                else if (timedOut(rec))
+                    verdict = judgeTimedOut(rec);
+                else {
                     ++position;
                     continue;
                 }
-                verdict = judgeCompleted(rec);
             }
             switch (verdict) {
             case Verdict::Secondary:
@@ -259,6 +266,7 @@ bool AsyncContents::РазобратьРаботающиеЗапросы()
                 } else {
                     rec->DiadocDocument.reset();
                     rec->ErrorDescription = reason;
+                    ++m_failed;
                     m_ignoredList.append(rec);
                     raiseRecord(&AsyncContentsListener::OnAddedInПустыеЗапросы, rec);
                 }
@@ -266,6 +274,7 @@ bool AsyncContents::РазобратьРаботающиеЗапросы()
                 break;
             }
             }
+            m_startedAt.erase(rec.get());
             m_unloadingList.remove(rec, position);
             raiseRecord(&AsyncContentsListener::OnRemovedFromUnloadingList, rec);
             raiseChanged();
@@ -275,6 +284,20 @@ bool AsyncContents::РазобратьРаботающиеЗапросы()
         return result;
     } catch (...) {
         core::PropagateError(kModule, u"РазобратьРаботающиеЗапросы");
+    }
+}
+
+void AsyncContents::StartWhenNoneInFlight()
+{
+    try {
+        if (m_busy)
+            return;
+        // Every start takes one document out of a queue, into the unloading list or among the
+        // ignored, so the loop ends.
+        while (!m_cancel && m_unloadingList.isEmpty() && (!m_mainQueue.isEmpty() || !m_secondaryQueue.isEmpty()))
+            ЗапуститьОчереднойЗапросИзОчередей();
+    } catch (...) {
+        core::PropagateError(kModule, u"StartWhenNoneInFlight");
     }
 }
 
@@ -295,9 +318,32 @@ void AsyncContents::FinishRunningDownloads(int maxWaitMs)
         for (const Record& rec : m_unloadingList)
             rec->AsyncResultContentDoc.reset();
         m_contentAtStart.clear();
+        m_inSharedFolder.clear();
+        m_startedAt.clear();
     } catch (...) {
         core::PropagateError(kModule, u"FinishRunningDownloads");
     }
+}
+
+bool AsyncContents::timedOut(const Record& rec) const
+{
+    const auto found = m_startedAt.find(rec.get());
+    return found != m_startedAt.end() && m_clock.nowMs() - found->second >= kOperationTimeOutMs;
+}
+
+AsyncContents::Verdict AsyncContents::judgeTimedOut(const Record& aRec)
+{
+    AsyncDocRecord& rec = *aRec;
+    rec.LastErrorDescription = rec.ErrorDescription;
+    rec.ErrorNumber.clear();
+    rec.ErrorSource.clear();
+    rec.ErrorDescription = QString::fromUtf16(kOperationTimeOutText);
+    rec.ErrorPlace = QString::fromUtf16(kPlaceCompleted);
+    rec.State = 9;
+    // The operation is let go: whatever it may still write is not waited for nor judged.
+    rec.AsyncResultContentDoc.reset();
+    m_contentAtStart.remove(aRec.get());
+    return retryOrGiveUp(aRec);
 }
 
 void AsyncContents::toSecondaryQueue(const Record& rec)
@@ -308,6 +354,7 @@ void AsyncContents::toSecondaryQueue(const Record& rec)
 
 void AsyncContents::toIgnoredList(const Record& rec)
 {
+    ++m_failed;
     m_ignoredList.append(rec);
     raiseRecord(&AsyncContentsListener::OnAddedInПустыеЗапросы, rec);
     forget(rec);

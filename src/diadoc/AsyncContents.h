@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 #include "AsyncDocList.h"
 
@@ -80,6 +81,10 @@ public:
     // 1 main queue, 2 secondary queue, 3 unloading, 4 unloaded, 5 ignored; any other value the
     // sum of all five.
     int Count(int aSelect = 0) const;
+    // Documents of the ignored list that were queued for download and failed for good: their
+    // start, download, unpacking or metadata failed, or every attempt failed. Documents that a
+    // rule of the run left out, and repeats, are not counted.
+    int FailedCount() const { return m_failed; }
 
     bool AddNewDocInQueue(const AsyncTskRecord& aTaskRecord,
                           const std::shared_ptr<platform::diadoc::DiadocDocument>& aDocument, const QString& aPath,
@@ -95,6 +100,12 @@ public:
     // One collection pass over the running downloads; true when a document was unloaded in it.
     // A pass asked for while another runs answers false at once.
     bool РазобратьРаботающиеЗапросы();
+
+    // While no download is in flight, starts the waiting documents one after another until one
+    // runs or none waits. Nothing but this queue starts a download, and it starts them only when a
+    // document is added or one was taken out of the unloading list: with none in flight and none
+    // added, a caller that waits for the waiting ones to go would wait for ever.
+    void StartWhenNoneInFlight();
 
     // Waits, on the clock and for at most maxWaitMs, until no download of the unloading list is
     // still being written, then lets go of their operations. Nothing is judged or moved: a
@@ -120,10 +131,13 @@ private:
     int ЗапуститьЗапрос(const Record& rec);
     int InitDocSaveContent(const Record& aAsyncDocRecord);
     bool ПереименоватьПапку(const QString& folder, const Record& owner);
-    // Folder mode takes the number of files the download was seen to write.
-    int КоличествоВыгруженныхФайлов(const Record& rec, int writtenInFolder);
+    // Folder mode takes the names of the files the download was seen to write.
+    int КоличествоВыгруженныхФайлов(const Record& rec, const QStringList& writtenInFolder, bool inSharedFolder);
     int РаспаковатьContentZip(const Record& rec, const QString& archive, const QString& mask, const QString& folder);
     Verdict judgeCompleted(const Record& rec);
+    // A download still running after the operation time-out: failed, let go, tried again.
+    Verdict judgeTimedOut(const Record& rec);
+    bool timedOut(const Record& rec) const;
     Verdict judgeFailedStart(const Record& rec);
     Verdict classifyError(const Record& rec) const;
     Verdict retryOrGiveUp(const Record& rec) const;
@@ -132,7 +146,17 @@ private:
     static QString folderKey(const QString& path);
     bool ownsFolderAlone(const Record& rec, const QString& folder) const;
     // Files of the folder that are new or changed since the record's download started.
-    int filesWrittenSinceStart(const Record& rec, const QString& folder);
+    QStringList filesWrittenSinceStart(const Record& rec, const QString& folder);
+    // Folder mode: a written file that has one of the program's own names (OwnFileNames) moves to
+    // the first free numbered name, as the unpacker numbers it. Empty, or why it could not move.
+    QString moveOffOwnNames(const AsyncDocRecord& rec, const QStringList& written);
+    // Folder mode: above 0 when the download left content: in a folder of its own, any content
+    // file the folder holds; in a folder shared with another document, what changed in it.
+    int contentFilesOfDownload(const Record& rec, const QStringList& written, bool inSharedFolder) const;
+    // Whether the folder or a folder below it that is no other document's holds a content file.
+    bool holdsContentFile(const QString& folder) const;
+    // ZIP mode: the archive of a download that failed goes, whole or not.
+    void removePartialArchive(const AsyncDocRecord& rec);
 
     void toSecondaryQueue(const Record& rec);
     void toIgnoredList(const Record& rec);
@@ -150,7 +174,7 @@ private:
         bool operator==(const FileStamp& other) const = default;
     };
     using FolderContent = QHash<QString, FileStamp>;
-    // The regular files directly in the folder with their size and time of last change.
+    // The content files directly in the folder with their size and time of last change.
     static FolderContent scanFolder(const QString& folder);
     // True when the folder made for the path is one that surely takes files without a probe.
     static bool madeWritable(const QString& path, const QString& made);
@@ -168,18 +192,22 @@ private:
     AsyncDocList m_unloadedList;
     AsyncDocList m_ignoredList;
     int m_cursor = 0;
+    int m_failed = 0;
     bool m_cancel = false;
     bool m_busy = false;
 
     std::unordered_map<const AsyncDocRecord*, int> m_attempts;
+    // When each download of the unloading list was started, on the clock.
+    std::unordered_map<const AsyncDocRecord*, qint64> m_startedAt;
     // Box and document id of every document taken for download, to catch repeats.
     QSet<QString> m_taken;
     // How many queued documents name each target folder, and which document made a folder.
     QHash<QString, int> m_folderUsers;
     QHash<QString, const AsyncDocRecord*> m_folderMaker;
-    // Folder mode: the files the folder held when each running download started. Several
-    // downloads may share a folder, so each one is measured against its own start.
+    // Folder mode: the files the folder held when each running download into it started; each one
+    // is measured against its own start. The downloads into a folder shared with another document.
     QHash<const AsyncDocRecord*, FolderContent> m_contentAtStart;
+    QSet<const AsyncDocRecord*> m_inSharedFolder;
     Statistics m_statistics;
     std::vector<AsyncContentsListener*> m_listeners;
 };

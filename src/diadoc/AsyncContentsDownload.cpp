@@ -13,7 +13,9 @@
 #include "AsyncContents.h"
 #include "AsyncContentsListener.h"
 #include "AsyncDocRecord.h"
+#include "OwnFileNames.h"
 #include "base/Error.h"
+#include "base/FailureTexts.h"
 #include "core/N7UnZipper.h"
 #include "core/ZipErrorText.h"
 #include "core/mErrorHandling.h"
@@ -25,6 +27,7 @@
 #include "platform/diadoc/DiadocAsyncResult.h"
 #include "platform/diadoc/DiadocDocument.h"
 #include "platform/family/FilesLib.h"
+#include "platform/zip/EntryName.h"
 
 using namespace Qt::StringLiterals;
 
@@ -49,6 +52,9 @@ constexpr char16_t kNoContentFiles[] = u"Diadoc API не выгрузил ни �
 constexpr char16_t kUnpackFailed[] = u"При попытке распаковать выгруженный zip-файл ";
 constexpr char16_t kDiskSpaceHint[] = u"(вероятно на диске не хватает места для файлов).";
 constexpr int kDiskFullUnzipCode = 50;
+constexpr char16_t kOwnNameNotFreed[] = u"Не удалось переименовать файл контента ";
+// Numbered names tried for a content file that has one of the program's own names.
+constexpr int kMaxCopies = 1000;
 
 constexpr int kObjectNotSetNumber = 91;
 constexpr char16_t kObjectNotSetText[] = u"Object variable or With block variable not set";
@@ -70,6 +76,8 @@ struct FinalError
 
 constexpr FinalError kFinalErrors[] = {
     {FinalError::Test::Exact, u"Ошибка открытия файла", u"", u""},
+    // Another try on a full disk only fills it further; the run's watch decides whether to stop.
+    {FinalError::Test::Exact, core::failure::kDiskFull, u"", u""},
     {FinalError::Test::Range, u"WIN32[0x00000004]", u"", u"The system cannot open the file."},
     {FinalError::Test::Range, u"WIN32[0x00000003]", u"", u"The system cannot find the path specified."},
     {FinalError::Test::StartsWith, u"WIN32[0x", u"", u""},
@@ -90,6 +98,29 @@ constexpr FinalError kFinalErrors[] = {
 QString quoted(const QString& text)
 {
     return u'"' + text + u'"';
+}
+
+// The metadata file that the engine writes beside a document's content.
+constexpr char16_t kMetadataFileName[] = u"DCInfo.n7l";
+constexpr char16_t kContentZipName[] = u"content.zip";
+
+// Whether a file of a document's folder is content that a download wrote: the program's own files
+// (metadata, shortcuts, the folder probe, the archive of ZIP mode and temporary files) are not.
+bool isContentFile(const QString& name)
+{
+    if (name == QStringView(core::mIO::kProbeFileName))
+        return false;
+    if (name.compare(QStringView(kMetadataFileName), Qt::CaseInsensitive) == 0
+        || name.compare(QStringView(kContentZipName), Qt::CaseInsensitive) == 0)
+        return false;
+    if (name.endsWith(u".url"_s, Qt::CaseInsensitive))
+        return false;
+    return !(name.startsWith(u'.') && name.endsWith(u".tmp"_s));
+}
+
+QString decodedName(const std::filesystem::path& path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path.filename().string()));
 }
 
 } // namespace
@@ -142,7 +173,12 @@ int AsyncContents::InitDocSaveContent(const Record& aAsyncDocRecord)
             core::mN7Files::DeleteFile(m_ui, rec.ContentZipFile(), true);
             call = u"aDocument.SaveAllContentZipAsync("_s + quoted(rec.ContentZipFile()) + u')';
         } else {
+            // In a folder of its own a download is judged by the content the folder holds after
+            // it; in a folder shared with another document of the run, by what changed in it.
+            // Either way what it wrote under the program's own names is moved aside.
             m_contentAtStart.insert(aAsyncDocRecord.get(), scanFolder(folder));
+            if (m_folderUsers.value(folderKey(rec.Path)) > 1)
+                m_inSharedFolder.insert(aAsyncDocRecord.get());
             call = u"aDocument.SaveAllContentAsync( "_s + quoted(rec.PathForDownload) + u", "_s
                    + (rec.WithProtocol ? u"True"_s : u"False"_s) + u')';
         }
@@ -162,8 +198,11 @@ int AsyncContents::InitDocSaveContent(const Record& aAsyncDocRecord)
         }
         m_log.WriteLogFile(u"После "_s + call);
 
-        if (failure || !operation)
+        if (failure || !operation) {
             m_contentAtStart.remove(aAsyncDocRecord.get());
+            m_inSharedFolder.remove(aAsyncDocRecord.get());
+            removePartialArchive(rec);
+        }
         if (failure) {
             operation.reset();
             ПереименоватьПапку(rec.PathForDownload, aAsyncDocRecord);
@@ -241,7 +280,9 @@ AsyncContents::Verdict AsyncContents::judgeCompleted(const Record& aRec)
 {
     AsyncDocRecord& rec = *aRec;
     // Looked at before anything else, so that the files are those of this download.
-    const int written = rec.LoadContentByZip ? 0 : filesWrittenSinceStart(aRec, folderKey(rec.PathForDownload));
+    const QStringList written =
+        rec.LoadContentByZip ? QStringList() : filesWrittenSinceStart(aRec, folderKey(rec.PathForDownload));
+    const bool inSharedFolder = m_inSharedFolder.remove(aRec.get());
 
     rec.LastErrorDescription = rec.ErrorDescription;
     rec.ErrorDescription.clear();
@@ -257,6 +298,8 @@ AsyncContents::Verdict AsyncContents::judgeCompleted(const Record& aRec)
     } catch (...) {
         failure = core::currentError();
     }
+    if (failure || !result.isBoolean() || !result.toBool())
+        removePartialArchive(rec);
     if (failure) {
         rec.ErrorDescription = failure->description();
         rec.ErrorNumber = QString::number(failure->number());
@@ -277,7 +320,7 @@ AsyncContents::Verdict AsyncContents::judgeCompleted(const Record& aRec)
         rec.State = 9;
         return retryOrGiveUp(aRec);
     }
-    if (КоличествоВыгруженныхФайлов(aRec, written) == 0) {
+    if (КоличествоВыгруженныхФайлов(aRec, written, inSharedFolder) == 0) {
         rec.AsyncResultContentDoc.reset();
         rec.DiadocDocument.reset();
         if (rec.ErrorDescription.isEmpty())
@@ -319,12 +362,19 @@ AsyncContents::Verdict AsyncContents::retryOrGiveUp(const Record& rec) const
     return it != m_attempts.end() && it->second >= kMaxAttempts ? Verdict::Ignored : Verdict::Secondary;
 }
 
-int AsyncContents::КоличествоВыгруженныхФайлов(const Record& aRec, int writtenInFolder)
+int AsyncContents::КоличествоВыгруженныхФайлов(const Record& aRec, const QStringList& writtenInFolder,
+                                               bool inSharedFolder)
 {
     try {
         AsyncDocRecord& rec = *aRec;
-        if (!rec.LoadContentByZip)
-            return writtenInFolder > 0 ? 1 : 0;
+        if (!rec.LoadContentByZip) {
+            if (const QString failure = moveOffOwnNames(rec, writtenInFolder); !failure.isEmpty()) {
+                rec.ErrorDescription = failure;
+                rec.ErrorPlace = QString::fromUtf16(kPlaceResultFailed);
+                return 0;
+            }
+            return contentFilesOfDownload(aRec, writtenInFolder, inSharedFolder);
+        }
         const QString archive = rec.ContentZipFile();
         const int count = РаспаковатьContentZip(aRec, archive, u"*.*"_s, rec.PathForDownload);
         if (count > 0)
@@ -350,6 +400,7 @@ int AsyncContents::РаспаковатьContentZip(const Record& aRec, const QS
             job.PromptOverWrite = false;
             job.HonorDirectories = false;
             job.ZipNames->append(mask);
+            job.ReservedNames = OwnFileNames::of(rec.DocumentId);
             job.RaiseErrorOnFail = false;
 
             const QString call = u".DoUnzipping "_s + quoted(archive) + u", "_s + quoted(mask);
@@ -372,7 +423,50 @@ int AsyncContents::РаспаковатьContentZip(const Record& aRec, const QS
     }
 }
 
-// Times to the nanosecond the file system keeps; the probe file of the folder test is not content.
+void AsyncContents::removePartialArchive(const AsyncDocRecord& rec)
+{
+    // What a download that did not complete left of its archive is no content of the document.
+    if (rec.LoadContentByZip && !rec.PathForDownload.isEmpty())
+        core::mN7Files::DeleteFile(m_ui, rec.ContentZipFile(), true);
+}
+
+int AsyncContents::contentFilesOfDownload(const Record& rec, const QStringList& written, bool inSharedFolder) const
+{
+    if (!inSharedFolder)
+        return holdsContentFile(folderKey(rec->PathForDownload)) ? 1 : 0;
+    // A file written under one of the program's own names was content, moved aside just now.
+    const QStringList own = OwnFileNames::of(rec->DocumentId);
+    const auto isOwn = [&own](const QString& name) { return own.contains(name, Qt::CaseInsensitive); };
+    return static_cast<int>(std::count_if(written.cbegin(), written.cend(),
+                                          [&](const QString& name) { return isContentFile(name) || isOwn(name); }));
+}
+
+bool AsyncContents::holdsContentFile(const QString& folder) const
+{
+    // The folders of other documents of the run below this one hold their content, not this one's.
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path root(QFile::encodeName(folder).toStdString());
+    for (fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied, error), end;
+         !error && it != end; it.increment(error)) {
+        std::error_code entryError;
+        const fs::file_status status = it->symlink_status(entryError);
+        if (entryError)
+            continue;
+        if (fs::is_directory(status)) {
+            if (m_folderUsers.value(folderKey(QFile::decodeName(QByteArray::fromStdString(it->path().string())))) > 0)
+                it.disable_recursion_pending();
+            continue;
+        }
+        if (fs::is_regular_file(status) && isContentFile(decodedName(it->path())))
+            return true;
+    }
+    return false;
+}
+
+// Times to the nanosecond the file system keeps. Files under the program's own names are listed
+// too (the service may have written content under them); the folder test's probe and temporary
+// files are not.
 AsyncContents::FolderContent AsyncContents::scanFolder(const QString& folder)
 {
     FolderContent files;
@@ -382,8 +476,8 @@ AsyncContents::FolderContent AsyncContents::scanFolder(const QString& folder)
         std::error_code entryError;
         if (!it->is_regular_file(entryError) || entryError)
             continue;
-        const QString name = QFile::decodeName(QByteArray::fromStdString(it->path().filename().string()));
-        if (name == QStringView(core::mIO::kProbeFileName))
+        const QString name = decodedName(it->path());
+        if (name == QStringView(core::mIO::kProbeFileName) || (name.startsWith(u'.') && name.endsWith(u".tmp"_s)))
             continue;
         const auto size = it->file_size(entryError);
         const auto modified = it->last_write_time(entryError);
@@ -395,17 +489,60 @@ AsyncContents::FolderContent AsyncContents::scanFolder(const QString& folder)
     return files;
 }
 
-int AsyncContents::filesWrittenSinceStart(const Record& rec, const QString& folder)
+QStringList AsyncContents::filesWrittenSinceStart(const Record& rec, const QString& folder)
 {
     const FolderContent before = m_contentAtStart.take(rec.get());
     const FolderContent now = scanFolder(folder);
-    int written = 0;
+    QStringList written;
     for (auto it = now.cbegin(); it != now.cend(); ++it) {
         const auto old = before.constFind(it.key());
         if (old == before.cend() || !(old.value() == it.value()))
-            ++written;
+            written.append(it.key());
     }
     return written;
+}
+
+QString AsyncContents::moveOffOwnNames(const AsyncDocRecord& rec, const QStringList& written)
+{
+    // Case is ignored: the folder may lie on a file system that ignores it.
+    QSet<QString> own;
+    for (const QString& name : OwnFileNames::of(rec.DocumentId))
+        own.insert(name.toCaseFolded());
+    QSet<QString> taken = own;
+    for (const QString& name : written)
+        taken.insert(name.toCaseFolded());
+
+    const QString folder = folderKey(rec.PathForDownload);
+    const auto pathOf = [&folder](const QString& name) {
+        return std::filesystem::path(QFile::encodeName(folder + u'/' + name).toStdString());
+    };
+    for (const QString& name : written) {
+        if (!own.contains(name.toCaseFolded()))
+            continue;
+        QString failure = u"нет свободного имени"_s;
+        for (int copy = 2; copy <= kMaxCopies; ++copy) {
+            const QString candidate = platform::zip::EntryName::numbered(name, copy);
+            if (taken.contains(candidate.toCaseFolded()))
+                continue;
+            // A file of an earlier run may be replaced; a link, a folder or anything else is passed by.
+            std::error_code error;
+            const auto type = std::filesystem::symlink_status(pathOf(candidate), error).type();
+            if (type != std::filesystem::file_type::not_found && type != std::filesystem::file_type::regular)
+                continue;
+            std::filesystem::rename(pathOf(name), pathOf(candidate), error);
+            if (error) {
+                failure = QString::fromStdString(error.message());
+                break;
+            }
+            taken.insert(candidate.toCaseFolded());
+            m_log.WriteLogFile(u"Файл контента \""_s + name + u"\" сохранён как \""_s + candidate + u'"');
+            failure.clear();
+            break;
+        }
+        if (!failure.isEmpty())
+            return QString::fromUtf16(kOwnNameNotFreed) + quoted(name) + u": "_s + failure;
+    }
+    return {};
 }
 
 } // namespace diadoc

@@ -9,6 +9,7 @@
 #include "AsyncTasksListener.h"
 #include "AsyncTskRecord.h"
 #include "CancelEvent.h"
+#include "OperationTimeOut.h"
 #include "PersonRecord.h"
 #include "VbDate.h"
 #include "base/Error.h"
@@ -49,6 +50,7 @@ constexpr char16_t kPlaceGetDocumentsAsync[] =
     u"AsyncTasks.InitNewTask() - Set dAsyncResultDocumentList = ....GetDocumentsAsync()";
 constexpr char16_t kPlaceResult[] =
     u"AsyncTasks.РазобратьРаботающиеЗапросы() - dVarTypeResult = VarType(dTask.TaskObject.Result)";
+constexpr char16_t kPlaceCompleted[] = u"AsyncTasks.РазобратьРаботающиеЗапросы() - dTask.TaskObject.IsCompleted";
 constexpr char16_t kNothingStarted[] = u"Ошибки небыло, но результат запроса дал Nothing";
 constexpr char16_t kResultNotObject[] = u"dTask.TaskObject.Result оказался НЕ объектом.";
 constexpr char16_t kResultNothing[] = u"dTask.TaskObject.Result оказался объектом Is Nothing.";
@@ -217,13 +219,14 @@ bool AsyncTasks::ЗапуститьОчереднойЗапросИзОчере�
             raiseRecord(&AsyncTasksListener::OnRemovedFromMainQueue, rec);
         } else if (retryableCount() > 0) {
             rec = m_secondaryQueue.takeAt(static_cast<std::size_t>(m_failedInSecondary));
-            raiseRecord(&AsyncTasksListener::OnRemovedFromSecondaryQueue, rec);
+            raiseRecord(&AsyncTasksListener::OnRemovedFromSecondaryQueue, rec, m_failedInSecondary + 1);
         } else {
             return false;
         }
         const bool started = ЗапуститьЗапрос(rec);
         if (started) {
             ++m_progress;
+            m_startedAt[rec.get()] = m_clock.nowMs();
             m_executingList.append(rec);
             raiseRecord(&AsyncTasksListener::OnAddedInExecutingList, rec);
         } else {
@@ -431,14 +434,30 @@ bool AsyncTasks::РазобратьРаботающиеЗапросы()
         while (i < m_executingList.Count() && !m_cancel) {
             Record rec = m_executingList.at(static_cast<std::size_t>(i));
             ++m_statistics.polls;
+            bool late = false;
             if (rec->TaskObject && !rec->TaskObject->IsCompleted()) {
-                ++i;
-                continue;
+                if (!timedOut(rec)) {
+                    ++i;
+                    continue;
+                }
+                late = true;
             }
             m_executingList.takeAt(static_cast<std::size_t>(i));
+            m_startedAt.erase(rec.get());
             ++m_progress;
             raiseRecord(&AsyncTasksListener::OnRemovedFromExecutingList, rec);
             startAttempt(*rec);
+
+            if (late) {
+                // The operation is let go: its list, should it still come, is not waited for.
+                rec->TaskObject.reset();
+                rec->ErrorDescription = QString::fromUtf16(kOperationTimeOutText);
+                rec->ErrorPlace = QString::fromUtf16(kPlaceCompleted);
+                rec->State = 2;
+                toSecondaryQueue(rec);
+                raiseChanged();
+                continue;
+            }
 
             const QString place = QString::fromUtf16(kPlaceResult);
             Variant value;
@@ -531,16 +550,25 @@ bool AsyncTasks::РазобратьРаботающиеЗапросы()
     }
 }
 
+bool AsyncTasks::timedOut(const Record& rec) const
+{
+    const auto found = m_startedAt.find(rec.get());
+    return found != m_startedAt.end() && m_clock.nowMs() - found->second >= kOperationTimeOutMs;
+}
+
 void AsyncTasks::toSecondaryQueue(const Record& rec)
 {
+    int position = 0;
     if (attemptsExhausted(rec)) {
         m_secondaryQueue.insertAt(static_cast<std::size_t>(m_failedInSecondary), rec);
         ++m_failedInSecondary;
+        position = m_failedInSecondary;
         forget(rec);
     } else {
         m_secondaryQueue.append(rec);
+        position = m_secondaryQueue.Count();
     }
-    raiseRecord(&AsyncTasksListener::OnAddedInSecondaryQueue, rec);
+    raiseRecord(&AsyncTasksListener::OnAddedInSecondaryQueue, rec, position);
 }
 
 int AsyncTasks::retryableCount() const
@@ -569,13 +597,14 @@ void AsyncTasks::raiseWait()
     m_cancel = raiseCancelEvent(m_listeners, &AsyncTasksListener::OnWait);
 }
 
-template <typename Method> void AsyncTasks::raiseRecord(Method method, const Record& rec)
+template <typename Method, typename... Args>
+void AsyncTasks::raiseRecord(Method method, const Record& rec, Args... args)
 {
     // The record is passed as a copy of the reference, so that a listener that moves records
     // cannot pull it from under the others.
     const Record held = rec;
     for (AsyncTasksListener* listener : std::vector(m_listeners))
-        (listener->*method)(held);
+        (listener->*method)(held, args...);
 }
 
 } // namespace diadoc

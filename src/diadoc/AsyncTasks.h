@@ -76,6 +76,9 @@ public:
     // 1 main queue, 2 secondary queue, 3 executing, 4 executed, 5 dropped requests; any other
     // value the sum of all five.
     int Count(int aSelect = 0) const;
+    // Requests failed for good: they reached the attempt cap and stay at the front of the
+    // secondary queue; their documents were never listed.
+    int FailedCount() const { return m_failedInSecondary; }
     // Documents of every request that entered the executed list.
     int DocumentsCount() const { return m_totalDocuments; }
     Record GetFirstResult();
@@ -109,6 +112,8 @@ private:
     bool ЗапуститьЗапрос(const Record& rec);
     bool InitNewTask(platform::diadoc::DiadocDocumentsTask& task, const Record& rec);
     bool РазобратьРаботающиеЗапросы();
+    // True when the running request has waited for its list longer than the operation time-out.
+    bool timedOut(const Record& rec) const;
     int addByDates(const QString& key, const QString& departmentId, const QString& departmentName, const QString& type,
                    const QString& documentClass, const QString& status, int daysCount, double from, double to,
                    bool top100);
@@ -122,7 +127,7 @@ private:
 
     void raiseChanged();
     void raiseWait();
-    template <typename Method> void raiseRecord(Method method, const Record& rec);
+    template <typename Method, typename... Args> void raiseRecord(Method method, const Record& rec, Args... args);
 
     const core::mFetchlingOptions& m_options;
     core::Clock& m_clock;
@@ -145,6 +150,8 @@ private:
     bool m_cancel = false;
 
     std::unordered_map<const AsyncTskRecord*, int> m_attempts;
+    // When each running request was started, on the clock.
+    std::unordered_map<const AsyncTskRecord*, qint64> m_startedAt;
     qint64 m_progress = 0; // starts that succeeded and records taken out of the executing list
     Statistics m_statistics;
     std::vector<AsyncTasksListener*> m_listeners;

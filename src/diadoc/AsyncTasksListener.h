@@ -23,8 +23,18 @@ public:
     virtual void OnAllowNextTaskStart(bool& rAllow) { static_cast<void>(rAllow); }
     virtual void OnAddedInMainQueue(const Record& rAsyncTskRecord) { static_cast<void>(rAsyncTskRecord); }
     virtual void OnRemovedFromMainQueue(const Record& rAsyncTskRecord) { static_cast<void>(rAsyncTskRecord); }
-    virtual void OnAddedInSecondaryQueue(const Record& rAsyncTskRecord) { static_cast<void>(rAsyncTskRecord); }
-    virtual void OnRemovedFromSecondaryQueue(const Record& rAsyncTskRecord) { static_cast<void>(rAsyncTskRecord); }
+    // The secondary queue keeps the requests failed for good at its front, before those still to be
+    // tried: its two events tell the row the record took or left, counted from 1.
+    virtual void OnAddedInSecondaryQueue(const Record& rAsyncTskRecord, int aPosition)
+    {
+        static_cast<void>(rAsyncTskRecord);
+        static_cast<void>(aPosition);
+    }
+    virtual void OnRemovedFromSecondaryQueue(const Record& rAsyncTskRecord, int aPosition)
+    {
+        static_cast<void>(rAsyncTskRecord);
+        static_cast<void>(aPosition);
+    }
     virtual void OnAddedInExecutingList(const Record& rAsyncTskRecord) { static_cast<void>(rAsyncTskRecord); }
     virtual void OnRemovedFromExecutingList(const Record& rAsyncTskRecord) { static_cast<void>(rAsyncTskRecord); }
     virtual void OnAddedInExecutedList(const Record& rAsyncTskRecord) { static_cast<void>(rAsyncTskRecord); }

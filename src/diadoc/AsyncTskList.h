@@ -9,7 +9,7 @@ namespace diadoc {
 class AsyncTskRecord;
 
 // One list of the request queue as its readers see it: records numbered from 1, read in constant
-// time. Only the queue changes it; records are appended at the end and taken from the front.
+// time. Only the queue changes it: it appends, inserts and takes records at any position.
 class AsyncTskList final
 {
 public:

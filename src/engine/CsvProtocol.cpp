@@ -1,14 +1,16 @@
 #include "CsvProtocol.h"
 
 #include <array>
+#include <utility>
 
-#include <QFile>
+#include <QFileDevice>
 #include <QIODevice>
 
 #include "ProtocolOutput.h"
 #include "ProtocolTexts.h"
 #include "base/Error.h"
 #include "base/FailureTexts.h"
+#include "base/PrintableText.h"
 #include "core/ApplicationTitle.h"
 #include "core/MsgBox.h"
 #include "core/mOther.h"
@@ -29,6 +31,12 @@ bool isDiskFull(const QString& description)
     return description == diskFull || description.endsWith(QStringView(kCrLf) + diskFull);
 }
 
+// A spreadsheet that opens the file would run such a text as a formula (CSV injection).
+bool startsLikeAFormula(const QString& text)
+{
+    return !text.isEmpty() && QStringView(u"=+-@\t\r").contains(text.front());
+}
+
 } // namespace
 
 CsvProtocol::CsvProtocol(const ProtocolSource& source, ProtocolProgress& progress, core::UiServices& ui)
@@ -38,9 +46,11 @@ CsvProtocol::CsvProtocol(const ProtocolSource& source, ProtocolProgress& progres
 {
 }
 
-QString CsvProtocol::writtenField(const QString& field)
+QString CsvProtocol::writtenField(const QString& field, Source source)
 {
-    QString text = ProtocolTexts::trimBlanks(field);
+    QString text = ProtocolTexts::trimBlanks(core::PrintableText::cleaned(field));
+    if (source == Source::Outside && startsLikeAFormula(text))
+        text.prepend(u'\'');
     text.replace(u'"', u"\"\""_s);
     const bool quoted = text.contains(u',') || text.contains(u';') || text.contains(u'"') || text.contains(u'\r')
                         || text.contains(u'\n');
@@ -49,8 +59,8 @@ QString CsvProtocol::writtenField(const QString& field)
 
 bool CsvProtocol::write(const QString& aFileName)
 {
-    QFile file(core::mOther::GetShortPathEx(aFileName, false));
-    return write(file, aFileName);
+    const auto file = ProtocolOutput::fileFor(core::mOther::GetShortPathEx(aFileName, false));
+    return write(*file, aFileName);
 }
 
 bool CsvProtocol::write(QIODevice& device, const QString& aFileName)
@@ -72,10 +82,10 @@ bool CsvProtocol::write(QIODevice& device, const QString& aFileName)
                 break;
         }
         out.finish();
-        device.close();
+        ProtocolOutput::complete(device);
     } catch (...) {
         const core::Error error = core::currentError();
-        device.close();
+        ProtocolOutput::abandon(device);
         showFailure(aFileName, error.description());
         return false;
     }
@@ -88,23 +98,25 @@ QString CsvProtocol::line(const diadoc::AsyncDocRecord& doc) const
     if (m_source.persons == nullptr)
         throw core::Error(91, u"Object variable or With block variable not set"_s);
     const auto person = ProtocolTexts::personOf(*m_source.persons, doc);
-    const std::array<QString, 10> fields = {
-        doc.DocumentName,
-        ProtocolTexts::dateReceivedText(doc.Timestamp),
-        ProtocolTexts::organisationText(*person, doc),
-        doc.DocumentDate,
-        doc.DocumentNumber,
-        person->GetDocTypeName(doc.TypeNamedId),
-        ProtocolTexts::directionText(doc),
-        ProtocolTexts::statusesText(doc, u";"),
-        doc.Counteragent,
-        ProtocolTexts::relativeFolder(doc.PathForDownload, m_source.path),
-    };
+    // The statuses of a type the tables do not know are the service's codes, and the folder is
+    // built from names: both count as text from outside.
+    const std::array<std::pair<QString, Source>, 10> fields = {{
+        {doc.DocumentName, Source::Outside},
+        {ProtocolTexts::dateReceivedText(doc.Timestamp), Source::Program},
+        {ProtocolTexts::organisationText(*person, doc), Source::Outside},
+        {doc.DocumentDate, Source::Outside},
+        {doc.DocumentNumber, Source::Outside},
+        {person->GetDocTypeName(doc.TypeNamedId), Source::Outside},
+        {ProtocolTexts::directionText(doc), Source::Program},
+        {ProtocolTexts::statusesText(doc, u";"), Source::Outside},
+        {doc.Counteragent, Source::Outside},
+        {ProtocolTexts::relativeFolder(doc.PathForDownload, m_source.path), Source::Outside},
+    }};
     QString text;
     for (std::size_t i = 0; i < fields.size(); ++i) {
         if (i > 0)
             text += u';';
-        text += writtenField(fields[i]);
+        text += writtenField(fields[i].first, fields[i].second);
     }
     return text + kCrLf;
 }

@@ -386,6 +386,9 @@ void Fetchling::fAsyncTasks_OnAllowNextTaskStart(bool& rAllow)
 {
     try {
         m_docs->РазобратьРаботающиеЗапросы();
+        // At the memory limit no list request starts until the waiting documents go; with none in
+        // flight, only a start of the download queue makes them go: the run never waits on itself.
+        m_docs->StartWhenNoneInFlight();
         rAllow = m_docs->Count(1) + m_docs->Count(2) + m_docs->Count(3) < m_memoryLimit;
     } catch (...) {
         core::PropagateError(kModule, u"fAsyncTasks_OnAllowNextTaskStart");

@@ -3,12 +3,12 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "MetadataFile.h"
 #include "base/Error.h"
 #include "core/mErrorHandling.h"
 #include "core/mFetchlingOptions.h"
 #include "core/mIO.h"
 #include "diadoc/AsyncTskRecord.h"
+#include "diadoc/OwnFileNames.h"
 #include "diadoc/PersonRecord.h"
 #include "diadoc/VbDate.h"
 #include "diadoc/mDiadocDocuments.h"
@@ -171,6 +171,10 @@ QString FolderLayout::MoldPath(const diadoc::AsyncTskRecord& record, DiadocDocum
         QString path;
         QString level;
         QString department;
+        // The document folder's name before its suffix, while elements after the document element
+        // may still add to that name: it is made when its level closes, so that the whole name is
+        // cut to the limit with the suffix kept.
+        std::optional<QString> document;
         for (const QString& element : m_elements) {
             if (element == u"ИНН организации"_s) {
                 level += NameCleaning::cleanElement(organizationOf(doc)->Inn());
@@ -210,6 +214,9 @@ QString FolderLayout::MoldPath(const diadoc::AsyncTskRecord& record, DiadocDocum
             } else if (element == u"Месяц"_s) {
                 level += FolderMonth(folderDate);
             } else if (element == u"Документ"_s || element == u"[Пакет\\]Документ"_s) {
+                // A second document element continues the name of the first, suffix and all.
+                if (document)
+                    level = *document + suffixOf(doc.DocumentId(), 4) + level;
                 if (!doc.PackageId().isEmpty() && m_options.Get_GroupIntoPackages() != 0) {
                     if (const int count = packageOf(doc).count; count > 1) {
                         const QString packageName = u"Пакет_"_s + FolderYear(folderDate) + u'-'
@@ -221,31 +228,40 @@ QString FolderLayout::MoldPath(const diadoc::AsyncTskRecord& record, DiadocDocum
                 }
                 const QString title =
                     NameCleaning::TrimNegligible(core::mIO::FixBadChars(doc.Title()).left(m_maxLength));
-                path += documentFolder(path, level + title, doc);
+                document = level + title;
                 level.clear();
             } else if (element == u"-"_s || element == u"_"_s || element == u" "_s) {
                 if (!level.isEmpty())
                     level += element;
             } else if (element == u"\\"_s) {
-                // A level that cleaning empties closes nothing, as an empty level does.
-                if (const QString name = NameCleaning::closeLevel(level); !name.isEmpty())
+                if (document && !level.isEmpty()) {
+                    path += documentFolder(path, *document, level, doc) + u'/';
+                    document.reset();
+                } else if (const QString name = NameCleaning::closeLevel(level); !name.isEmpty()) {
+                    // A level that cleaning empties closes nothing, as an empty level does.
                     path += name + u'/';
+                }
                 level.clear();
             }
         }
+        // What the last level still holds after the document element is dropped.
+        if (document)
+            path += documentFolder(path, *document, QString(), doc);
         return path;
     } catch (...) {
         core::PropagateError(kModule, u"MoldPath");
     }
 }
 
-QString FolderLayout::documentFolder(const QString& parent, const QString& prefix, DiadocDocument& doc)
+QString FolderLayout::documentFolder(const QString& parent, const QString& prefix, const QString& tail,
+                                     DiadocDocument& doc)
 {
     const QString id = doc.DocumentId();
     const QString owner = doc.OrganizationId() + u'\n' + id;
     QString name;
     for (const int length : kSuffixLengths) {
-        name = NameCleaning::closeLevel(NameCleaning::fitFolderName(prefix, suffixOf(id, length)));
+        // The prefix is cut first; a tail too long for the suffix and itself is cut after the suffix.
+        name = NameCleaning::closeLevel(NameCleaning::fitFolderName(prefix, suffixOf(id, length) + tail));
         if (folderIsFree(joinPath(m_unloadFolder, parent + name), owner, id))
             break;
     }
@@ -264,7 +280,7 @@ bool FolderLayout::folderIsFree(const QString& folder, const QString& owner, con
     if (!QFileInfo(folder).isDir())
         return true;
     const QStringList links = dir.entryList({u"diadoc.documentID=*.url"_s}, QDir::Files | QDir::Hidden);
-    return links.isEmpty() || links.contains(MetadataFile::documentLinkName(documentId));
+    return links.isEmpty() || links.contains(diadoc::OwnFileNames::documentLinkName(documentId));
 }
 
 } // namespace engine

@@ -78,9 +78,11 @@ private:
 
     Package& packageOf(platform::diadoc::DiadocDocument& doc);
     QString clean(const QString& text) const;
-    // The document folder's name, with an identifier suffix long enough that the folder belongs to
-    // no other document; registers the folder as the document's.
-    QString documentFolder(const QString& parent, const QString& prefix, platform::diadoc::DiadocDocument& doc);
+    // The document folder's name: prefix, an identifier suffix long enough that the folder belongs
+    // to no other document, and what later elements of its level add (tail), cut to the limit with
+    // the suffix kept; registers the folder as the document's.
+    QString documentFolder(const QString& parent, const QString& prefix, const QString& tail,
+                           platform::diadoc::DiadocDocument& doc);
     bool folderIsFree(const QString& folder, const QString& owner, const QString& documentId) const;
 
     const core::mFetchlingOptions& m_options;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include <QFile>
+#include <QFileDevice>
 #include <QIODevice>
 #include <QUrl>
 
@@ -11,6 +11,7 @@
 #include "ProtocolTexts.h"
 #include "base/Error.h"
 #include "base/FailureTexts.h"
+#include "base/PrintableText.h"
 #include "core/ApplicationTitle.h"
 #include "core/MsgBox.h"
 #include "core/mErrorHandling.h"
@@ -80,8 +81,9 @@ int HtmlProtocol::picturecode(const QString& sss)
     }
 }
 
-QString HtmlProtocol::escaped(const QString& text)
+QString HtmlProtocol::escaped(const QString& original)
 {
+    const QString text = core::PrintableText::cleaned(original);
     const auto special = [](QChar c) { return c == u'&' || c == u'<' || c == u'>' || c == u'"' || c == u'\''; };
     if (std::none_of(text.cbegin(), text.cend(), special))
         return text;
@@ -121,8 +123,8 @@ QString HtmlProtocol::folderLink(const QString& folder)
 
 bool HtmlProtocol::write(const QString& aFileName)
 {
-    QFile file(core::mOther::GetShortPathEx(aFileName, false));
-    return write(file, aFileName);
+    const auto file = ProtocolOutput::fileFor(core::mOther::GetShortPathEx(aFileName, false));
+    return write(*file, aFileName);
 }
 
 bool HtmlProtocol::write(QIODevice& device, const QString& aFileName)
@@ -148,10 +150,10 @@ bool HtmlProtocol::write(QIODevice& device, const QString& aFileName)
             out.write(kCancelTable);
         out.write(u"</html>");
         out.finish();
-        device.close();
+        ProtocolOutput::complete(device);
     } catch (...) {
         const core::Error error = core::currentError();
-        device.close();
+        ProtocolOutput::abandon(device);
         showFailure(aFileName, error.number(), error.description());
         return false;
     }

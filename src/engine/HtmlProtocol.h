@@ -24,8 +24,9 @@ public:
     HtmlProtocol(const ProtocolSource& source, const SummaryRows& aAddText, ProtocolProgress& progress,
                  core::UiServices& ui);
 
-    // Writes the page into the file aFileName, replacing it. True when the page was written to its
-    // end or cut short by a cancel; false after a failure, which has then been shown to the user.
+    // Writes the page into the file aFileName, which takes it only once it is complete. True when
+    // the page was written to its end or cut short by a cancel; false after a failure, which has
+    // then been shown to the user.
     bool write(const QString& aFileName);
     // The same onto a device, opened here when it is not open yet; aFileName names it in messages.
     bool write(QIODevice& device, const QString& aFileName);
@@ -33,7 +34,8 @@ public:
     // 0 for a status in which a document's flow is in order, 1 for any other (the empty one too).
     static int picturecode(const QString& sss);
 
-    // The texts of the page as the writer escapes them: "&", "<", ">", quotes and apostrophes.
+    // The texts of the page as the writer escapes them: "&", "<", ">", quotes and apostrophes, after
+    // the characters no protocol holds are dropped (core::PrintableText).
     static QString escaped(const QString& text);
     // The link to a folder: a file URL, with every character outside ASCII percent-encoded.
     static QString folderLink(const QString& folder);

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include <QUrl>
+
 #include "NameCleaning.h"
 #include "WebAddresses.h"
 #include "core/VbText.h"
@@ -48,17 +50,18 @@ QString withoutForbiddenCharacters(QString text)
     return text;
 }
 
+// A reader turns a carriage return of the text into a line feed: it is kept as a reference.
 QString elementText(QString value)
 {
     value = withoutForbiddenCharacters(std::move(value));
-    return MetadataFile::ekran(value);
+    return MetadataFile::ekran(value).replace(u'\r', u"&#13;"_s);
 }
 
 // In an attribute a reader would fold line ends and tabs into blanks: they are kept as references.
 QString attributeText(QString value)
 {
     QString text = elementText(std::move(value));
-    text.replace(u'\r', u"&#13;"_s).replace(u'\n', u"&#10;"_s).replace(u'\t', u"&#9;"_s);
+    text.replace(u'\n', u"&#10;"_s).replace(u'\t', u"&#9;"_s);
     return text;
 }
 
@@ -84,7 +87,13 @@ QString joinPath(const QString& folder, const QString& name)
 
 QString shortcut(const QString& url)
 {
-    return u"[InternetShortcut]"_s + kCrLf + u"URL="_s + url;
+    return u"[InternetShortcut]"_s + kCrLf + u"URL="_s + MetadataFile::shortcutAddress(url);
+}
+
+// A value put into the query of an address: it cannot add a parameter or end the address.
+QString queryValue(const QString& value)
+{
+    return QString::fromLatin1(QUrl::toPercentEncoding(value));
 }
 
 } // namespace
@@ -108,10 +117,26 @@ QString& MetadataFile::ekran(QString& text)
     return text;
 }
 
+QString MetadataFile::shortcutAddress(const QString& url)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    QString address;
+    for (const char byte : url.toUtf8()) {
+        const auto code = static_cast<unsigned char>(byte);
+        if (code <= 0x20 || code >= 0x7F) {
+            address += u'%';
+            address += QLatin1Char(kHex[code >> 4]);
+            address += QLatin1Char(kHex[code & 0x0F]);
+        } else {
+            address += QLatin1Char(byte);
+        }
+    }
+    return address;
+}
+
 QString MetadataFile::documentLinkName(const QString& documentId)
 {
-    // The identifier comes from the service: it must never add a level to the path.
-    return u"diadoc.documentID="_s + NameCleaning::cleanElement(documentId.right(36)) + u".url"_s;
+    return diadoc::OwnFileNames::documentLinkName(documentId);
 }
 
 QString MetadataFile::powerOfAttorneyLinkName(const QString& registrationNumber)
@@ -252,10 +277,10 @@ void MetadataFile::appendPowersOfAttorney(QString& xml, const QString& folder, p
         xml += u"</AttachedPowerOfAttorney>"_s;
 
         if (!registrationNumber.isEmpty()) {
-            QString url = QString::fromUtf16(kPowerOfAttorneyRegistry) + u"/EMCHD/get-info?guid="_s + registrationNumber
-                          + u"&innP="_s + issuerInn;
+            QString url = QString::fromUtf16(kPowerOfAttorneyRegistry) + u"/EMCHD/get-info?guid="_s
+                          + queryValue(registrationNumber) + u"&innP="_s + queryValue(issuerInn);
             if (confidant)
-                url += u"&innR="_s + confidant->Inn();
+                url += u"&innR="_s + queryValue(confidant->Inn());
             // A shortcut that cannot be written is not reported: the metadata file still names it.
             core::mOther::SaveStringToFile(joinPath(folder, powerOfAttorneyLinkName(registrationNumber)), shortcut(url),
                                            true);

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include "ProtocolSource.h"
+#include "diadoc/OwnFileNames.h"
 
 namespace core {
 class mLogFile;
@@ -22,7 +23,7 @@ namespace engine {
 class MetadataFile final
 {
 public:
-    static constexpr char16_t kMetadataFileName[] = u"DCInfo.n7l";
+    static constexpr const auto& kMetadataFileName = diadoc::OwnFileNames::kMetadataFileName;
 
     MetadataFile(const PersonsCollection& persons, QString versionText, core::mLogFile* log,
                  std::function<QDateTime()> localNow);
@@ -33,6 +34,10 @@ public:
 
     // Escapes the five characters XML reserves, in a fixed order; changes the text and returns it.
     static QString& ekran(QString& text);
+
+    // The address as a shortcut holds it: every byte of its UTF-8 beyond ASCII, every blank and
+    // every control character percent-encoded, so that the line stays one plain ASCII address.
+    static QString shortcutAddress(const QString& url);
 
     // The names of the shortcut files, built from what the service gives.
     static QString documentLinkName(const QString& documentId);

@@ -1,8 +1,10 @@
 #include "ProtocolOutput.h"
 
 #include <QByteArray>
-#include <QFileDevice>
+#include <QFile>
+#include <QFileInfo>
 #include <QIODevice>
+#include <QSaveFile>
 
 #include "base/Error.h"
 #include "base/FailureTexts.h"
@@ -34,12 +36,44 @@ ProtocolOutput::ProtocolOutput(QIODevice& device, Missing missing)
 {
 }
 
+std::unique_ptr<QFileDevice> ProtocolOutput::fileFor(const QString& fileName)
+{
+    // A device such as /dev/full cannot be replaced by a renamed file, nor should it be.
+    const QFileInfo target(fileName);
+    if (target.exists() && !target.isFile())
+        return std::make_unique<QFile>(fileName);
+    return std::make_unique<QSaveFile>(fileName);
+}
+
 void ProtocolOutput::open(QIODevice& device)
 {
     if (device.isOpen())
         return;
     if (!device.open(QIODevice::WriteOnly | QIODevice::Truncate))
         raiseDeviceFailure(device);
+}
+
+void ProtocolOutput::complete(QIODevice& device)
+{
+    if (auto* file = qobject_cast<QSaveFile*>(&device); file != nullptr) {
+        if (!file->commit())
+            raiseDeviceFailure(*file);
+        return;
+    }
+    device.close();
+}
+
+void ProtocolOutput::abandon(QIODevice& device)
+{
+    if (auto* file = qobject_cast<QSaveFile*>(&device); file != nullptr) {
+        if (!file->isOpen())
+            return;
+        // A cancelled save file closes and removes its temporary file on the commit, which fails.
+        file->cancelWriting();
+        file->commit();
+        return;
+    }
+    device.close();
 }
 
 void ProtocolOutput::write(QStringView text)

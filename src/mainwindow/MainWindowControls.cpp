@@ -1,29 +1,35 @@
 #include "MainWindowControls.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QEvent>
 #include <QFrame>
-#include <QGridLayout>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
 #include <QPushButton>
+#include <QSplitter>
 #include <QStandardItemModel>
 #include <QStatusBar>
 #include <QStyle>
+#include <QStyleOptionButton>
+#include <QStyleOptionTabWidgetFrame>
+#include <QStylePainter>
 #include <QTabBar>
 #include <QTableView>
 #include <QTimer>
 #include <QTreeWidget>
-#include <QVBoxLayout>
 
+#include "MainWindowLayout.h"
+#include "RuledContainer.h"
 #include "SSSplitter.h"
 #include "core/widgets/DProgressBar.h"
-#include "core/widgets/mN7GraphLight.h"
+#include "dialogs/Twips.h"
 
 using namespace Qt::StringLiterals;
 
@@ -31,15 +37,9 @@ namespace mainwindow {
 
 namespace {
 
-int pixelsX(int twips)
-{
-    return twips / core::TwipsPerPixelX();
-}
-
-int pixelsY(int twips)
-{
-    return twips / core::TwipsPerPixelY();
-}
+using dialogs::pixelsToTwips;
+using dialogs::TwipsRect;
+using dialogs::twipsToPixels;
 
 template <typename T> T* named(T* widget, const QString& name)
 {
@@ -58,17 +58,37 @@ QLabel* label(QWidget* parent, const QString& name, const QString& text, bool bo
     return result;
 }
 
-QPushButton* button(QWidget* parent, const QString& name, const QString& text, int widthTwips = 0, int heightTwips = 0)
+QPushButton* button(QWidget* parent, const QString& name, const QString& text)
 {
-    auto* result = named(new QPushButton(text, parent), name);
-    if (widthTwips > 0)
-        result->setMinimumSize(pixelsX(widthTwips), pixelsY(heightTwips));
-    return result;
+    return named(new QPushButton(text, parent), name);
 }
 
-QCheckBox* check(QWidget* parent, const QString& name, const QString& text)
+// A check box whose caption wraps onto as many lines as its height holds, as the two-line filter
+// boxes need; a click anywhere on it toggles it.
+class WrappingCheckBox final : public QCheckBox
 {
-    auto* result = named(new QCheckBox(text, parent), name);
+public:
+    using QCheckBox::QCheckBox;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QStylePainter painter(this);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        const QRect captionArea = style()->subElementRect(QStyle::SE_CheckBoxContents, &option, this);
+        const QString caption = option.text;
+        option.text.clear();
+        painter.drawControl(QStyle::CE_CheckBox, option);
+        painter.drawItemText(captionArea, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap, palette(), isEnabled(),
+                             caption, QPalette::WindowText);
+    }
+    bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
+};
+
+QCheckBox* check(QWidget* parent, const QString& name, const QString& text, bool twoLines = false)
+{
+    auto* result = named(twoLines ? new WrappingCheckBox(text, parent) : new QCheckBox(text, parent), name);
     result->setChecked(true);
     return result;
 }
@@ -85,6 +105,8 @@ QTabBar* tabs(QWidget* parent, const QString& name, const QList<std::pair<QStrin
 {
     auto* result = named(new QTabBar(parent), name);
     result->setExpanding(false);
+    // The client area's frame draws the line under the tabs.
+    result->setDrawBase(false);
     for (const auto& [caption, key] : captionsAndKeys)
         result->setTabData(result->addTab(caption), key);
     return result;
@@ -102,7 +124,7 @@ QTableView* grid(QWidget* parent, const QString& name, const QStringList& column
     return result;
 }
 
-// A pane's panel holds its controls where they are built; like a picture box, it clips them
+// A pane's panel holds its controls where the rules put them; like a picture box, it clips them
 // rather than keep the splitter from making it small.
 QWidget* panel(const QString& name)
 {
@@ -111,68 +133,164 @@ QWidget* panel(const QString& name)
     return result;
 }
 
-} // namespace
-
-MainWindowControls MainWindowControls::build(QMainWindow& window)
+// The height of a tab strip's row of tabs.
+int tabRowHeight(const QTabBar& tabs)
 {
-    MainWindowControls c;
-    auto* central = named(new QWidget(&window), u"theCentralArea"_s);
-    auto* centralLayout = new QVBoxLayout(central);
-    centralLayout->setContentsMargins(0, 0, 0, 0);
-    centralLayout->setSpacing(0);
+    return pixelsToTwips(tabs.sizeHint().height());
+}
 
-    // The top strip: two boxes 600 twips high on the same place; the load shows one of them.
+// The frame of a tab strip's client area, drawn as a tab page's frame under the tabs. It takes the
+// tab strip's whole place; the row of tabs lies over its top.
+class TabClientFrame final : public QWidget
+{
+public:
+    TabClientFrame(const QTabBar& tabs, QWidget* parent)
+        : QWidget(parent)
+        , m_tabs(tabs)
+    {
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QStylePainter painter(this);
+        QStyleOptionTabWidgetFrame option;
+        option.initFrom(this);
+        option.shape = QTabBar::RoundedNorth;
+        option.lineWidth = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
+        option.tabBarSize = m_tabs.size();
+        option.tabBarRect = QRect(m_tabs.pos() - pos(), m_tabs.size());
+        const int overlap = style()->pixelMetric(QStyle::PM_TabBarBaseOverlap, nullptr, &m_tabs);
+        option.rect = rect().adjusted(0, std::max(0, m_tabs.height() - overlap), 0, 0);
+        painter.drawPrimitive(QStyle::PE_FrameTabWidget, option);
+    }
+
+private:
+    const QTabBar& m_tabs;
+};
+
+// Keeps the progress bar and the zip box over their status bar panels: the panels move when the
+// window changes its size and when a new memory text changes the width of panel 2.
+class StatusBarFollower final : public QObject
+{
+public:
+    StatusBarFollower(const QMainWindow& window, const MainWindowControls& c)
+        : QObject(c.theStatusBar)
+        , m_window(window)
+        , m_statusBar(*c.theStatusBar)
+        , m_zipBar(*c.statusPanels[2])
+        , m_progressPanel(*c.statusPanels[3])
+        , m_progressBar(*c.theProgressBar)
+        , m_checkZip(*c.theCheckZip)
+    {
+        for (QWidget* watched : std::initializer_list<QWidget*>{c.theStatusBar, c.statusPanels[2], c.statusPanels[3]})
+            watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Move || event->type() == QEvent::Resize)
+            ResizeProgressBar();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    static layout::StatusPanel panelOf(const QWidget& panel)
+    {
+        return {pixelsToTwips(panel.x()), pixelsToTwips(panel.width())};
+    }
+
+    // The rule places the two controls in the window; they live in the status bar.
+    void ResizeProgressBar()
+    {
+        const QPoint origin = m_statusBar.pos();
+        layout::StatusBarPlaces places{dialogs::pixelsToTwips(m_progressBar.geometry().translated(origin)),
+                                       dialogs::pixelsToTwips(m_checkZip.geometry().translated(origin))};
+        layout::resizeProgressBar(places, dialogs::pixelsToTwips(m_statusBar.geometry()),
+                                  pixelsToTwips(m_window.height()), panelOf(m_zipBar), panelOf(m_progressPanel));
+        m_progressBar.setGeometry(twipsToPixels(places.progressBar).translated(-origin));
+        m_checkZip.setGeometry(twipsToPixels(places.checkZip).translated(-origin));
+    }
+
+    const QMainWindow& m_window;
+    const QStatusBar& m_statusBar;
+    const QWidget& m_zipBar;
+    const QWidget& m_progressPanel;
+    QWidget& m_progressBar;
+    QWidget& m_checkZip;
+};
+
+// The design sizes of the containers, in twips.
+constexpr QSize kDesignInner{14130, 8970};
+constexpr QSize kDesignBox{14130, 600};
+constexpr QSize kDesignPath{4425, 1290};
+constexpr QSize kDesignFilter{4425, 7185};
+constexpr QSize kDesignTasks{9285, 4350};
+constexpr QSize kDesignDocs{9285, 4125};
+
+void buildTopBoxes(MainWindowControls& c, QWidget* central)
+{
     c.theBoxMessage = named(new QFrame(central), u"theBoxMessage"_s);
-    c.theBoxMessage->setFixedHeight(pixelsY(600));
     c.theLabelHeader =
         label(c.theBoxMessage, u"theLabelHeader"_s,
               u"На вашем компьютере не установлена компонента DiadocAPI. Без неё утилита работать не может."_s, true);
     c.theLabelHeader->setAlignment(Qt::AlignCenter);
-    c.theLabelHeader->setWordWrap(true);
-    (new QVBoxLayout(c.theBoxMessage))->addWidget(c.theLabelHeader);
+    RuledContainer<layout::MessagePlaces> message(c.theBoxMessage, kDesignBox);
+    message.bind(c.theLabelHeader, &layout::MessagePlaces::labelHeader);
+    message.setRules([](layout::MessagePlaces& p, int width, int) { layout::layoutMessageBox(p, width); });
 
     c.theBoxAuthorization = named(new QFrame(central), u"theBoxAuthorization"_s);
-    c.theBoxAuthorization->setFixedHeight(pixelsY(600));
     c.theLabelAuthorization = label(c.theBoxAuthorization, u"theLabelAuthorization"_s,
                                     u"Вы не авторизованы в Диадок. Требуется авторизация."_s, true);
+    // At its design size from the start: the sign-in may place the label before the window is first
+    // laid out.
+    c.theBoxAuthorization->setGeometry(
+        twipsToPixels(dialogs::TwipsRect{0, 0, kDesignBox.width(), kDesignBox.height()}));
     c.theLabelAuthorization->setWordWrap(true);
-    c.theButtonAuthorization = button(c.theBoxAuthorization, u"theButtonAuthorization"_s, u"Авторизация"_s, 1455, 375);
-    c.theButtonOptions = button(c.theBoxAuthorization, u"theButtonOptions"_s, u"Настройки"_s, 1455, 375);
-    auto* authorizationLayout = new QHBoxLayout(c.theBoxAuthorization);
-    authorizationLayout->addWidget(c.theLabelAuthorization, 1);
-    authorizationLayout->addWidget(c.theButtonAuthorization);
-    authorizationLayout->addWidget(c.theButtonOptions);
-    centralLayout->addWidget(c.theBoxMessage);
-    centralLayout->addWidget(c.theBoxAuthorization);
+    c.theLabelAuthorization->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    c.theButtonAuthorization = button(c.theBoxAuthorization, u"theButtonAuthorization"_s, u"Авторизация"_s);
+    c.theButtonOptions = button(c.theBoxAuthorization, u"theButtonOptions"_s, u"Настройки"_s);
+    // The label is not bound: the sign-in sets its top and height, and its width follows the first
+    // button (SignInLabel).
+    RuledContainer<layout::AuthorizationPlaces> authorization(c.theBoxAuthorization, kDesignBox);
+    authorization.bind(c.theButtonAuthorization, &layout::AuthorizationPlaces::buttonAuthorization);
+    authorization.bind(c.theButtonOptions, &layout::AuthorizationPlaces::buttonOptions);
+    authorization.setRules(
+        [](layout::AuthorizationPlaces& p, int width, int) { layout::layoutAuthorizationBox(p, width); });
+}
 
-    // Pane "Pane Path".
+void buildPathPanel(MainWindowControls& c)
+{
     c.thePanelPath = panel(u"thePanelPath"_s);
     c.Label13 = label(c.thePanelPath, u"Label13"_s, u"Папка, куда выгружать документы:"_s);
     c.thePath = named(new QLineEdit(u"C:\\TEMP"_s, c.thePanelPath), u"thePath"_s);
     c.theButtonSelectFolder = button(c.thePanelPath, u"theButtonSelectFolder"_s, QString());
     c.theButtonSelectFolder->setIcon(c.thePanelPath->style()->standardIcon(QStyle::SP_DirOpenIcon));
-    c.theButtonSelectFolder->setFixedSize(pixelsX(495), pixelsY(375));
     c.theButtonSelectFolder->hide();
     c.theImageVeryLongPath = named(new QLabel(c.thePanelPath), u"theImageVeryLongPath"_s);
     c.theImageVeryLongPath->setPixmap(
-        c.thePanelPath->style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(pixelsX(240), pixelsY(240)));
+        c.thePanelPath->style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(twipsToPixels(240)));
     c.theImageVeryLongPath->setToolTip(u"Большенство программ, включая проводник Windows, не работают с длинными "
                                        u"именами файлов и путей к ним."_s);
     c.theLabelVeryLongPath =
         label(c.thePanelPath, u"theLabelVeryLongPath"_s, u"Использование длинных путей может вызвать проблемы"_s, true);
-    auto* pathLayout = new QGridLayout(c.thePanelPath);
-    pathLayout->setContentsMargins(pixelsX(75), 2, pixelsX(60), 2);
-    pathLayout->setVerticalSpacing(2);
-    pathLayout->addWidget(c.Label13, 0, 0, 1, 2);
-    pathLayout->addWidget(c.thePath, 1, 0);
-    pathLayout->addWidget(c.theButtonSelectFolder, 1, 1);
-    auto* warningRow = new QHBoxLayout;
-    warningRow->addWidget(c.theImageVeryLongPath);
-    warningRow->addWidget(c.theLabelVeryLongPath, 1);
-    pathLayout->addLayout(warningRow, 2, 0, 1, 2);
-    pathLayout->setRowStretch(3, 1);
+    c.theLabelVeryLongPath->setWordWrap(true);
 
-    // Pane "Pane Filters".
+    RuledContainer<layout::PathPlaces> path(c.thePanelPath, kDesignPath);
+    path.add(c.Label13, {75, 90, 0, 0}, true);
+    path.bind(c.thePath, &layout::PathPlaces::path);
+    path.bind(c.theButtonSelectFolder, &layout::PathPlaces::buttonSelectFolder);
+    // The warning row lies in the part of the panel that only the taller pane shows.
+    path.add(c.theImageVeryLongPath, {75, 885, 240, 240});
+    path.add(c.theLabelVeryLongPath, {390, 825, 3975, 375});
+    const QPushButton* folder = c.theButtonSelectFolder;
+    path.setRules(
+        [folder](layout::PathPlaces& p, int width, int) { layout::layoutPathPanel(p, width, !folder->isHidden()); });
+}
+
+void buildFilterPanel(MainWindowControls& c)
+{
     c.thePanelFilter = panel(u"thePanelFilter"_s);
     c.Label1 = label(c.thePanelFilter, u"Label1"_s, u"Запрашивать документы по:"_s);
     c.theComboBoxTypeDate = named(new QComboBox(c.thePanelFilter), u"theComboBoxTypeDate"_s);
@@ -185,15 +303,16 @@ MainWindowControls MainWindowControls::build(QMainWindow& window)
     c.Label11->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     c.theDateTo = dateBox(c.thePanelFilter, u"theDateTo"_s);
     c.theOldEndDate = label(c.thePanelFilter, u"theOldEndDate"_s, u"(ранее по 26.05.2023)"_s);
+    c.theOldEndDate->setAlignment(Qt::AlignRight | Qt::AlignTop);
     c.Label12 = label(c.thePanelFilter, u"Label12"_s, u"Организациям/подразделениям"_s);
     c.theTreeViewPersons = named(new QTreeWidget(c.thePanelFilter), u"theTreeViewPersons"_s);
     c.theTreeViewPersons->setHeaderHidden(true);
-    c.theCheckFinished =
-        check(c.thePanelFilter, u"theCheckFinished"_s, u"Выгружать только документы с законченным документооборотом"_s);
+    c.theCheckFinished = check(c.thePanelFilter, u"theCheckFinished"_s,
+                               u"Выгружать только документы с законченным документооборотом"_s, true);
     c.theCheckInternal = check(c.thePanelFilter, u"theCheckInternal"_s, u"Выгружать документы из папки Внутренние"_s);
     c.theCheckRevoked = check(c.thePanelFilter, u"theCheckRevoked"_s, u"Выгружать аннулированные документы"_s);
-    c.theCheckSignatureRejected =
-        check(c.thePanelFilter, u"theCheckSignatureRejected"_s, u"Выгружать документы с отказом ответной подписи"_s);
+    c.theCheckSignatureRejected = check(c.thePanelFilter, u"theCheckSignatureRejected"_s,
+                                        u"Выгружать документы с отказом ответной подписи"_s, true);
     c.theCheckProtocol = check(c.thePanelFilter, u"theCheckProtocol"_s, u"Выгружать файлы протоколов и их подписей"_s);
     c.theCheckNoSended =
         check(c.thePanelFilter, u"theCheckNoSended"_s, u"Выгружать неотправленные документы - упразднено"_s);
@@ -201,47 +320,51 @@ MainWindowControls MainWindowControls::build(QMainWindow& window)
     c.theCheckDeleted =
         check(c.thePanelFilter, u"theCheckDeleted"_s, u"Выгружать удалённые документы - это НЕ работает"_s);
     c.theCheckDeleted->hide();
-    c.theButtonExecute = button(c.thePanelFilter, u"theButtonExecute"_s, u"Остановить выгрузку"_s, 2400, 500);
+    c.theButtonExecute = button(c.thePanelFilter, u"theButtonExecute"_s, u"Остановить выгрузку"_s);
     QFont bold = c.theButtonExecute->font();
     bold.setBold(true);
     c.theButtonExecute->setFont(bold);
-    c.theButtonExit = button(c.thePanelFilter, u"theButtonExit"_s, u"Выход"_s, 1200, 500);
+    c.theButtonExit = button(c.thePanelFilter, u"theButtonExit"_s, u"Выход"_s);
     c.Command0 = button(c.thePanelFilter, u"Command0"_s, u"Окно авторизации самое первое"_s);
     c.Command1 = button(c.thePanelFilter, u"Command1"_s, u"Окно авторизации с таблицей"_s);
     c.Command2 = button(c.thePanelFilter, u"Command2"_s, u"Окно авторизации с деревом"_s);
     c.Command3 = button(c.thePanelFilter, u"Command3"_s, u"Окно авторизации реализованная оперативно"_s);
-    for (QPushButton* developer : {c.Command0, c.Command1, c.Command2, c.Command3})
+
+    using layout::FilterPlaces;
+    RuledContainer<FilterPlaces> filter(c.thePanelFilter, kDesignFilter);
+    // Above the tree, rows from the top: the heading (the hidden date-type list at its right),
+    // the dates, the former end date under the end date, the tree's caption.
+    filter.add(c.Label1, {90, 90, 0, 0}, true);
+    filter.add(c.theComboBoxTypeDate, {2700, 45, 1635, 315});
+    filter.add(c.Label10, {90, 405, 0, 0}, true);
+    filter.add(c.Label17, {645, 390, 270, 255});
+    filter.add(c.theDateFrom, {945, 360, 1440, 315});
+    filter.add(c.Label11, {2385, 390, 330, 255});
+    filter.add(c.theDateTo, {2745, 360, 1440, 315});
+    filter.add(c.theOldEndDate, {1785, 705, 2400, 255});
+    filter.add(c.Label12, {90, 990, 0, 0}, true);
+    filter.bind(c.theTreeViewPersons, &FilterPlaces::tree);
+    filter.bind(c.theCheckFinished, &FilterPlaces::checkFinished);
+    filter.bind(c.theCheckInternal, &FilterPlaces::checkInternal);
+    filter.bind(c.theCheckRevoked, &FilterPlaces::checkRevoked);
+    filter.bind(c.theCheckSignatureRejected, &FilterPlaces::checkSignatureRejected);
+    filter.bind(c.theCheckProtocol, &FilterPlaces::checkProtocol);
+    filter.bind(c.theButtonExecute, &FilterPlaces::buttonExecute);
+    filter.bind(c.theButtonExit, &FilterPlaces::buttonExit);
+    // Hidden controls that no rule moves.
+    filter.add(c.theCheckNoSended, {150, 3750, 4185, 240});
+    filter.add(c.theCheckDeleted, {150, 4095, 4185, 240});
+    int top = 1230;
+    for (QPushButton* developer : {c.Command0, c.Command1, c.Command2, c.Command3}) {
         developer->hide();
+        filter.add(developer, {90, top, 4245, 375});
+        top += 420;
+    }
+    filter.setRules([](FilterPlaces& p, int width, int height) { layout::layoutFilterPanel(p, width, height); });
+}
 
-    auto* filterLayout = new QVBoxLayout(c.thePanelFilter);
-    filterLayout->setContentsMargins(pixelsX(90), 4, pixelsX(45), pixelsY(105));
-    filterLayout->addWidget(c.Label1);
-    filterLayout->addWidget(c.theComboBoxTypeDate);
-    auto* datesRow = new QHBoxLayout;
-    datesRow->addWidget(c.Label10);
-    datesRow->addWidget(c.Label17);
-    datesRow->addWidget(c.theDateFrom);
-    datesRow->addWidget(c.Label11);
-    datesRow->addWidget(c.theDateTo);
-    datesRow->addStretch(1);
-    filterLayout->addLayout(datesRow);
-    filterLayout->addWidget(c.theOldEndDate, 0, Qt::AlignRight);
-    filterLayout->addWidget(c.Label12);
-    filterLayout->addWidget(c.theTreeViewPersons, 1);
-    for (QCheckBox* box : {c.theCheckFinished, c.theCheckInternal, c.theCheckRevoked, c.theCheckSignatureRejected,
-                           c.theCheckProtocol, c.theCheckNoSended, c.theCheckDeleted})
-        filterLayout->addWidget(box);
-    auto* buttonsRow = new QHBoxLayout;
-    buttonsRow->addStretch(1);
-    buttonsRow->addWidget(c.theButtonExecute);
-    buttonsRow->addSpacing(pixelsX(105));
-    buttonsRow->addWidget(c.theButtonExit);
-    buttonsRow->addStretch(1);
-    filterLayout->addLayout(buttonsRow);
-    for (QPushButton* developer : {c.Command0, c.Command1, c.Command2, c.Command3})
-        filterLayout->addWidget(developer);
-
-    // Pane "Pane Tasks".
+void buildTasksPanel(MainWindowControls& c)
+{
     c.thePanelTasks = panel(u"thePanelTasks"_s);
     c.theLabelTitleTasks = label(c.thePanelTasks, u"theLabelTitleTasks"_s, u"Запросы списков документов: "_s, true);
     c.theLabelEmptyTasks =
@@ -263,27 +386,10 @@ MainWindowControls MainWindowControls::build(QMainWindow& window)
     c.theLabelMaxDocsCountInOneList = label(c.thePanelTasks, u"theLabelMaxDocsCountInOneList"_s,
                                             u"Максимальное количество документов в одном списке: "_s);
     c.theMaxDocsCountInOneList = label(c.thePanelTasks, u"theMaxDocsCountInOneList"_s, u"0"_s);
-    for (QLabel* count : {c.theEmptyTasks, c.theTasksFailureCounter, c.theMaxDocsCountInOneList})
-        count->setFixedWidth(pixelsX(990));
-    auto* tasksLayout = new QGridLayout(c.thePanelTasks);
-    tasksLayout->setContentsMargins(pixelsX(90), 4, 4, 4);
-    tasksLayout->setHorizontalSpacing(0);
-    tasksLayout->addWidget(c.theLabelTitleTasks, 0, 0);
-    tasksLayout->addWidget(c.theLabelEmptyTasks, 0, 2);
-    tasksLayout->addWidget(c.theEmptyTasks, 0, 3);
-    auto* tasksQueue = new QVBoxLayout;
-    tasksQueue->setSpacing(0);
-    tasksQueue->addWidget(c.theTabsTasks);
-    tasksQueue->addWidget(c.theGridTasks, 1);
-    tasksLayout->addLayout(tasksQueue, 1, 0, 1, 5);
-    tasksLayout->addWidget(c.theLabelTasksFailureCounter, 2, 0);
-    tasksLayout->addWidget(c.theTasksFailureCounter, 2, 1);
-    tasksLayout->addWidget(c.theLabelMaxDocsCountInOneList, 2, 2);
-    tasksLayout->addWidget(c.theMaxDocsCountInOneList, 2, 3);
-    tasksLayout->setColumnStretch(4, 1);
-    tasksLayout->setRowStretch(1, 1);
+}
 
-    // Pane "Pane Docs".
+void buildDocsPanel(MainWindowControls& c)
+{
     c.thePanelDocs = panel(u"thePanelDocs"_s);
     c.theLabelTitleDocs = label(c.thePanelDocs, u"theLabelTitleDocs"_s, u"Запросы документов: "_s, true);
     c.theLabelDocsCountAll = label(c.thePanelDocs, u"theLabelDocsCountAll"_s, u"Обнаружено документов всего: "_s, true);
@@ -302,56 +408,151 @@ MainWindowControls MainWindowControls::build(QMainWindow& window)
     c.theLabelDocsFailureCounter =
         label(c.thePanelDocs, u"theLabelDocsFailureCounter"_s, u"Справочно: Счетчик неудачных попыток выгрузок: "_s);
     c.theDocsFailureCounter = label(c.thePanelDocs, u"theDocsFailureCounter"_s, u"0"_s);
-    for (QLabel* count : {c.theDocsCountAll, c.theDocsFailureCounter})
-        count->setFixedWidth(pixelsX(990));
-    auto* docsLayout = new QGridLayout(c.thePanelDocs);
-    docsLayout->setContentsMargins(pixelsX(60), 4, 4, 4);
-    docsLayout->setHorizontalSpacing(0);
-    docsLayout->addWidget(c.theLabelTitleDocs, 0, 0);
-    docsLayout->addWidget(c.theLabelDocsCountAll, 0, 2);
-    docsLayout->addWidget(c.theDocsCountAll, 0, 3);
-    auto* docsQueue = new QVBoxLayout;
-    docsQueue->setSpacing(0);
-    docsQueue->addWidget(c.theTabsDocs);
-    docsQueue->addWidget(c.theGridDocs, 1);
-    docsLayout->addLayout(docsQueue, 1, 0, 1, 5);
-    docsLayout->addWidget(c.theLabelDocsFailureCounter, 2, 0);
-    docsLayout->addWidget(c.theDocsFailureCounter, 2, 1);
-    docsLayout->setColumnStretch(4, 1);
-    docsLayout->setRowStretch(1, 1);
+}
 
-    c.theSSSplitter = named(new SSSplitter(c.thePanelTasks, c.thePanelDocs, c.thePanelPath, c.thePanelFilter, central),
-                            u"theSSSplitter"_s);
-    centralLayout->addWidget(c.theSSSplitter, 1);
-    window.setCentralWidget(central);
+// The queue panes: a title row, the tab strip with its grid, and a counter row. The documents
+// total stands in the tasks pane's second column, so the documents pane follows that column.
+void layOutQueuePanels(const MainWindowControls& c)
+{
+    auto* tasksFrame = new TabClientFrame(*c.theTabsTasks, c.thePanelTasks);
+    auto* docsFrame = new TabClientFrame(*c.theTabsDocs, c.thePanelDocs);
+    for (QWidget* frame : {tasksFrame, docsFrame})
+        frame->lower();
 
-    // The status bar: run times, memory, the zip caption beside its box, status texts; the progress
-    // bar covers the last panel while protocols are written.
+    using layout::TasksPlaces;
+    RuledContainer<TasksPlaces> tasks(c.thePanelTasks, kDesignTasks);
+    tasks.bind(c.theLabelTitleTasks, &TasksPlaces::labelTitle, true);
+    tasks.bind(c.theLabelEmptyTasks, &TasksPlaces::labelEmpty, true);
+    tasks.bind(c.theEmptyTasks, &TasksPlaces::empty);
+    tasks.bind(tasksFrame, &TasksPlaces::tabs);
+    const int tasksTabRow = tasks.add(c.theTabsTasks, TasksPlaces().tabs);
+    tasks.bind(c.theGridTasks, &TasksPlaces::grid);
+    tasks.bind(c.theLabelTasksFailureCounter, &TasksPlaces::labelFailureCounter, true);
+    tasks.bind(c.theTasksFailureCounter, &TasksPlaces::failureCounter);
+    const int secondColumn = tasks.bind(c.theLabelMaxDocsCountInOneList, &TasksPlaces::labelMaxDocsCount, true);
+    tasks.bind(c.theMaxDocsCountInOneList, &TasksPlaces::maxDocsCount);
+
+    using layout::DocsPlaces;
+    RuledContainer<DocsPlaces> docs(c.thePanelDocs, kDesignDocs);
+    docs.bind(c.theLabelTitleDocs, &DocsPlaces::labelTitle, true);
+    const int docsCountAll = docs.bind(c.theLabelDocsCountAll, &DocsPlaces::labelCountAll, true);
+    docs.bind(c.theDocsCountAll, &DocsPlaces::countAll);
+    docs.bind(docsFrame, &DocsPlaces::tabs);
+    const int docsTabRow = docs.add(c.theTabsDocs, DocsPlaces().tabs);
+    docs.bind(c.theGridDocs, &DocsPlaces::grid);
+    docs.bind(c.theLabelDocsFailureCounter, &DocsPlaces::labelFailureCounter, true);
+    docs.bind(c.theDocsFailureCounter, &DocsPlaces::failureCounter);
+
+    const QTabBar* tasksBar = c.theTabsTasks;
+    const QTabBar* docsBar = c.theTabsDocs;
+    dialogs::TwipsLayout* tasksLayout = tasks.layout();
+    dialogs::TwipsLayout* docsLayout = docs.layout();
+    // The row of tabs lies at the top of the strip's place.
+    const auto placeTabRow = [](const QTabBar* bar, int index, const TwipsRect& strip, QList<TwipsRect>& places) {
+        places[index] = {strip.left, strip.top, strip.width, tabRowHeight(*bar)};
+    };
+    tasks.setRules([tasksBar](TasksPlaces& p, int width,
+                              int height) { layout::layoutTasksPanel(p, width, height, tabRowHeight(*tasksBar)); },
+                   [=](const TasksPlaces& p, QList<TwipsRect>& places) {
+                       placeTabRow(tasksBar, tasksTabRow, p.tabs, places);
+                       if (docsLayout->placeAt(docsCountAll).left != p.labelMaxDocsCount.left)
+                           docsLayout->invalidate();
+                   });
+    docs.setRules(
+        [docsBar, tasksLayout, secondColumn](DocsPlaces& p, int width, int height) {
+            layout::layoutDocsPanel(p, width, height, tabRowHeight(*docsBar), tasksLayout->placeAt(secondColumn).left);
+        },
+        [=](const DocsPlaces& p, QList<TwipsRect>& places) { placeTabRow(docsBar, docsTabRow, p.tabs, places); });
+}
+
+// The status bar: run times, memory, the zip caption beside its box, status texts. Panel 1 keeps
+// its built width; panel 2 grows with its memory text, which moves the panels after it; "ZipBar"
+// holds the zip box and its caption; "ProgressBar" takes the rest. The progress bar and the zip
+// box float over the last two.
+void buildStatusBar(MainWindowControls& c, QMainWindow& window)
+{
     c.theStatusBar = named(new QStatusBar(&window), u"theStatusBar"_s);
     c.theStatusBar->setSizeGripEnabled(false);
-    const QString panelNames[4] = {u"StatusPanel1"_s, u"StatusPanel2"_s, u"ZipBar"_s, u"ProgressBar"_s};
-    const QString panelTexts[4] = {QString(), u"Используется 1 999МБ ОЗУ (пик 2 999МБ) "_s, u"    zip "_s, QString()};
-    // Panels 1 and 2 keep their built widths; "ZipBar" may shrink to 500 and "ProgressBar" to 1440.
-    const int panelWidths[4] = {1500, 3390, 500, 1440};
+    c.theStatusBar->setFixedHeight(twipsToPixels(360));
+    // The window has no least width: a narrow one clips the panels rather than keep its width.
+    c.theStatusBar->setMinimumWidth(1);
     c.theCheckZip = named(new QCheckBox(c.theStatusBar), u"theCheckZip"_s);
     c.theCheckZip->setChecked(false);
     c.theCheckZip->setEnabled(false);
+    // The style's box may be wider than the design's 165 twips; it must not be cut.
+    c.theCheckZip->resize(std::max(twipsToPixels(165), c.theCheckZip->sizeHint().width()), twipsToPixels(270));
+
+    const QString panelNames[4] = {u"StatusPanel1"_s, u"StatusPanel2"_s, u"ZipBar"_s, u"ProgressBar"_s};
+    const QString panelTexts[4] = {QString(), u"Используется 1 999МБ ОЗУ (пик 2 999МБ) "_s, u"    zip "_s, QString()};
+    const int panelWidths[4] = {1500, 3390, 510, 1440};
+    for (int i = 0; i < 4; ++i) {
+        QLabel* panel = label(c.theStatusBar, panelNames[i], panelTexts[i]);
+        c.statusPanels[i] = panel;
+        panel->setToolTip(panelTexts[i]);
+        panel->setFrameShape(QFrame::StyledPanel);
+        panel->setMinimumWidth(twipsToPixels(panelWidths[i]));
+        c.theStatusBar->addPermanentWidget(panel, i == 3 ? 1 : 0);
+    }
+    c.statusPanels[0]->setFixedWidth(twipsToPixels(1500));
+    // The zip box covers the blanks that open the caption; the caption stands at the panel's right
+    // end, clear of the box whatever the type.
+    QLabel* zipBar = c.statusPanels[2];
+    zipBar->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    const int zipCaption = zipBar->fontMetrics().horizontalAdvance(u"zip "_s);
+    const int zipRoom = twipsToPixels(60) + c.theCheckZip->width() + twipsToPixels(60) + zipCaption;
+    zipBar->setFixedWidth(std::max(twipsToPixels(510), zipRoom + 2 * zipBar->frameWidth()));
+
     c.theProgressBar = named(new core::DProgressBar(c.theStatusBar), u"theProgressBar"_s);
     c.theProgressBar->setText(u"Идёт процесс..."_s);
     c.theProgressBar->setValue(100);
-    c.theProgressBar->setFixedHeight(pixelsY(270));
-    for (int i = 0; i < 4; ++i) {
-        c.statusPanels[i] = label(c.theStatusBar, panelNames[i], panelTexts[i]);
-        c.statusPanels[i]->setMinimumWidth(pixelsX(panelWidths[i]));
-        c.statusPanels[i]->setToolTip(panelTexts[i]);
-        c.statusPanels[i]->setFrameShape(QFrame::StyledPanel);
-        if (i == 2)
-            c.theStatusBar->addPermanentWidget(c.theCheckZip);
-        c.theStatusBar->addPermanentWidget(c.statusPanels[i], i == 3 ? 1 : 0);
-    }
-    c.theStatusBar->addPermanentWidget(c.theProgressBar, 1);
+    c.theProgressBar->resize(twipsToPixels(8580), twipsToPixels(270));
     c.theProgressBar->hide();
+    c.theCheckZip->raise();
+    c.theProgressBar->raise();
     window.setStatusBar(c.theStatusBar);
+    new StatusBarFollower(window, c);
+}
+
+} // namespace
+
+MainWindowControls MainWindowControls::build(QMainWindow& window)
+{
+    MainWindowControls c;
+    // The places are those of the design, made for an 8-point type; a larger one would not fit them.
+    QFont font = window.font();
+    font.setPointSize(8);
+    font.setStretch(QFont::SemiCondensed);
+    window.setFont(font);
+    buildStatusBar(c, window);
+    auto* central = named(new QWidget(&window), u"theCentralArea"_s);
+    buildTopBoxes(c, central);
+    buildPathPanel(c);
+    buildFilterPanel(c);
+    buildTasksPanel(c);
+    buildDocsPanel(c);
+    layOutQueuePanels(c);
+    c.theSSSplitter = named(new SSSplitter(c.thePanelTasks, c.thePanelDocs, c.thePanelPath, c.thePanelFilter, central),
+                            u"theSSSplitter"_s);
+    // The bars between the panes are 90 thick.
+    for (QSplitter* bars : c.theSSSplitter->findChildren<QSplitter*>())
+        bars->setHandleWidth(twipsToPixels(90));
+
+    // The window's area above the status bar: the two top boxes on the same place, the splitter
+    // filling the rest. The status bar counts in the window's inner height, as the rules see it.
+    using layout::WindowPlaces;
+    RuledContainer<WindowPlaces> area(central, kDesignInner - QSize(0, 360));
+    area.bind(c.theBoxMessage, &WindowPlaces::boxMessage);
+    area.bind(c.theBoxAuthorization, &WindowPlaces::boxAuthorization);
+    area.bind(c.theSSSplitter, &WindowPlaces::splitter);
+    const QStatusBar* statusBar = c.theStatusBar;
+    area.setRules([statusBar](WindowPlaces& p, int width, int height) {
+        const int bar = pixelsToTwips(statusBar->height());
+        layout::layoutWindow(p, width, height + bar, bar);
+    });
+    // The least inner height of the window, the status bar included; no least width.
+    area.layout()->setMinimum(
+        [statusBar] { return QSize(0, layout::kMinimumInnerHeight - pixelsToTwips(statusBar->height())); });
+    window.setCentralWidget(central);
 
     c.thePopupMenu = named(new QMenu(&window), u"popup"_s);
     c.thePopupMenu->addAction(u"Подробности"_s)->setObjectName(u"details"_s);

@@ -18,6 +18,7 @@
 #include "diadoc/AsyncDocList.h"
 #include "diadoc/AsyncTasks.h"
 #include "diadoc/AsyncTskList.h"
+#include "dialogs/UnboundBookmark.h"
 
 using namespace Qt::StringLiterals;
 
@@ -251,12 +252,14 @@ void QueueViews::TabsDocsUpdate()
     }
 }
 
-void QueueViews::refreshTasks(const char16_t* tabKey, const diadoc::AsyncTskRecord* added)
+void QueueViews::refreshTasks(const char16_t* tabKey, const diadoc::AsyncTskRecord* added, int changedFrom)
 {
     if (selectedKey(m_tabsTasks) != key(tabKey))
         return;
     const diadoc::AsyncTskList* list = tasksList(key(tabKey));
-    const int first = list != nullptr && added != nullptr ? positionOf(*list, added) : 0;
+    int first = changedFrom;
+    if (first < 0)
+        first = list != nullptr && added != nullptr ? positionOf(*list, added) : 0;
     m_tasksPending.due = true;
     m_tasksPending.firstChanged = std::min(m_tasksPending.firstChanged, first);
     refreshed();
@@ -300,39 +303,19 @@ void QueueViews::applyPending()
     apply(*m_docsModel, m_docsPending);
 }
 
-void QueueViews::showTasksCounts(const diadoc::AsyncTasks& tasks)
+void QueueViews::theGridTasks_UnboundGetRelativeBookmark(const std::optional<int>& StartLocation, int offset,
+                                                         std::optional<int>& NewLocation,
+                                                         int& ApproximatePosition) const
 {
-    const std::pair<const char16_t*, QString> captions[] = {
-        {tabkey::kMainQueue, u"На запуск ("_s},
-        {tabkey::kSecondaryQueue, u"На повторный запуск ("_s},
-        {tabkey::kExecutingList, u"Выполняются ("_s},
-        {tabkey::kExecutedList, u"Выполнены ("_s},
-    };
-    for (int i = 0; i < m_tabsTasks.count(); ++i) {
-        const QString tabKey = m_tabsTasks.tabData(i).toString();
-        for (int select = 1; select <= 4; ++select) {
-            const auto& [listKey, prefix] = captions[select - 1];
-            if (tabKey == key(listKey))
-                m_tabsTasks.setTabText(i, prefix + QString::number(tasks.Count(select)) + u')');
-        }
-    }
+    dialogs::TDBGridArrayed_OnUnboundGetRelativeBookmark(m_tasksModel->listCount(), StartLocation, offset, NewLocation,
+                                                         ApproximatePosition, 1);
 }
 
-void QueueViews::showDocsCounts(const diadoc::AsyncContents& docs)
+void QueueViews::theGridDocs_UnboundGetRelativeBookmark(const std::optional<int>& StartLocation, int offset,
+                                                        std::optional<int>& NewLocation, int& ApproximatePosition) const
 {
-    const std::pair<const char16_t*, QString> captions[] = {
-        {tabkey::kMainQueue, u"На выгрузку ("_s},     {tabkey::kSecondaryQueue, u"На повтор попытки выгрузки ("_s},
-        {tabkey::kUnloadingList, u"Выгружаются ("_s}, {tabkey::kUnloadedList, u"Выгружены ("_s},
-        {tabkey::kIgnoredList, u"Не выгружены ("_s},
-    };
-    for (int i = 0; i < m_tabsDocs.count(); ++i) {
-        const QString tabKey = m_tabsDocs.tabData(i).toString();
-        for (int select = 1; select <= 5; ++select) {
-            const auto& [listKey, prefix] = captions[select - 1];
-            if (tabKey == key(listKey))
-                m_tabsDocs.setTabText(i, prefix + QString::number(docs.Count(select)) + u')');
-        }
-    }
+    dialogs::TDBGridArrayed_OnUnboundGetRelativeBookmark(m_docsModel->listCount(), StartLocation, offset, NewLocation,
+                                                         ApproximatePosition, 1);
 }
 
 QColor QueueViews::tabColour(const QString& tabKey)
@@ -362,9 +345,10 @@ void QueueViews::fAsyncTasks_OnRemovedFromMainQueue(const AsyncTasksListener::Re
     guarded(u"fAsyncTasks_OnRemovedFromMainQueue", [&] { refreshTasks(tabkey::kMainQueue, nullptr); });
 }
 
-void QueueViews::fAsyncTasks_OnRemovedFromSecondaryQueue(const AsyncTasksListener::Record&)
+void QueueViews::fAsyncTasks_OnRemovedFromSecondaryQueue(const AsyncTasksListener::Record&, int aPosition)
 {
-    guarded(u"fAsyncTasks_OnRemovedFromSecondaryQueue", [&] { refreshTasks(tabkey::kSecondaryQueue, nullptr); });
+    guarded(u"fAsyncTasks_OnRemovedFromSecondaryQueue",
+            [&] { refreshTasks(tabkey::kSecondaryQueue, nullptr, std::max(0, aPosition - 1)); });
 }
 
 void QueueViews::fAsyncTasks_OnAddedInExecutingList(const AsyncTasksListener::Record& rec)
@@ -382,9 +366,10 @@ void QueueViews::fAsyncTasks_OnAddedInExecutedList(const AsyncTasksListener::Rec
     guarded(u"fAsyncTasks_OnAddedInExecutedList", [&] { refreshTasks(tabkey::kExecutedList, rec.get()); });
 }
 
-void QueueViews::fAsyncTasks_OnAddedInSecondaryQueue(const AsyncTasksListener::Record& rec)
+void QueueViews::fAsyncTasks_OnAddedInSecondaryQueue(const AsyncTasksListener::Record& rec, int aPosition)
 {
-    guarded(u"fAsyncTasks_OnAddedInSecondaryQueue", [&] { refreshTasks(tabkey::kSecondaryQueue, rec.get()); });
+    guarded(u"fAsyncTasks_OnAddedInSecondaryQueue",
+            [&] { refreshTasks(tabkey::kSecondaryQueue, rec.get(), std::max(0, aPosition - 1)); });
 }
 
 void QueueViews::fAsyncDocs_OnAddedInMainQueue(const AsyncContentsListener::Record& rec)
@@ -437,9 +422,9 @@ void QueueViews::OnRemovedFromMainQueue(const AsyncTasksListener::Record& rec)
     fAsyncTasks_OnRemovedFromMainQueue(rec);
 }
 
-void QueueViews::OnRemovedFromSecondaryQueue(const AsyncTasksListener::Record& rec)
+void QueueViews::OnRemovedFromSecondaryQueue(const AsyncTasksListener::Record& rec, int position)
 {
-    fAsyncTasks_OnRemovedFromSecondaryQueue(rec);
+    fAsyncTasks_OnRemovedFromSecondaryQueue(rec, position);
 }
 
 void QueueViews::OnAddedInExecutingList(const AsyncTasksListener::Record& rec)

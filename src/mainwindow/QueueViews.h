@@ -2,6 +2,7 @@
 
 #include <limits>
 #include <memory>
+#include <optional>
 
 #include <QColor>
 #include <QObject>
@@ -66,7 +67,8 @@ public:
     // The twelve list handlers.
     void fAsyncTasks_OnAddedInMainQueue(const AsyncTasksListener::Record& rAsyncTskRecord);
     void fAsyncTasks_OnRemovedFromMainQueue(const AsyncTasksListener::Record& rAsyncTskRecord);
-    void fAsyncTasks_OnRemovedFromSecondaryQueue(const AsyncTasksListener::Record& rAsyncTskRecord);
+    // aPosition: the row the request left, counted from 1.
+    void fAsyncTasks_OnRemovedFromSecondaryQueue(const AsyncTasksListener::Record& rAsyncTskRecord, int aPosition);
     void fAsyncTasks_OnAddedInExecutingList(const AsyncTasksListener::Record& rAsyncTskRecord);
     void fAsyncTasks_OnRemovedFromExecutingList(const AsyncTasksListener::Record& rAsyncTskRecord);
     void fAsyncTasks_OnAddedInExecutedList(const AsyncTasksListener::Record& rAsyncTskRecord);
@@ -77,13 +79,16 @@ public:
     void fAsyncDocs_OnRemovedFromUnloadingList(const AsyncContentsListener::Record& rDocRecord);
     void fAsyncDocs_OnAddedInUnloadedList(const AsyncContentsListener::Record& rDocRecord);
     // The list refresh of the three failure handlers; the run calls them after its count and pause.
-    void fAsyncTasks_OnAddedInSecondaryQueue(const AsyncTasksListener::Record& rAsyncTskRecord);
+    // aPosition: the row the request took, counted from 1.
+    void fAsyncTasks_OnAddedInSecondaryQueue(const AsyncTasksListener::Record& rAsyncTskRecord, int aPosition);
     void fAsyncDocs_OnAddedInSecondaryQueue(const AsyncContentsListener::Record& rDocRecord);
     void fAsyncDocs_OnAddedInПустыеЗапросы(const AsyncContentsListener::Record& rDocRecord);
 
-    // The tab captions: each tab's prefix with the size of its list.
-    void showTasksCounts(const diadoc::AsyncTasks& tasks);
-    void showDocsCounts(const diadoc::AsyncContents& docs);
+    // The grids' row navigation over the list of their selected tab, rows numbered from 1.
+    void theGridTasks_UnboundGetRelativeBookmark(const std::optional<int>& StartLocation, int offset,
+                                                 std::optional<int>& NewLocation, int& ApproximatePosition) const;
+    void theGridDocs_UnboundGetRelativeBookmark(const std::optional<int>& StartLocation, int offset,
+                                                std::optional<int>& NewLocation, int& ApproximatePosition) const;
 
     // The background colour of a queue tab.
     static QColor tabColour(const QString& key);
@@ -102,7 +107,7 @@ private:
     // The list events as the queues raise them.
     void OnAddedInMainQueue(const AsyncTasksListener::Record& rec) override;
     void OnRemovedFromMainQueue(const AsyncTasksListener::Record& rec) override;
-    void OnRemovedFromSecondaryQueue(const AsyncTasksListener::Record& rec) override;
+    void OnRemovedFromSecondaryQueue(const AsyncTasksListener::Record& rec, int position) override;
     void OnAddedInExecutingList(const AsyncTasksListener::Record& rec) override;
     void OnRemovedFromExecutingList(const AsyncTasksListener::Record& rec) override;
     void OnAddedInExecutedList(const AsyncTasksListener::Record& rec) override;
@@ -115,9 +120,10 @@ private:
 
     const diadoc::AsyncTskList* tasksList(const QString& key) const;
     const diadoc::AsyncDocList* docsList(const QString& key) const;
-    // The list refresh: nothing unless the key's tab is selected. An added record's rows change
-    // from its place on; a removed one's place is gone, so every row may show another record.
-    void refreshTasks(const char16_t* key, const diadoc::AsyncTskRecord* added);
+    // The list refresh: nothing unless the key's tab is selected. The rows change from the place
+    // given (from 0), else from an added record's place on; without either every row may show
+    // another record.
+    void refreshTasks(const char16_t* key, const diadoc::AsyncTskRecord* added, int changedFrom = -1);
     void refreshDocs(const char16_t* key, const diadoc::AsyncDocRecord* added);
     void refreshed();
     void applyPending();

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,10 +16,14 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
+#include <QUrl>
 
+#include "OrganisationTree.h"
 #include "Prerequisites.h"
 #include "QueueViews.h"
+#include "RunControl.h"
 #include "SSSplitter.h"
+#include "SignInLabel.h"
 #include "core/ApplicationTitle.h"
 #include "core/AutoStartSwitch.h"
 #include "core/Clock.h"
@@ -33,8 +38,15 @@
 #include "core/mRegistryTools.h"
 #include "core/mSystem.h"
 #include "core/widgets/mN7GraphLight.h"
+#include "diadoc/PersonRecord.h"
 #include "diadoc/mDiadoc.h"
+#include "dialogs/frmDiadocAutorization.h"
+#include "dialogs/frmDiadocAutorization2.h"
+#include "dialogs/frmOptions.h"
 #include "platform/family/GlobalUtility.h"
+#include "run/Services.h"
+#include "run/SignIn.h"
+#include "run/UnattendedRun.h"
 
 using namespace Qt::StringLiterals;
 
@@ -94,6 +106,11 @@ bool startDetached(const QString& program, const QStringList& arguments)
     return QProcess::startDetached(program, arguments);
 }
 
+bool openWithDesktop(const QString& file)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+}
+
 } // namespace
 
 frmDiadocUnloadDocs::frmDiadocUnloadDocs(MainWindowServices services, QWidget* parent)
@@ -103,7 +120,14 @@ frmDiadocUnloadDocs::frmDiadocUnloadDocs(MainWindowServices services, QWidget* p
     setObjectName(u"frmDiadocUnloadDocs"_s);
     if (!m_services.startProgram)
         m_services.startProgram = &startDetached;
+    if (!m_services.openFile)
+        m_services.openFile = &openWithDesktop;
     m_c = MainWindowControls::build(*this);
+    m_organisationTree = new OrganisationTree(*m_c.theTreeViewPersons, *m_c.thePopupMenu, ui(), this);
+    m_signInLabel =
+        new SignInLabel(*m_c.theBoxAuthorization, *m_c.theLabelAuthorization, *m_c.theButtonAuthorization, this);
+    if (m_services.runServices != nullptr)
+        m_runControl = std::make_unique<RunControl>(*this, *m_services.runServices);
     m_queueViews =
         std::make_unique<QueueViews>(*m_c.theTabsTasks, *m_c.theGridTasks, *m_c.theTabsDocs, *m_c.theGridDocs, ui(),
                                      m_services.clock, [this] { return fPersons.get(); });
@@ -170,7 +194,7 @@ void frmDiadocUnloadDocs::Form_Load()
         setWindowTitle(fBaseCaption);
 
         fAutoStart = core::IsAutoStartCommandLine(m_services.commandLine);
-        fPersons = std::make_unique<engine::PersonsCollection>();
+        fPersons = std::make_shared<engine::PersonsCollection>();
         LinkToMenus();
 
         if (m_services.prerequisites.GetDotNet45VersionLong() < Prerequisites::kRequiredFrameworkRelease) {
@@ -332,6 +356,17 @@ QString frmDiadocUnloadDocs::MeCaption() const
 
 void frmDiadocUnloadDocs::DoOptions()
 {
+    try {
+        QList<core::DocTypesProvider*> organisations;
+        if (fPersons) {
+            for (const auto& person : *fPersons)
+                organisations.append(person.get());
+        }
+        dialogs::frmOptions dialog(ui(), options(), this);
+        dialog.Execute(organisations);
+    } catch (...) {
+        core::PropagateError(kModule, u"DoOptions");
+    }
 }
 
 void frmDiadocUnloadDocs::theButtonOptions_Click()
@@ -343,9 +378,31 @@ void frmDiadocUnloadDocs::theButtonOptions_Click()
     setWindowTitle(MeCaption());
 }
 
-void frmDiadocUnloadDocs::DoAuthorizationEx(bool /*showDialog*/)
+void frmDiadocUnloadDocs::DoAuthorizationEx(bool showDialog)
 {
     try {
+        if (m_services.runServices != nullptr) {
+            const run::Services& services = *m_services.runServices;
+            const run::SignIn signIn(services.options, services.diadoc, services.ui);
+            bool goAhead = false;
+            if (showDialog) {
+                dialogs::frmDiadocAutorization2 dialog(ui(), options(), diadocAccess(), m_services.clock, this);
+                goAhead = dialog.Execute();
+            } else {
+                goAhead = run::SignIn::signsInAtStart(options(), fAutoStart);
+            }
+            // Without an account nothing is tried: the last sign-in's organisations and text stay.
+            if (goAhead && signIn.hasAccount()) {
+                fPersons = std::make_shared<engine::PersonsCollection>();
+                m_organisationTree->clear();
+                const run::SignIn::Outcome outcome = signIn.signIn();
+                fPersons = outcome.organisations.persons;
+                m_organisationTree->FillTreeViewPersonsEx(outcome.organisations);
+                m_signInLabel->showOutcome(outcome);
+                if (!outcome.failed && m_c.theTreeViewPersons->topLevelItemCount() > 0)
+                    m_c.theTreeViewPersons->scrollToItem(m_c.theTreeViewPersons->topLevelItem(0));
+            }
+        }
         m_c.theTreeViewPersons->setEnabled(m_c.theTreeViewPersons->topLevelItemCount() > 0);
         thePathRefresh();
     } catch (...) {
@@ -355,19 +412,44 @@ void frmDiadocUnloadDocs::DoAuthorizationEx(bool /*showDialog*/)
 
 void frmDiadocUnloadDocs::theButtonExecute_Click()
 {
+    if (m_runControl)
+        m_runControl->theButtonExecute_Click();
 }
 
-void frmDiadocUnloadDocs::runSignInDialogVariant(int /*variant*/)
+void frmDiadocUnloadDocs::runSignInDialogVariant(int variant)
 {
+    using Variant = dialogs::frmDiadocAutorization::Variant;
+    if (variant == 2) {
+        dialogs::frmDiadocAutorization2 dialog(ui(), options(), diadocAccess(), m_services.clock, this);
+        dialog.Execute();
+        return;
+    }
+    const Variant older = variant == 0   ? Variant::frmDiadocAutorization
+                          : variant == 1 ? Variant::frmDiadocAutorization1
+                                         : Variant::frmDiadocAutorization3;
+    dialogs::frmDiadocAutorization dialog(older, ui(), options(), diadocAccess(), m_services.clock, this);
+    dialog.Execute();
 }
 
 int frmDiadocUnloadDocs::lastRunUnloadedCount() const
 {
-    return -1;
+    return m_runControl ? m_runControl->lastRunUnloadedCount() : -1;
 }
 
 void frmDiadocUnloadDocs::releaseRun()
 {
+    if (m_runControl)
+        m_runControl->releaseRun();
+}
+
+int frmDiadocUnloadDocs::autoStartExitCode() const
+{
+    return m_runControl ? m_runControl->exitCode() : run::UnattendedRun::kExitRefused;
+}
+
+std::vector<run::OrgNode> frmDiadocUnloadDocs::treeNodes() const
+{
+    return m_organisationTree->nodes();
 }
 
 void frmDiadocUnloadDocs::theStartingTimer_Timer()

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include <QMainWindow>
 #include <QString>
@@ -31,13 +32,18 @@ class mDiadoc;
 }
 
 namespace run {
+class RunObserver;
+struct OrgNode;
 struct Services;
-}
+} // namespace run
 
 namespace mainwindow {
 
+class OrganisationTree;
 class Prerequisites;
 class QueueViews;
+class SignInLabel;
+class RunControl;
 
 // What the main window is given from outside. Everything must outlive the window.
 struct MainWindowServices
@@ -65,6 +71,10 @@ struct MainWindowServices
     const platform::family::VersionInfo* versionInfo = nullptr;
     // What the sign-in and the run use; without them the window only shows its controls.
     const run::Services* runServices = nullptr;
+    // Also told when a run has ended (the unattended start prints it); may be nothing.
+    run::RunObserver* runListener = nullptr;
+    // Hands a file to the desktop to be opened, without waiting; the desktop's own when empty.
+    std::function<bool(const QString& file)> openFile;
     core::ExcelApplicationFactory excelFactory;
     // What follows the program's own path on the command line, the arguments joined by blanks.
     QString commandLine;
@@ -105,7 +115,8 @@ public:
     // start, the start timer. Called once, before the window is shown.
     void Form_Load();
 
-    // Opens the options dialog. Hook: the options dialog plugs in here; nothing happens until it does.
+    // Opens the options dialog with the organisations' document types; what it stores is read back by
+    // the options button. Virtual, so that a test can stand in for the modal dialog.
     virtual void DoOptions();
 
     // The state that the other parts of the window read.
@@ -115,24 +126,32 @@ public:
     double paneFiltersWidth() const { return fPaneFiltersWidth; }
     // The text of status bar panel 1 to 4.
     QString statusPanelText(int index) const;
+    // The organisations and departments of the last sign-in with the user's ticks.
+    const OrganisationTree& organisationTree() const { return *m_organisationTree; }
+    OrganisationTree& organisationTree() { return *m_organisationTree; }
+    // The sign-in label's top and height in twips.
+    const SignInLabel& signInLabel() const { return *m_signInLabel; }
+    // The exit code of an unattended start, after its run (see run::UnattendedRun).
+    int autoStartExitCode() const;
 
 protected:
     // Hooks that the sign-in and the run fill. The defaults keep the window usable without them.
 
     // Signs in with the stored settings (after the sign-in dialog when showDialog), fills fPersons and
     // the tree and reports the outcome in theLabelAuthorization; ends by enabling the tree when it
-    // has nodes and by thePathRefresh. The default does only that ending.
+    // has nodes and by thePathRefresh. Without the run's services it does only that ending.
     virtual void DoAuthorizationEx(bool showDialog);
     // The Execute button: starts one unloading run, or offers to stop the one under way. The
     // default does nothing.
     virtual void theButtonExecute_Click();
-    // A developer button: opens one sign-in dialog variant (0 to 3) and ignores its answer. The
-    // default does nothing.
+    // A developer button: opens one sign-in dialog variant (0 to 3) and ignores its answer.
     virtual void runSignInDialogVariant(int variant);
     // How many documents the last run of this session unloaded; -1 when no run has taken place.
     virtual int lastRunUnloadedCount() const;
     // Releases the last run's engine and its two queues.
     virtual void releaseRun();
+    // Every node of the organisation tree in tree order, with its key, its path and its tick.
+    virtual std::vector<run::OrgNode> treeNodes() const;
 
     // Busy mode 0 idle, 2 unloading, 3 writing protocols; any other value is only stored.
     void SetBusyMode(int mode);
@@ -163,7 +182,9 @@ protected:
     QString fStopReason;
     bool fStopProtocols = false;
     bool fStoreLastDateEnd = false;
-    std::unique_ptr<engine::PersonsCollection> fPersons;
+    // Shared with the organisation tree and with the engine of the last run, which reads it until
+    // the next run replaces it.
+    std::shared_ptr<engine::PersonsCollection> fPersons;
     int fBadUnloadCount = 0;
     int fMaxDocsInOneList = -1;
     int fTasksFailureCount = 0;
@@ -177,6 +198,10 @@ protected:
     MainWindowControls m_c;
 
 private:
+    // The window's side of a run lives in its own class; it reaches the window's state as the
+    // window's own procedures do.
+    friend class RunControl;
+
     void connectControls();
     void LinkToMenus();
     void applyDateRules(bool withStoredDates);
@@ -198,7 +223,11 @@ private:
     void theTimerStatusBar_Timer();
 
     MainWindowServices m_services;
+    OrganisationTree* m_organisationTree = nullptr;
+    SignInLabel* m_signInLabel = nullptr;
     double m_designPaneFiltersWidth = kDesignPaneFiltersWidth;
+    // Nothing without the run's services.
+    std::unique_ptr<RunControl> m_runControl;
     std::unique_ptr<QueueViews> m_queueViews;
 };
 

@@ -135,13 +135,13 @@ QString FailureWatch::ignoredMessage(const QString& error, const QString& path, 
 
 // The three failure handlers are event procedures: an error inside one is shown and the queue
 // goes on; a stop already set stays set.
-void FailureWatch::OnAddedInSecondaryQueue(const AsyncTasksListener::Record& rec)
+void FailureWatch::OnAddedInSecondaryQueue(const AsyncTasksListener::Record& rec, int position)
 {
     try {
         ++m_listFailures;
         m_observer.failuresCounted(m_listFailures, m_downloadFailures);
         pause();
-        m_observer.failureListed(rec);
+        m_observer.failureListed(rec, position);
         if (const QString message = listFailureMessage(rec->ErrorDescription); !message.isEmpty())
             fatal(message, rec->ErrorDescription);
     } catch (...) {
@@ -177,10 +177,11 @@ void FailureWatch::OnAddedInПустыеЗапросы(const AsyncContentsListen
 
 void FailureWatch::pause()
 {
-    // The window goes on painting through the pause; what the person types or clicks waits for
-    // its end, as the whole application pauses.
-    const core::UserInputHold hold(m_ui);
-    m_clock.sleep(m_options.Get_TimeOut() * 10);
+    // Slept in slices, so that a stop asked meanwhile (the window answers its messages while the
+    // clock sleeps) ends the pause: the run is not held up to ten seconds for nothing.
+    const qint64 end = m_clock.nowMs() + qint64(m_options.Get_TimeOut()) * 10;
+    for (qint64 left = end - m_clock.nowMs(); left > 0 && !m_stop; left = end - m_clock.nowMs())
+        m_clock.sleep(static_cast<int>(std::min<qint64>(left, kPauseSliceMs)));
 }
 
 void FailureWatch::fatal(const QString& message, const QString& reason)

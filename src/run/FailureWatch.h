@@ -27,6 +27,8 @@ class FailureWatch final : public engine::FetchlingListener,
 public:
     // The free bytes below which a write error or "Disk full" is taken for a full disk.
     static constexpr double kLowDiskBytes = 50000000.0;
+    // The slice of the pause before a retry after which a stop is looked for.
+    static constexpr int kPauseSliceMs = 100;
 
     FailureWatch(const core::mFetchlingOptions& options, core::Clock& clock, core::UiServices& ui,
                  RunObserver& observer, DiskSpaceProbe probe);
@@ -47,7 +49,7 @@ public:
     void OnWait(bool& rCancel) override { rCancel = m_stop; }
     void OnBadUnloadDoc(int& count, bool& rCancel) override;
     void OnExecutedTask(const std::shared_ptr<diadoc::AsyncTskRecord>& rec) override;
-    void OnAddedInSecondaryQueue(const AsyncTasksListener::Record& rec) override;
+    void OnAddedInSecondaryQueue(const AsyncTasksListener::Record& rec, int position) override;
     void OnAddedInSecondaryQueue(const AsyncContentsListener::Record& rec) override;
     void OnAddedInПустыеЗапросы(const AsyncContentsListener::Record& rec) override;
 

@@ -30,8 +30,8 @@ Protocols::Protocols(const Services& services)
 {
 }
 
-Protocols::Written Protocols::write(engine::Fetchling& engine, const QString& fallbackFolder, bool withExcel,
-                                    const RowsOf& rows)
+Protocols::Written Protocols::write(engine::Fetchling& engine, const QString& fallbackFolder,
+                                    const std::function<bool()>& excelWanted, const RowsOf& rows)
 {
     const auto& options = m_services.options;
     Written written;
@@ -44,7 +44,7 @@ Protocols::Written Protocols::write(engine::Fetchling& engine, const QString& fa
         else
             written.failed.append(file);
     }
-    if (withExcel && options.Get_ExcelProtocol() != 0)
+    if (excelWanted() && options.Get_ExcelProtocol() != 0)
         writeExcel(engine, base, rows, written);
     if (options.Get_CsvProtocol() != 0) {
         const QString file = base + QString::fromUtf16(engine::ProtocolTexts::kCsvExtension);
@@ -100,12 +100,19 @@ bool Protocols::writeExcel(engine::Fetchling& engine, const QString& base, const
 QString Protocols::endMessage(const QString& endText, const Written& written)
 {
     QString message = endText;
-    if (written.files.isEmpty())
-        return message;
-    message += kCrLf + u"В папке выгрузки ("_s + written.folder
-               + (written.files.size() == 1 ? u") создан файл протокола:"_s : u") созданы файлы протоколов:"_s);
-    for (const QString& file : written.files)
-        message += kCrLf + QFileInfo(file).fileName();
+    if (!written.files.isEmpty()) {
+        message += kCrLf + u"В папке выгрузки ("_s + written.folder
+                   + (written.files.size() == 1 ? u") создан файл протокола:"_s : u") созданы файлы протоколов:"_s);
+        for (const QString& file : written.files)
+            message += kCrLf + QFileInfo(file).fileName();
+    }
+    if (!written.failed.isEmpty()) {
+        message += kCrLf
+                   + (written.failed.size() == 1 ? u"Не удалось записать файл протокола:"_s
+                                                 : u"Не удалось записать файлы протоколов:"_s);
+        for (const QString& file : written.failed)
+            message += kCrLf + QFileInfo(file).fileName();
+    }
     return message;
 }
 

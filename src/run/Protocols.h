@@ -36,10 +36,13 @@ public:
     explicit Protocols(const Services& services);
 
     // Writes the chosen protocols of the engine's run into its folder (the fallback folder when
-    // the run handed no node over); withExcel False skips the workbook.
-    Written write(engine::Fetchling& engine, const QString& fallbackFolder, bool withExcel, const RowsOf& rows);
+    // the run handed no node over); the workbook is left out when excelWanted, asked once the HTML
+    // protocol is done, says no.
+    Written write(engine::Fetchling& engine, const QString& fallbackFolder, const std::function<bool()>& excelWanted,
+                  const RowsOf& rows);
 
-    // "Выгрузка документов завершена." or "… прервана." and the protocol files written.
+    // "Выгрузка документов завершена." or "… прервана.", the protocol files written and those that
+    // could not be written.
     static QString endMessage(const QString& endText, const Written& written);
 
 private:

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QDateTime>
+#include <QFileInfo>
 
 #include "base/Error.h"
 #include "base/FailureTexts.h"
@@ -21,6 +22,7 @@
 #include "diadoc/AsyncTskRecord.h"
 #include "diadoc/PersonRecord.h"
 #include "engine/Fetchling.h"
+#include "engine/FetchlingListener.h"
 #include "platform/diadoc/Variant.h"
 #include "run/FailureWatch.h"
 #include "run/Protocols.h"
@@ -60,16 +62,89 @@ private:
 
 } // namespace
 
-// One run's engine with its watch and what it was asked. The engine is declared last so that it
-// goes first: its queues call the watch until they are gone.
+// Hands the engine's events on to the observer, and the person's stop of the protocols to their
+// writers. Attached before the watch, so that a stop asked while the observer lets the window's
+// messages through is handed back by the same event.
+class Run::Relay final : public engine::FetchlingListener
+{
+public:
+    Relay(Run& run, const bool& protocolStop)
+        : m_run(run)
+        , m_protocolStop(protocolStop)
+    {
+    }
+
+    void OnChangedTasks(diadoc::AsyncTasks& aTasks, bool&) override
+    {
+        TaskCounts counts;
+        counts.waiting = aTasks.Count(1);
+        counts.retrying = aTasks.Count(2);
+        counts.executing = aTasks.Count(3);
+        counts.executed = aTasks.Count(4);
+        counts.empty = aTasks.Count(5);
+        counts.documents = aTasks.DocumentsCount();
+        m_run.m_observer.tasksChanged(counts);
+    }
+    void OnChangedDocs(diadoc::AsyncContents& aDocs, bool&) override
+    {
+        DocCounts counts;
+        counts.waiting = aDocs.Count(1);
+        counts.retrying = aDocs.Count(2);
+        counts.unloading = aDocs.Count(3);
+        counts.unloaded = aDocs.Count(4);
+        counts.ignored = aDocs.Count(5);
+        m_run.m_observer.docsChanged(counts);
+    }
+    void OnWait(bool&) override { m_run.m_observer.waiting(); }
+    void OnBadUnloadDoc(int& count, bool&) override
+    {
+        m_run.m_folderRemovals = count;
+        m_run.m_observer.folderRemovalsCounted(count);
+    }
+    void OnBeginHtmlProtocol() override { m_run.m_observer.protocolBegins(ProtocolKind::Html); }
+    void StepChangeHtmlProtocol(int StepCount, int NumberStep, bool& rCancel) override
+    {
+        step(ProtocolKind::Html, StepCount, NumberStep, rCancel);
+    }
+    void OnEndHtmlProtocol() override { m_run.m_observer.protocolEnds(ProtocolKind::Html); }
+    void OnBeginExcelProtocol() override { m_run.m_observer.protocolBegins(ProtocolKind::Excel); }
+    void StepChangeExcelProtocol(int StepCount, int NumberStep, bool& rCancel) override
+    {
+        step(ProtocolKind::Excel, StepCount, NumberStep, rCancel);
+    }
+    void OnEndExcelProtocol() override { m_run.m_observer.protocolEnds(ProtocolKind::Excel); }
+    void OnBeginCsvProtocol() override { m_run.m_observer.protocolBegins(ProtocolKind::Csv); }
+    void StepChangeCsvProtocol(int StepCount, int NumberStep, bool& rCancel) override
+    {
+        step(ProtocolKind::Csv, StepCount, NumberStep, rCancel);
+    }
+    void OnEndCsvProtocol() override { m_run.m_observer.protocolEnds(ProtocolKind::Csv); }
+
+private:
+    // The stop is only ever handed over, never taken back.
+    void step(ProtocolKind kind, int stepCount, int numberStep, bool& rCancel)
+    {
+        m_run.m_observer.protocolStep(kind, stepCount, numberStep);
+        if (m_protocolStop)
+            rCancel = true;
+    }
+
+    Run& m_run;
+    const bool& m_protocolStop;
+};
+
+// One run's engine with its listeners and what it was asked. The engine is declared last so that
+// it goes first: its queues call the watch and the relay until they are gone.
 struct Run::Session
 {
     RunRequest request;
     std::shared_ptr<engine::PersonsCollection> persons;
+    bool protocolStop = false;
+    std::unique_ptr<Relay> relay;
     std::unique_ptr<FailureWatch> watch;
     std::unique_ptr<engine::Fetchling> engine;
-    QString startTime;
-    QString endTime;
+    QDateTime start;
+    QDateTime end; // when the queue work was over; invalid before
 
     Session() = default;
     Session(const Session&) = delete;
@@ -112,6 +187,40 @@ bool Run::stopRequested() const
     return m_session && m_session->watch && m_session->watch->stopRequested();
 }
 
+void Run::requestProtocolStop()
+{
+    if (m_busy && m_session)
+        m_session->protocolStop = true;
+}
+
+bool Run::protocolStopRequested() const
+{
+    return m_session && m_session->protocolStop;
+}
+
+void Run::release()
+{
+    try {
+        if (m_busy)
+            throw core::Error(kRunRefused, u"Выгрузка документов уже идёт."_s);
+        releaseSession();
+    } catch (...) {
+        core::PropagateError(kModule, u"release");
+    }
+}
+
+void Run::releaseSession()
+{
+    if (m_session && m_session->engine)
+        m_observer.releasingEngine(*m_session->engine);
+    m_session.reset();
+}
+
+QString Run::timeText(const QTime& time)
+{
+    return time.isValid() ? time.toString(u"H:mm:ss"_s) : QString();
+}
+
 QString Run::stopReason() const
 {
     return m_session && m_session->watch ? m_session->watch->stopReason() : QString();
@@ -136,11 +245,8 @@ RunOutcome Run::execute(const RunRequest& request, const Organisations& organisa
                               u"Период выгрузки задан неверно: с "_s + request.from + u" по "_s + request.to + u'.');
         const BusyGuard busy(m_busy);
 
-        // The old engine goes before its watch, and both before the new ones are made; whoever
-        // shows its queues lets go of them first.
-        if (m_session && m_session->engine)
-            m_observer.runReleasing(*m_session->engine);
-        m_session.reset();
+        // The old engine goes before its listeners, and all of them before the new ones are made.
+        releaseSession();
         m_outcome = RunOutcome{};
         auto session = std::make_unique<Session>();
         session->request = request;
@@ -159,13 +265,16 @@ void Run::runEngine(Session& session)
 {
     const auto& options = m_services.options;
     const RunRequest& request = session.request;
-    session.startTime = m_services.clock.currentDateTime().toString(u"HH:mm:ss"_s);
+    session.start = m_services.clock.currentDateTime();
+    m_observer.runBegins(session.start);
     m_services.log.StartLogFile(options.Get_CreateLogFile() != 0 ? request.unloadFolder : QString(), QString());
+    session.relay = std::make_unique<Relay>(*this, session.protocolStop);
     session.watch = std::make_unique<FailureWatch>(options, m_services.clock, m_services.ui, m_observer, m_probe);
     session.engine = std::make_unique<engine::Fetchling>(options, m_services.clock, m_services.ui, m_services.unzipper,
                                                          m_services.log, m_services.diadoc);
     auto& engine = *session.engine;
     auto& watch = *session.watch;
+    engine.attach(session.relay.get());
     engine.attach(&watch);
     const RunFlags& flags = request.flags;
     engine.ПодготовкаНовойВыгрузки(*session.persons, request.dateType, flags.withProtocol, flags.withNoSended,
@@ -191,7 +300,7 @@ void Run::runEngine(Session& session)
         engine.ПостановкаДокументовВОчередьНаЗагрузку();
     if (!watch.stopRequested())
         engine.ОбработкаВыгруженныхДокументов();
-    session.endTime = m_services.clock.currentDateTime().toString(u"HH:mm:ss"_s);
+    session.end = m_services.clock.currentDateTime();
 }
 
 void Run::collect(Session& session)
@@ -214,6 +323,8 @@ void Run::collect(Session& session)
     for (const auto& rec : docs.IgnoredList())
         if (rec->ErrorDescription == QString::fromUtf16(diadoc::AsyncContents::kRepeatReason))
             ++outcome.repeats;
+    outcome.listsFailed = tasks.FailedCount();
+    outcome.downloadsFailed = docs.FailedCount();
     outcome.listFailures = watch.listFailures();
     outcome.downloadFailures = watch.downloadFailures();
     outcome.folderRemovals = watch.badUnloadCount();
@@ -228,11 +339,14 @@ void Run::finish(Session& session)
     auto& ui = m_services.ui;
     m_observer.protocolsStarting();
     Protocols protocols(m_services);
-    const auto written = protocols.write(*session.engine, session.request.unloadFolder, true,
-                                         [this](const QString& kind) { return summaryRows(kind); });
+    const auto written = protocols.write(
+        *session.engine, session.request.unloadFolder, [&session] { return !session.protocolStop; },
+        [this](const QString& kind) { return summaryRows(kind); });
+    m_observer.protocolsWritten();
     RunOutcome& outcome = m_outcome;
     outcome.protocols = written.files;
-    outcome.endText = outcome.stopped ? u"Выгрузка документов прервана."_s : u"Выгрузка документов завершена."_s;
+    outcome.failedProtocols = written.failed;
+    outcome.endText = endText(outcome.stopped, outcome.listsFailed, outcome.downloadsFailed);
     outcome.endMessage = Protocols::endMessage(outcome.endText, written);
     m_services.log.WriteLogFile(outcome.endMessage, true, true);
 
@@ -251,14 +365,39 @@ void Run::finish(Session& session)
         const int answer = core::mOther::iMsgBox(
             ui, outcome.endMessage + kCrLf + u"Открыть Ms Excel с протоколом выгрузки?"_s, vbYesNo | vbQuestion);
         if (answer == vbYes)
-            m_observer.openProtocol(written.excelFile);
+            openProtocol(written.excelFile);
     }
     m_observer.runEnded(outcome);
+}
+
+void Run::openProtocol(const QString& file)
+{
+    if (QFileInfo::exists(file))
+        m_observer.openProtocol(file);
+    else
+        core::mOther::iMsgBox(m_services.ui,
+                              u"Файл "_s + file + u" не найден."_s + kCrLf + u"Вероятно он уже удалён."_s,
+                              core::msgbox::vbOKOnly | core::msgbox::vbInformation);
+}
+
+QString Run::endText(bool stopped, int listsFailed, int downloadsFailed)
+{
+    QString text = stopped ? u"Выгрузка документов прервана."_s
+                   : listsFailed > 0 || downloadsFailed > 0 ? u"Выгрузка документов завершена с ошибками."_s
+                                                            : u"Выгрузка документов завершена."_s;
+    if (listsFailed > 0)
+        text += kCrLf + u"Не получено списков документов (все попытки запроса неудачны): "_s
+                + QString::number(listsFailed) + u'.';
+    if (downloadsFailed > 0)
+        text += kCrLf + u"Не выгружено документов из-за ошибок выгрузки: "_s + QString::number(downloadsFailed) + u'.';
+    return text;
 }
 
 QString Run::caption() const
 {
     const auto& options = m_services.options;
+    if (m_session && !m_session->request.programCaption.isEmpty())
+        return m_session->request.programCaption;
     QString text = QString::fromUtf16(core::kApplicationTitle);
     if (const auto* current = engine())
         text += u' ' + current->versionText();
@@ -288,13 +427,15 @@ engine::SummaryRows Run::summaryRows(const QString& kind) const
         const int found = current ? current->AsyncDocs().Count(0) : 0;
         const int unloaded = current ? current->AsyncDocs().Count(4) : 0;
         const int ignored = current ? current->AsyncDocs().Count(5) : 0;
+        const int listsFailed = current ? current->AsyncTasks().FailedCount() : 0;
+        const int downloadsFailed = current ? current->AsyncDocs().FailedCount() : 0;
         const int listFailures = watch ? watch->listFailures() : 0;
         const int downloadFailures = watch ? watch->downloadFailures() : 0;
-        const int badUnloads = watch ? watch->badUnloadCount() : 0;
+        const int badUnloads = m_folderRemovals;
         const int maxDocs = watch ? std::max(0, watch->maxDocsInOneList()) : 0;
         const bool stopped = (watch && watch->stopRequested()) || (current && current->isStopped());
         const QString stopReason = watch ? watch->stopReason() : QString();
-        const QString endTime = session ? session->endTime : QString();
+        const QString endTime = session ? timeText(session->end.time()) : QString();
 
         engine::SummaryRows rows;
         rows.append({u"Протокол выгрузки документов из Диадок от "_s,
@@ -314,7 +455,7 @@ engine::SummaryRows Run::summaryRows(const QString& kind) const
                      yesNo(options.Get_LoadContentByZip() != 0)});
         rows.append({u"Записывать Log-файлы:"_s, yesNo(options.Get_CreateLogFile() != 0)});
         rows.append({u"Путь выгрузки:"_s, request.unloadFolder});
-        rows.append({u"Выгрузка начата:"_s, session ? session->startTime : QString()});
+        rows.append({u"Выгрузка начата:"_s, session ? timeText(session->start.time()) : QString()});
         if (stopped && stopReason.isEmpty())
             rows.append({u"Выгрузка остановлена пользователем:"_s, endTime});
         else if (stopped)
@@ -322,6 +463,9 @@ engine::SummaryRows Run::summaryRows(const QString& kind) const
         else
             rows.append({u"Выгрузка завершена:"_s, endTime});
         rows.append({u"Количество полученных непустых списков документов:"_s, QString::number(executed)});
+        if (listsFailed > 0)
+            rows.append({u"Количество запросов списков документов, не выполненных после всех попыток:"_s,
+                         QString::number(listsFailed)});
         rows.append({u"Максимальное количество документов в одном списке:"_s, QString::number(maxDocs)});
         rows.append({u"Обнаружено документов в полученных списках всего:"_s, QString::number(found)});
         rows.append(
@@ -329,6 +473,9 @@ engine::SummaryRows Run::summaryRows(const QString& kind) const
         if (ignored > 0)
             rows.append(
                 {u"Количество не выгруженных документов:"_s, QString::number(ignored) + sheet(u"Не выгружены"_s)});
+        if (downloadsFailed > 0)
+            rows.append({u"Из них не выгружено из-за ошибок выгрузки:"_s,
+                         QString::number(downloadsFailed) + sheet(u"Не выгружены"_s)});
         if (listFailures != 0)
             rows.append({u"Справочно: Счетчик неудачных попыток запросов списков документов:"_s,
                          QString::number(listFailures)});

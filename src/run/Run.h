@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QTime>
 
 #include "engine/ProtocolSource.h"
 #include "run/DiskSpace.h"
@@ -34,12 +35,17 @@ struct RunOutcome
     int left = 0;             // documents still in a queue (a stopped run)
     int listFailures = 0;     // failed attempts of list requests
     int downloadFailures = 0; // failed attempts of downloads
+    int listsFailed = 0;      // list requests failed for good: their documents were never listed
+    int downloadsFailed = 0;  // documents among the ignored whose download failed for good
     int folderRemovals = 0;
     bool stopped = false;
-    QString stopReason;    // the failure that stopped the run; empty for the person's stop
-    QString endText;       // "Выгрузка документов завершена." or "… прервана."
-    QString endMessage;    // the end text with the protocol files
-    QStringList protocols; // full names of the protocol files written, HTML, Excel, CSV
+    // The run went to its end and nothing failed for good.
+    bool complete() const { return !stopped && listsFailed == 0 && downloadsFailed == 0; }
+    QString stopReason; // the failure that stopped the run; empty for the person's stop
+    QString endText; // "Выгрузка документов завершена." or "… прервана.", with what failed for good
+    QString endMessage;          // the end text with the protocol files
+    QStringList protocols;       // full names of the protocol files written, HTML, Excel, CSV
+    QStringList failedProtocols; // full names of the chosen protocols that could not be written
 };
 
 // One unloading run through the engine, for the window and the unattended start alike: it owns
@@ -63,12 +69,19 @@ public:
     // The person's stop: the run ends at the next event of its engine.
     void requestStop();
     bool stopRequested() const;
+    // The person's stop of the protocols: the Excel protocol is left out if it has not begun, and
+    // every later row of a protocol hands the stop to its writer. Lasts until the next run.
+    void requestProtocolStop();
+    bool protocolStopRequested() const;
     // The stop reason of the last run; empty after the person's stop or a run to its end.
     QString stopReason() const;
     // True once a run was stopped by "bad allocation": a new one cannot start before a restart.
     bool refusesNewRuns() const { return m_refuseNewRuns; }
     // The message that tells why no new run can start.
     QString refusalText() const;
+
+    // Lets the last run's engine and its queues go (the window closes); refused while a run goes on.
+    void release();
 
     // The engine of the last run, nothing before the first.
     engine::Fetchling* engine();
@@ -80,19 +93,30 @@ public:
     // HTML; they tell the choices that the last run took, and zero counts before the first run.
     engine::SummaryRows summaryRows(const QString& kind) const;
 
+    // Times of day as the status bar and the summary write them: hours without a leading zero.
+    static QString timeText(const QTime& time);
+
 private:
     struct Session;
+    class Relay;
 
     void runEngine(Session& session);
     void collect(Session& session);
     void finish(Session& session);
+    void releaseSession();
+    void openProtocol(const QString& file);
     QString caption() const;
+    // The end text's first line and a line for each kind of failure for good.
+    static QString endText(bool stopped, int listsFailed, int downloadsFailed);
 
     const Services& m_services;
     RunObserver& m_observer;
     DiskSpaceProbe m_probe;
     std::unique_ptr<Session> m_session;
     RunOutcome m_outcome;
+    // The engine's count of moved-aside folders as last reported; a new run keeps it until its
+    // own engine reports one.
+    int m_folderRemovals = 0;
     bool m_busy = false;
     bool m_refuseNewRuns = false;
 };

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include <QFileInfo>
-#include <QTemporaryFile>
+#include <QDir>
 
 #include "core/MsgBox.h"
 #include "core/mAPI.h"
 #include "core/mFetchlingOptions.h"
+#include "core/mIO.h"
 #include "core/mOther.h"
 
 using namespace Qt::StringLiterals;
@@ -64,13 +64,35 @@ UnloadFolder::Check UnloadFolder::check(const QString& text, const core::mAPI& f
     if (!path.endsWith(u'/'))
         path += u'/';
     result.folder = path;
-    core::mOther::CreateFolderTree(path + u'*');
-    if (!QFileInfo(path).isDir()) {
+    if (folders.IsFolderBanned(path)) {
+        result.refusal = u"В системные папки выгрузка запрещена."_s + kCrLf + u"Укажите другую папку для выгрузки."_s;
+        result.style = vbOKOnly | vbExclamation;
+        return result;
+    }
+    if (folders.IsFolderNotRecommended(path)) {
+        const QString question = u"Выгрузка в указанную папку \""_s + path + u"\" крайне не рекомендуется."_s + kCrLf
+                                 + u"Желательно выбрать папки вне специальных папок Windows."_s + kCrLf
+                                 + u"Если всё же хотите выгрузить в указанную папку, нажмите \"ОК\"."_s;
+        const int style = vbOKCancel | vbQuestion | vbDefaultButton2;
+        if (core::mOther::iMsgBox(ui, question, style) != vbOK) {
+            result.refusal = question;
+            result.style = style;
+            result.asked = true;
+            return result;
+        }
+    }
+    // A relative folder would be made below the working folder of the moment: it is refused
+    // before anything is made.
+    if (QDir::isAbsolutePath(path))
+        core::mOther::CreateFolderTree(path + u'*');
+    // The folder must stand and take a file: a read-only folder would give a run of nothing.
+    if (!core::mIO::IsFolderExistsEx(ui, path)) {
         result.refusal = u"Не удалось создать папку \""_s + path + u"\" для сохранения файлов Диадок."_s;
+        // The drive letter typed as the Cyrillic "С".
+        if (path.left(2).toUpper() == u"С:"_s)
+            result.refusal += kCrLf + kCrLf + u"Имя диска C: задано кириллической (русской) буквой."_s;
         result.style = vbOKOnly | vbExclamation;
     }
-    static_cast<void>(folders);
-    static_cast<void>(ui);
     return result;
 }
 

@@ -41,14 +41,17 @@ struct RunRequest
     int dateType = 0; // 0: by the date of receipt or sending
     RunFlags flags;
     std::vector<OrgNode> nodes; // every node of the tree, ticked or not, in tree order
+    // What the summary names as the program (the window's caption); the run's own when empty.
+    QString programCaption;
 
     QDate fromDate() const;
     QDate toDate() const;
     int tickedCount() const;
 };
 
-// The checks of the unload folder before a run: an empty text, a system folder, a folder that is
-// better avoided (asked), a folder that cannot be made or written to.
+// The checks of the unload folder before a run, in their order: an empty text, a system folder, a
+// folder that is better avoided (asked), a folder that cannot be made or written to. A folder that
+// passes them stands and takes files.
 class UnloadFolder final
 {
 public:
@@ -57,11 +60,16 @@ public:
         QString folder;  // normalised, with its closing "/"
         QString refusal; // the message when the folder cannot be used
         int style = 0;   // the message's box style
+        // The refusal is the question about a folder better avoided, already shown and declined:
+        // a window shows nothing more.
+        bool asked = false;
         bool ok() const { return refusal.isEmpty(); }
     };
 
-    // Normalises the text (a doubled closing "/" loses one, a closing "/" is added) and checks it;
-    // the question about a folder that is better avoided goes through the ui.
+    // Normalises the text (a "\" counts as "/", a doubled closing "/" loses one, a closing "/" is
+    // added) and checks it; the question about a folder that is better avoided goes through the
+    // ui, and an unattended run takes its default answer, Cancel. Makes the missing folders of a
+    // path that passes the first checks; a relative path is refused before anything is made.
     static Check check(const QString& text, const core::mAPI& folders, core::UiServices& ui);
 };
 

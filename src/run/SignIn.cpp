@@ -29,19 +29,44 @@ SignIn::SignIn(const core::mFetchlingOptions& options, diadoc::mDiadoc& diadoc, 
 {
 }
 
+bool SignIn::signsInAtStart(const core::mFetchlingOptions& options, bool autoStart)
+{
+    try {
+        return autoStart || options.Get_AutomaticAutorization() != 0;
+    } catch (...) {
+        core::PropagateError(kModule, u"signsInAtStart");
+    }
+}
+
+bool SignIn::hasAccount() const
+{
+    try {
+        const int kind = m_options.Get_TypeDiadocAccount();
+        if (kind == 1)
+            return !m_options.Get_Login().isEmpty();
+        if (kind == 2)
+            return !m_options.GetDefault_Certificate().isEmpty();
+        // Another kind signs in by certificate as it is stored; the connection tells what is wrong.
+        return true;
+    } catch (...) {
+        core::PropagateError(kModule, u"hasAccount");
+    }
+}
+
 SignIn::Outcome SignIn::signIn() const
 {
     try {
         Outcome outcome;
-        const int kind = m_options.Get_TypeDiadocAccount();
-        const QString login = m_options.Get_Login();
-        const QString thumbprint = m_options.GetDefault_Certificate();
-        if ((kind == 1 && login.isEmpty()) || (kind != 1 && thumbprint.isEmpty())) {
+        if (!hasAccount()) {
             outcome.text = u"Вы не авторизованы в Диадок. Требуется авторизация."_s;
             outcome.failed = true;
             return outcome;
         }
         outcome.attempted = true;
+        const int kind = m_options.Get_TypeDiadocAccount();
+        const QString login = m_options.Get_Login();
+        const QString thumbprint = m_options.GetDefault_Certificate();
+        outcome.byLogin = kind == 1;
 
         const QString apiKey = m_options.Get_KeyDiadocAPI().trimmed();
         const auto connection = m_diadoc.GetConnectionDiadocAPIEx(apiKey, outcome.connectionError);
@@ -57,6 +82,7 @@ SignIn::Outcome SignIn::signIn() const
         }
 
         if (!outcome.organisations.persons->isEmpty()) {
+            outcome.result = Result::SignedIn;
             if (kind == 1)
                 outcome.text = u"Вы авторизованы в Диадок c логином \""_s + login + u"\"."_s;
             else
@@ -74,13 +100,16 @@ SignIn::Outcome SignIn::signIn() const
         const diadoc::mDiadocErrors errors(m_options.utility());
         outcome.failed = true;
         if (!connection) {
+            outcome.result = Result::NotConnected;
             outcome.text = u"Вы не авторизованы в Диадок. Требуется авторизация."_s + kCrLf + u"Попытка авторизации "_s
                            + who + u" завершилась с ошибкой \""_s + errors.DiadocErrorTranslate(outcome.connectionError)
                            + u"\"."_s;
         } else if (outcome.listError.isEmpty()) {
+            outcome.result = Result::NoOrganisations;
             outcome.text = u"Авторизация в Диадок "_s + who + u" прошла успешно."_s + kCrLf
                            + u"Но, запрос списка организаций не вернул ни одной организации."_s;
         } else {
+            outcome.result = Result::ListFailed;
             outcome.text = u"Авторизация в Диадок "_s + who + u" прошла успешно."_s + kCrLf
                            + u"Но, запрос списка организаций завершился с ошибкой \""_s
                            + errors.DiadocErrorTranslate(outcome.listError) + u"\"."_s;

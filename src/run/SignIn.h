@@ -47,9 +47,21 @@ struct Organisations
 class SignIn final
 {
 public:
+    // How a sign-in ended, one for each text of the sign-in label.
+    enum class Result
+    {
+        NotAttempted,    // the settings name no account: nothing was tried
+        SignedIn,        // organisations were found
+        NoOrganisations, // connected, but the list had no organisation
+        ListFailed,      // connected, but the list could not be had
+        NotConnected,
+    };
+
     struct Outcome
     {
         bool attempted = false; // the settings allowed a sign-in
+        Result result = Result::NotAttempted;
+        bool byLogin = false; // signed in (or tried to) with a login and password
         Organisations organisations;
         QString text;        // the sign-in label's text
         bool failed = false; // the text is one of the failure texts (dark red)
@@ -59,7 +71,15 @@ public:
 
     SignIn(const core::mFetchlingOptions& options, diadoc::mDiadoc& diadoc, core::UiServices& ui);
 
-    // Signs in when the settings name an account: a login for kind 1, a certificate otherwise.
+    // Whether a start-up signs in without asking: when the automatic sign-in is stored, and always
+    // for an unattended start.
+    static bool signsInAtStart(const core::mFetchlingOptions& options, bool autoStart);
+
+    // Whether the settings name an account: a login for kind 1, a certificate for kind 2. A
+    // missing password does not matter.
+    bool hasAccount() const;
+
+    // Signs in when the settings name an account.
     Outcome signIn() const;
 
 private:

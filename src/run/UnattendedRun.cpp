@@ -1,8 +1,10 @@
 #include "UnattendedRun.h"
 
 #include "base/Error.h"
+#include "core/Clock.h"
 #include "core/mErrorHandling.h"
 #include "core/mFetchlingOptions.h"
+#include "run/DateRules.h"
 
 using namespace Qt::StringLiterals;
 
@@ -38,14 +40,19 @@ QStringList PrintingObserver::summaryLines(const RunOutcome& outcome)
                      .arg(outcome.repeats));
     lines.append(
         u"Неудачных попыток: списков %1, выгрузок %2"_s.arg(outcome.listFailures).arg(outcome.downloadFailures));
+    lines.append(u"Не получено списков (все попытки неудачны): %1, не выгружено из-за ошибок выгрузки: %2"_s
+                     .arg(outcome.listsFailed)
+                     .arg(outcome.downloadsFailed));
     for (const QString& protocol : outcome.protocols)
         lines.append(u"Протокол: "_s + protocol);
+    for (const QString& protocol : outcome.failedProtocols)
+        lines.append(u"Протокол не записан: "_s + protocol);
     return lines;
 }
 
-UnattendedRun::UnattendedRun(const Services& services, RunObserver& observer)
+UnattendedRun::UnattendedRun(const Services& services, RunObserver& observer, DiskSpaceProbe probe)
     : m_services(services)
-    , m_run(services, observer)
+    , m_run(services, observer, std::move(probe))
 {
 }
 
@@ -58,7 +65,11 @@ engine::Fetchling& UnattendedRun::fetchling()
 
 int UnattendedRun::exitCode(const RunOutcome& outcome)
 {
-    return outcome.stopped ? kExitStopped : kExitDone;
+    if (outcome.stopped)
+        return kExitStopped;
+    if (!outcome.failedProtocols.isEmpty())
+        return kExitProtocolsFailed;
+    return outcome.complete() ? kExitDone : kExitIncomplete;
 }
 
 RunOutcome UnattendedRun::run()
@@ -71,9 +82,11 @@ RunOutcome UnattendedRun::run()
             throw core::Error(kRunRefused, signedIn.text);
         m_organisations = std::move(signedIn.organisations);
 
+        // The period as the window would offer it at its start.
+        const auto period = DateRules::atStart(options, m_services.clock.currentDateTime().date());
         RunRequest request;
-        request.from = options.Get_FromDate();
-        request.to = options.GetDefault_ToDate();
+        request.from = period.from;
+        request.to = period.to;
         request.flags = RunFlags::fromOptions(options);
         request.nodes = m_organisations.nodes;
 
@@ -85,7 +98,9 @@ RunOutcome UnattendedRun::run()
             throw core::Error(kRunRefused, u"Нет ни одной организации (ни одного подразделения)."_s);
         if (request.tickedCount() == 0)
             throw core::Error(kRunRefused, u"Не выбрано ни одного подразделения."_s);
-        return m_run.execute(request, m_organisations);
+        RunOutcome outcome = m_run.execute(request, m_organisations);
+        DateRules::afterRun(m_services.options, request.to, DateRules::keepsEndDate(outcome));
+        return outcome;
     } catch (...) {
         core::PropagateError(kModule, u"run");
     }

@@ -26,8 +26,9 @@ private:
 };
 
 // One whole unloading without a person, as /AUTOSTART does it: signs in with the stored settings,
-// checks the unload folder and the ticked nodes, runs over the stored period and writes the
-// protocols. Raises core::Error when the run cannot start (the message is the error's text).
+// checks the unload folder and the ticked nodes, runs over the period that the date rules give and
+// writes the protocols; then keeps the end date for the next run when the date rules say so.
+// Raises core::Error when the run cannot start (the message is the error's text).
 class UnattendedRun final
 {
 public:
@@ -35,8 +36,12 @@ public:
     static constexpr int kExitDone = 0;
     static constexpr int kExitRefused = 1;
     static constexpr int kExitStopped = 2;
+    // The run went to its end, but some list requests or downloads failed for good.
+    static constexpr int kExitIncomplete = 3;
+    // The run ended, but a protocol it was to write could not be written.
+    static constexpr int kExitProtocolsFailed = 4;
 
-    UnattendedRun(const Services& services, RunObserver& observer);
+    UnattendedRun(const Services& services, RunObserver& observer, DiskSpaceProbe probe = diskFreeSpace);
 
     RunOutcome run();
     static int exitCode(const RunOutcome& outcome);

@@ -2,6 +2,10 @@
 #   cmake -DPROGRAM=<N7_Fetchling> -DSAMPLE=<sandbox folder> -DWORK=<scratch folder> -P AutostartTest.cmake
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}")
+# The unload folders are not below the user's home, which an unattended run declines; a checkout
+# may well lie there.
+set(ENV{HOME} "${WORK}/users/me")
+file(MAKE_DIRECTORY "$ENV{HOME}")
 
 # Without settings the sign-in cannot happen: the program says why and fails. No platform is named
 # and no screen is there: an unattended run draws off screen by itself.
@@ -39,5 +43,35 @@ if(NOT out MATCHES "выгружено: [1-9][0-9]*" OR NOT out MATCHES "VmHWM")
 endif()
 if(NOT EXISTS "${WORK}/out/Ромашка")
     message(FATAL_ERROR "no documents were unloaded:\n${out}")
+endif()
+
+# A sandbox whose inbound list request of one box always fails: the run goes to its end, says what
+# it gave up and exits 3. The pause after a failure is cut to 10 ms in the stored settings.
+file(COPY "${SAMPLE}/" DESTINATION "${WORK}/failing")
+file(READ "${WORK}/failing/sandbox.json" sandbox)
+string(JSON sandbox SET "${sandbox}" faults "[{\"operation\": \"GetDocumentsAsync\", \"organization\": \"box-vasilek\", \"class\": \"Inbound\", \"text\": \"##100[Ошибка сервера Диадок]code:500, HTTP error: Internal Server Error\"}]")
+file(WRITE "${WORK}/failing/sandbox.json" "${sandbox}")
+set(ENV{N7_REGISTRY_DIR} "${WORK}/failing-registry")
+execute_process(COMMAND "${PROGRAM}" --configure-demo "${WORK}/failing" "${WORK}/failing-out" RESULT_VARIABLE code)
+if(NOT code EQUAL 0)
+    message(FATAL_ERROR "--configure-demo of the failing sandbox failed with ${code}")
+endif()
+file(READ "${WORK}/failing-registry/user.json" registry)
+string(JSON keys LENGTH "${registry}" keys)
+math(EXPR last "${keys} - 1")
+foreach(i RANGE ${last})
+    string(JSON path GET "${registry}" keys ${i} path)
+    if(path MATCHES "N7_Fetchling.Options$")
+        string(JSON count LENGTH "${registry}" keys ${i} values)
+        string(JSON registry SET "${registry}" keys ${i} values ${count} "{\"name\": \"TimeOut\", \"type\": \"DWORD\", \"data\": 1}")
+    endif()
+endforeach()
+file(WRITE "${WORK}/failing-registry/user.json" "${registry}")
+execute_process(COMMAND "${PROGRAM}" /AUTOSTART RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT code EQUAL 3)
+    message(FATAL_ERROR "a run that gave lists up ended with ${code}, not 3:\n${out}\n${err}")
+endif()
+if(NOT out MATCHES "Выгрузка документов завершена с ошибками[.]" OR NOT out MATCHES "Не получено списков [(]все попытки неудачны[)]: [1-9]")
+    message(FATAL_ERROR "the end does not say what was given up:\n${out}")
 endif()
 file(REMOVE_RECURSE "${WORK}")

@@ -188,6 +188,9 @@ public:
     bool keyExists(Hive, const QString&) const override { return true; }
     QStringList valueNames(Hive, const QString&) const override { return {}; }
     QStringList subKeys(Hive, const QString&) const override { return {}; }
+    void beginBatch(Hive) override {}
+    void commitBatch() override {}
+    void discardBatch() noexcept override {}
 };
 
 TEST(ProductSetting, StoreFailurePassesOnWithItsPlace)

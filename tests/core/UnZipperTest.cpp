@@ -377,6 +377,23 @@ TEST_F(UnZipperOnLibzipTest, UnpacksEveryEntryFlatIntoTheDocumentFolder)
                            u"doc/evil"_s}));
 }
 
+TEST_F(UnZipperOnLibzipTest, ReservedNamesReachTheEngineAndAreNumbered)
+{
+    QDir().mkpath(folder());
+    ASSERT_TRUE(testsupport::TestArchive::write(archive(), {{"DCInfo.n7l", "content"}, {"a.txt", "a"}}));
+    platform::zip::LibzipLibraries libraries;
+    core::mUnzipper unzipper(libraries, ui, kTitle);
+    N7UnZipper job(unzipper);
+    job.ReservedNames = {u"DCInfo.n7l"_s, u"diadoc.documentID=e41b.url"_s};
+    EXPECT_EQ(unpackLikeTheDownloadQueue(job), 0);
+    EXPECT_EQ(*job.UnzippedFileNames, (QStringList{u"DCInfo (2).n7l"_s, u"a.txt"_s}));
+
+    // The names belong to one job: the next one may use them.
+    N7UnZipper next(unzipper);
+    EXPECT_EQ(unpackLikeTheDownloadQueue(next), 0);
+    EXPECT_EQ(*next.UnzippedFileNames, (QStringList{u"DCInfo.n7l"_s, u"a.txt"_s}));
+}
+
 TEST_F(UnZipperOnLibzipTest, AFullDiskAnswersCodeFifty)
 {
     QDir().mkpath(folder());

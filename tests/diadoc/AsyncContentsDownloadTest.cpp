@@ -1,7 +1,14 @@
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include "AsyncContentsTestFixture.h"
+#include "FakeDiadoc.h"
+#include "diadoc/OwnFileNames.h"
+#include "platform/zip/EntryName.h"
 #include "platform/zip/Libraries.h"
 #include "platform/zip/UnzipLibrary.h"
 
@@ -140,7 +147,8 @@ const ErrorCase kErrorCases[] = {
     {u"bad variant access", "+Ignored"},
     {u"Bad variant access", "+Second"},
     {u"bad allocation", "+Second"},
-    {u"Disk full", "+Second"},
+    {u"Disk full", "+Ignored"},
+    {u"Disk full.", "+Second"},
 };
 
 INSTANTIATE_TEST_SUITE_P(AllRows, ErrorTableTest,
@@ -283,6 +291,93 @@ TEST_F(DownloadTest, FolderModeDownloadThatWroteNothingIsIgnored)
     EXPECT_EQ(r->AsyncResultContentDoc, nullptr);
 }
 
+// Writes the files (relative paths, folders made as needed) with one content and one fixed time, as
+// a file system that keeps times to the second or coarser shows a rewrite of identical files.
+void writeAtFixedTime(const QString& folder, const QStringList& files)
+{
+    for (const QString& relative : files) {
+        const QString path = folder + u'/' + relative;
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("the same content");
+        file.close();
+        const timespec times[2] = {{1700000000, 0}, {1700000000, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+    }
+}
+
+TEST_F(DownloadTest, FolderModeJudgesADownloadByTheContentItsFolderHolds)
+{
+    struct Case
+    {
+        const char* name;
+        QStringList before;  // what the folder held when the download started
+        QStringList written; // what the download wrote
+        const char* list;
+    };
+    const Case cases[] = {
+        {"identical rewrite", {u"Акт.pdf"_s}, {u"Акт.pdf"_s}, "+Unloaded"},
+        {"rewrite into a subfolder", {u"Вложения/Акт.pdf"_s}, {u"Вложения/Акт.pdf"_s}, "+Unloaded"},
+        {"new file", {}, {u"Акт.pdf"_s}, "+Unloaded"},
+        {"only the program's own files",
+         {u"DCInfo.n7l"_s, u"diadoc.documentID=1.url"_s, u"Доверенность_1.url"_s, u"content.zip"_s},
+         {u"DCInfo.n7l"_s},
+         "+Ignored"},
+        {"nothing", {}, {}, "+Ignored"},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString folder = out + u"/fake"_s + QString::number(++n);
+        writeAtFixedTime(folder, c.before);
+        auto doc = std::make_shared<fakediadoc::FakeDocument>();
+        doc->organizationId = u"box-romashka"_s;
+        doc->documentId = u"fake-"_s + QString::number(n);
+        doc->saveAllContent = [written = c.written](const QString& target, bool) {
+            writeAtFixedTime(target, written);
+            return std::make_shared<fakediadoc::FakeAsyncResult>(platform::diadoc::Variant(true));
+        };
+        auto& q = makeQueue(5);
+        q.AddNewDocInQueue(task, doc, folder, false, false);
+        drain();
+        const auto& list = QString::fromLatin1(c.list) == u"+Unloaded"_s ? q.UnloadedList() : q.IgnoredList();
+        ASSERT_EQ(list.Count(), 1);
+        EXPECT_EQ(list.Item(1)->DocumentId, doc->documentId);
+        EXPECT_EQ(q.Count(4) + q.Count(5), 1);
+    }
+}
+
+// A download that failed leaves nothing of its archive, whatever the client left of it: at once
+// when it is given up, and after every attempt when it is tried again.
+TEST_F(DownloadTest, AFailedZipDownloadLeavesNoArchive)
+{
+    fault(1, u"SaveContentResult"_s, FaultEffect::Error, u"Disk full"_s);
+    fault(2, u"SaveContentResult"_s, FaultEffect::False);
+    auto& q = makeQueue(5);
+    trace.onUnloading = [&](const Record& r) {
+        // What a client cut short would leave: an empty or a partial archive.
+        QFile partial(r->ContentZipFile());
+        ASSERT_TRUE(partial.open(QIODevice::WriteOnly));
+        if (numberOf(r) == 2)
+            partial.write("PK\x03\x04");
+    };
+    QStringList archivesSeen;
+    trace.onIgnored = [&](const Record& r) {
+        if (QFile::exists(r->ContentZipFile()))
+            archivesSeen.append(r->ContentZipFile());
+    };
+    add(1, true);
+    add(2, true);
+    EXPECT_TRUE(drain().empty());
+    ASSERT_EQ(q.Count(5), 2);
+    EXPECT_EQ(firstDestination(trace.events, 1), u"+Ignored"_s);
+    EXPECT_EQ(firstDestination(trace.events, 2), u"+Second"_s);
+    EXPECT_TRUE(archivesSeen.isEmpty()) << archivesSeen.join(u", "_s).toStdString();
+    EXPECT_FALSE(QFile::exists(folderOf(1) + u"/content.zip"_s));
+    EXPECT_FALSE(QFile::exists(folderOf(2) + u"/content.zip"_s));
+}
+
 TEST_F(DownloadTest, FolderSharedWithAnotherDocumentCountsOnlyItsOwnFiles)
 {
     // One download at a time: the second starts after the first has written its files.
@@ -380,6 +475,64 @@ TEST_F(DownloadTest, StartThatGivesNothingIsTriedAgain)
     EXPECT_FALSE(trace.events.contains(u"Bad"_s));
     EXPECT_EQ(drain().size(), 1u);
     EXPECT_EQ(firstDestination(trace.events, 1), u"+Second"_s);
+}
+
+// Documents whose content holds files named like the files the program writes beside it.
+class OwnNamesDownloadTest : public ContentsFixture
+{
+protected:
+    OwnNamesDownloadTest()
+        : ContentsFixture(3, 2, true)
+    {
+    }
+
+    // The names the document's folder should hold: its content files, those named like the
+    // program's own files numbered.
+    QStringList expectedFiles(int n) const
+    {
+        QStringList own;
+        for (const QString& name : diadoc::OwnFileNames::of(documentId(n)))
+            own.append(name.toCaseFolded());
+        QStringList names;
+        for (const QString& path : service->data().documents.at(n - 1).content) {
+            const QString name = QFileInfo(path).fileName();
+            names.append(own.contains(name.toCaseFolded()) ? platform::zip::EntryName::numbered(name, 2) : name);
+        }
+        names.sort();
+        return names;
+    }
+};
+
+TEST_F(OwnNamesDownloadTest, ContentNamedLikeTheProgramsOwnFilesIsNumberedInBothModes)
+{
+    for (const bool zip : {false, true}) {
+        SCOPED_TRACE(zip ? "zip" : "folder");
+        ASSERT_TRUE(QDir(out).removeRecursively() && QDir().mkpath(out));
+        // A numbered file of an earlier run is replaced, as the unpacker replaces it.
+        QDir().mkpath(folderOf(1));
+        QFile older(folderOf(1) + u"/DCInfo (2).n7l"_s);
+        ASSERT_TRUE(older.open(QIODevice::WriteOnly));
+        older.write("earlier run");
+        older.close();
+
+        auto& q = makeQueue(5);
+        for (int n = 1; n <= 3; ++n)
+            add(n, zip);
+        drain();
+        ASSERT_EQ(q.Count(4), 3);
+        for (int n = 1; n <= 3; ++n) {
+            SCOPED_TRACE(n);
+            QStringList files = QDir(folderOf(n)).entryList(QDir::Files);
+            files.sort();
+            EXPECT_EQ(files, expectedFiles(n));
+        }
+        QFile numbered(folderOf(1) + u"/DCInfo (2).n7l"_s);
+        ASSERT_TRUE(numbered.open(QIODevice::ReadOnly));
+        EXPECT_EQ(numbered.readAll(), "content named like the metadata file\n");
+        const QString link = diadoc::OwnFileNames::documentLinkName(documentId(2));
+        EXPECT_TRUE(QFile::exists(folderOf(2) + u'/' + platform::zip::EntryName::numbered(link, 2)));
+        EXPECT_FALSE(QFile::exists(folderOf(2) + u'/' + link));
+    }
 }
 
 } // namespace

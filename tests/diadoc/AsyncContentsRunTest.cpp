@@ -2,6 +2,7 @@
 #include <QFile>
 
 #include "AsyncContentsTestFixture.h"
+#include "diadoc/OperationTimeOut.h"
 
 using namespace Qt::StringLiterals;
 using platform::diadoc::FaultEffect;
@@ -76,6 +77,7 @@ TEST_P(RunTest, ThousandDocumentsAllEndUnloadedOrIgnoredWithReasons)
         repeats += r->ErrorDescription == QString::fromUtf16(diadoc::AsyncContents::kRepeatReason) ? 1 : 0;
     }
     EXPECT_EQ(repeats, 1);
+    EXPECT_EQ(q.FailedCount(), q.Count(5) - repeats) << "every ignored document but the repeat failed for good";
 
     // Nothing written outside the documents' folders.
     QDirIterator it(out, QDir::Files, QDirIterator::Subdirectories);
@@ -86,6 +88,50 @@ TEST_P(RunTest, ThousandDocumentsAllEndUnloadedOrIgnoredWithReasons)
     QDirIterator outside(dir.path(), QDir::Files);
     EXPECT_FALSE(outside.hasNext());
 }
+
+// A download that never completes holds its document no longer than the operation time-out: it
+// is judged failed with its own text, tried again, and given up at the cap; the others go on.
+class TimeOutTest : public ContentsFixture, public ::testing::WithParamInterface<bool>
+{
+};
+
+TEST_P(TimeOutTest, ADownloadThatNeverCompletesIsJudgedFailedAtTheTimeOutAndTriedAgain)
+{
+    const bool zip = GetParam();
+    const QString start = zip ? u"SaveAllContentZipAsync"_s : u"SaveAllContentAsync"_s;
+    fault(2, start, FaultEffect::Never, {}, 1);
+    fault(3, start, FaultEffect::Never);
+    auto& q = makeQueue(2);
+    QStringList failures;
+    trace.onAddedInSecondary = [&](const Record& r) {
+        EXPECT_FALSE(r->AsyncResultContentDoc) << "the operation is let go";
+        failures.append(QString::number(numberOf(r)) + u' ' + r->ErrorDescription + u" @ "_s + r->ErrorPlace);
+    };
+    // A queue that still waits after two hours would wait for ever: it is cancelled.
+    trace.onWait = [&](bool& cancel) { cancel = nowMs > 2LL * 3600 * 1000; };
+    for (int n = 1; n <= 4; ++n)
+        add(n, zip);
+
+    drain();
+
+    EXPECT_FALSE(q.isCancelled());
+    EXPECT_EQ(q.Count(4), 3);
+    ASSERT_EQ(q.Count(5), 1);
+    const Record& lost = q.IgnoredList().Item(1);
+    EXPECT_EQ(numberOf(lost), 3);
+    EXPECT_EQ(lost->ErrorDescription, QString::fromUtf16(diadoc::kOperationTimeOutText));
+    EXPECT_EQ(q.FailedCount(), 1);
+    const QString failure =
+        QString::fromUtf16(diadoc::kOperationTimeOutText)
+        + u" @ AsyncContents.РазобратьРаботающиеЗапросы() - dDoc.AsyncResultContentDoc.IsCompleted"_s;
+    EXPECT_EQ(failures.count(u"2 "_s + failure), 1);
+    EXPECT_EQ(failures.count(u"3 "_s + failure), diadoc::AsyncContents::kMaxAttempts - 1);
+    EXPECT_EQ(failures.size(), diadoc::AsyncContents::kMaxAttempts);
+    EXPECT_GE(nowMs, qint64{diadoc::AsyncContents::kMaxAttempts} * diadoc::kOperationTimeOutMs);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothModes, TimeOutTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& mode) { return mode.param ? "Zip" : "Folder"; });
 
 INSTANTIATE_TEST_SUITE_P(BothModes, RunTest, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& mode) { return mode.param ? "Zip" : "Folder"; });

@@ -97,7 +97,12 @@ public:
     }
     void OnAddedInMainQueue(const Record& r) override { add(u"+Main"_s, r); }
     void OnRemovedFromMainQueue(const Record& r) override { add(u"-Main"_s, r); }
-    void OnAddedInSecondaryQueue(const Record& r) override { add(u"+Second"_s, r); }
+    void OnAddedInSecondaryQueue(const Record& r) override
+    {
+        add(u"+Second"_s, r);
+        if (onAddedInSecondary)
+            onAddedInSecondary(r);
+    }
     void OnRemovedFromSecondaryQueue(const Record& r) override { add(u"-Second"_s, r); }
     void OnAddedInUnloadingList(const Record& r) override
     {
@@ -133,6 +138,7 @@ public:
     std::function<void(const Record&)> onUnloading;
     std::function<void(const Record&)> onUnloaded;
     std::function<void(const Record&)> onIgnored;
+    std::function<void(const Record&)> onAddedInSecondary;
 
 private:
     void add(const QString& name, const Record& r = nullptr)
@@ -147,11 +153,13 @@ private:
 class ContentsFixture : public ::testing::Test
 {
 protected:
-    explicit ContentsFixture(int documents = 12, int contentPolls = 2)
+    explicit ContentsFixture(int documents = 12, int contentPolls = 2, bool hostileContent = false)
         : factory([this] { return nowMs; })
     {
         const QString sandbox = dir.filePath(u"sandbox"_s);
-        platform::diadoc::SandboxGenerator::write(sandbox, {documents, 20240301});
+        platform::diadoc::SandboxGenerator::Settings settings{documents, 20240301};
+        settings.hostileContent = hostileContent;
+        platform::diadoc::SandboxGenerator::write(sandbox, settings);
         QFile file(QDir(sandbox).filePath(u"sandbox.json"_s));
         EXPECT_TRUE(file.open(QIODevice::ReadOnly));
         QJsonObject json = QJsonDocument::fromJson(file.readAll()).object();

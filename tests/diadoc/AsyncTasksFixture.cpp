@@ -139,9 +139,10 @@ void TraceListener::OnAddedInMainQueue(const Record& rec)
     addedToMain.push_back(rec);
 }
 
-void TraceListener::OnAddedInSecondaryQueue(const Record& rec)
+void TraceListener::OnAddedInSecondaryQueue(const Record& rec, int position)
 {
     events.push_back("+Second " + label(rec));
+    secondaryRows.push_back(position);
     if (onAddedInSecondary)
         onAddedInSecondary(rec);
 }

@@ -92,6 +92,8 @@ public:
     std::function<void(bool&)> onAllow;
     std::function<void(const Record&)> onExecuted;
     std::function<void(const Record&)> onAddedInSecondary;
+    // The rows the secondary queue's events named, in their order: +n for an addition, -n for a removal.
+    std::vector<int> secondaryRows;
 
     static std::string label(const Record& rec);
 
@@ -101,8 +103,12 @@ public:
     void OnAllowNextTaskStart(bool& rAllow) override;
     void OnAddedInMainQueue(const Record& rec) override;
     void OnRemovedFromMainQueue(const Record& rec) override { events.push_back("-Main " + label(rec)); }
-    void OnAddedInSecondaryQueue(const Record& rec) override;
-    void OnRemovedFromSecondaryQueue(const Record& rec) override { events.push_back("-Second " + label(rec)); }
+    void OnAddedInSecondaryQueue(const Record& rec, int position) override;
+    void OnRemovedFromSecondaryQueue(const Record& rec, int position) override
+    {
+        events.push_back("-Second " + label(rec));
+        secondaryRows.push_back(-position);
+    }
     void OnAddedInExecutingList(const Record& rec) override { events.push_back("+Exec " + label(rec)); }
     void OnRemovedFromExecutingList(const Record& rec) override { events.push_back("-Exec " + label(rec)); }
     void OnAddedInExecutedList(const Record& rec) override { events.push_back("+Done " + label(rec)); }

@@ -5,6 +5,7 @@
 #include "AsyncTasksFixture.h"
 #include "base/Error.h"
 #include "diadoc/AsyncTskRecord.h"
+#include "diadoc/OperationTimeOut.h"
 #include "platform/diadoc/SandboxData.h"
 #include "platform/diadoc/SandboxService.h"
 
@@ -499,6 +500,102 @@ TEST_F(AsyncTasksTest, ARequestThatKeepsFailingEndsFailedAtTheCapWithoutBlocking
         // Only the retry at the end of the pass in which the last list finished had no pause.
         EXPECT_EQ(retriesWithoutWait, 1);
         EXPECT_EQ(local.nowMs, q.clock.sleeps * diadoc::AsyncTasks::kPollPauseMs);
+    }
+}
+
+// A view that follows the secondary queue by its events alone, inserting and removing at the rows
+// they name, shows the queue's rows in their order: a request failed for good goes to the front,
+// before the ones still to be tried, and a retry leaves from behind the failed ones.
+TEST_F(AsyncTasksTest, TheSecondaryQueuesEventsNameTheRowsTheRecordsTakeAndLeave)
+{
+    addFault(fault(u"GetDocumentsAsync"_s, FaultEffect::Error, kServerError));
+    makeQueue();
+    struct Mirror final : diadoc::AsyncTasksListener
+    {
+        std::vector<Record> rows;
+        int misplaced = 0;
+        void OnAddedInSecondaryQueue(const Record& rec, int position) override
+        {
+            if (position < 1 || position > static_cast<int>(rows.size()) + 1) {
+                ++misplaced;
+                return;
+            }
+            rows.insert(rows.begin() + (position - 1), rec);
+        }
+        void OnRemovedFromSecondaryQueue(const Record& rec, int position) override
+        {
+            if (position < 1 || position > static_cast<int>(rows.size()) || rows.at(position - 1) != rec) {
+                ++misplaced;
+                return;
+            }
+            rows.erase(rows.begin() + (position - 1));
+        }
+    } mirror;
+    queue->attach(&mirror);
+    addRequests(u"Invoice"_s, kJan1, kJan1.addDays(2), 1);
+
+    EXPECT_TRUE(drain().empty());
+
+    EXPECT_EQ(mirror.misplaced, 0);
+    ASSERT_EQ(queue->Count(2), 3);
+    ASSERT_EQ(mirror.rows.size(), 3U);
+    for (int row = 1; row <= 3; ++row)
+        EXPECT_EQ(mirror.rows.at(static_cast<std::size_t>(row - 1)), queue->SecondaryQueue().Item(row)) << row;
+    // The first request failed for good while the others still waited behind it: it took row 1 of
+    // a queue of three, not the last row.
+    EXPECT_NE(std::find(trace.secondaryRows.cbegin(), trace.secondaryRows.cend(), 1), trace.secondaryRows.cend());
+    EXPECT_NE(std::find(trace.secondaryRows.cbegin(), trace.secondaryRows.cend(), -3), trace.secondaryRows.cend())
+        << "a retry left from behind two requests failed for good";
+    queue->detach(&mirror);
+}
+
+// A list that never comes holds its request no longer than the operation time-out: it is judged
+// failed with its own text, tried again, and given up at the cap; the queue never waits for ever.
+TEST_F(AsyncTasksTest, AListThatNeverComesIsJudgedFailedAtTheTimeOutAndTriedAgain)
+{
+    for (const int neverAttempts : {1, 0}) {
+        SCOPED_TRACE(neverAttempts);
+        ListSandbox local;
+        local.addDocuments(u"Invoice"_s, kJan1, 2);
+        FaultRule rule = fault(u"GetDocumentsResult"_s, FaultEffect::Never);
+        rule.firstAttempts = neverAttempts;
+        local.service().addFault(rule);
+        SandboxQueue q(local, options, ui);
+        std::vector<Snapshot> failures;
+        std::vector<qint64> failedAt;
+        q.trace.onAddedInSecondary = [&](const Record& rec) {
+            failures.push_back(
+                {rec->State, rec->ErrorDescription, rec->ErrorNumber, rec->ErrorPlace, rec->LastErrorDescription});
+            failedAt.push_back(local.nowMs);
+            EXPECT_FALSE(rec->TaskObject) << "the operation is let go";
+        };
+        // A queue that still waits after two hours would wait for ever: it is cancelled.
+        q.trace.onWait = [&](bool& cancel) { cancel = local.nowMs > 2LL * 3600 * 1000; };
+        q.add(u"Invoice"_s, kJan1, kJan1);
+
+        const auto results = q.drain();
+
+        EXPECT_FALSE(q.tasks.isCancelled());
+        const std::size_t attempts = neverAttempts == 0 ? diadoc::AsyncTasks::kMaxAttempts : 1;
+        ASSERT_EQ(failures.size(), attempts);
+        for (std::size_t i = 0; i < attempts; ++i) {
+            EXPECT_EQ(failures[i].state, 2);
+            EXPECT_EQ(failures[i].description, QString::fromUtf16(diadoc::kOperationTimeOutText));
+            EXPECT_EQ(failures[i].place, u"AsyncTasks.РазобратьРаботающиеЗапросы() - dTask.TaskObject.IsCompleted"_s);
+            // Judged at the first poll past the time-out of this attempt.
+            const qint64 since = i == 0 ? 0 : failedAt[i - 1];
+            EXPECT_GE(failedAt[i] - since, diadoc::kOperationTimeOutMs);
+            EXPECT_LE(failedAt[i] - since, diadoc::kOperationTimeOutMs + 2 * diadoc::AsyncTasks::kPollPauseMs);
+        }
+        if (neverAttempts == 0) {
+            EXPECT_TRUE(results.empty());
+            EXPECT_EQ(q.tasks.FailedCount(), 1);
+        } else {
+            ASSERT_EQ(results.size(), 1U);
+            EXPECT_EQ(results.front()->DocumentsCount, 2);
+            EXPECT_EQ(q.tasks.FailedCount(), 0);
+        }
+        EXPECT_EQ(q.tasks.Count(3), 0);
     }
 }
 

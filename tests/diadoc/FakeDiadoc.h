@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -8,6 +9,7 @@
 #include <QString>
 
 #include "base/Error.h"
+#include "platform/diadoc/DiadocAsyncResult.h"
 #include "platform/diadoc/DiadocCounteragent.h"
 #include "platform/diadoc/DiadocDepartment.h"
 #include "platform/diadoc/DiadocDocflowStatus.h"
@@ -123,6 +125,21 @@ public:
     std::shared_ptr<DiadocList> documents;
 };
 
+// An operation that has already completed with its value.
+class FakeAsyncResult final : public DiadocAsyncResult
+{
+public:
+    explicit FakeAsyncResult(Variant value)
+        : m_value(std::move(value))
+    {
+    }
+    bool IsCompleted() override { return true; }
+    Variant Result() override { return m_value; }
+
+private:
+    Variant m_value;
+};
+
 // A document with every member a plain field; objects default to Nothing.
 class FakeDocument final : public DiadocDocument
 {
@@ -155,7 +172,10 @@ public:
     Variant ToDepartment() const override { return toDepartment; }
     std::shared_ptr<DiadocList> Metadata() const override { return metadata; }
     std::shared_ptr<DiadocDocumentPackage> GetDocumentPackage() override { return package; }
-    std::shared_ptr<DiadocAsyncResult> SaveAllContentAsync(const QString&, bool) override { return nullptr; }
+    std::shared_ptr<DiadocAsyncResult> SaveAllContentAsync(const QString& folder, bool withProtocol) override
+    {
+        return saveAllContent ? saveAllContent(folder, withProtocol) : nullptr;
+    }
     std::shared_ptr<DiadocAsyncResult> SaveAllContentZipAsync(const QString&) override { return nullptr; }
     std::shared_ptr<DiadocList> GetPowersOfAttorney() override
     {
@@ -181,6 +201,8 @@ public:
     std::shared_ptr<DiadocList> metadata;
     std::shared_ptr<DiadocList> powers;
     bool powersFail = false;
+    // What a save into a folder does; none starts nothing.
+    std::function<std::shared_ptr<DiadocAsyncResult>(const QString& folder, bool withProtocol)> saveAllContent;
 };
 
 } // namespace fakediadoc

@@ -1,3 +1,5 @@
+#include <optional>
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QJsonDocument>
@@ -156,7 +158,15 @@ struct Script
     const char* fault; // a fault rule of the emulated service, as the sandbox file writes it
     std::function<void(Arguments&)> arguments;
     QStringList expected;
+    // When set, the client library cannot be created and raises this text.
+    std::optional<QString> creationError = std::nullopt;
 };
+
+const QString kNoLibrary = u"R На компьютере не установлена (или установлена некорректно) библиотека Диадок API."_s;
+const QStringList kKeyMissing = {
+    u"R Не указан Ключ Диадок API."_s,
+    u"R Для проверки необходимо указать Ключ Диадок API в окне \"Авторизация в Диадок\"."_s};
+const QStringList kTestHeading = {QString(), u"K Установка тестового соединения с сервером Диадок."_s};
 
 const int kInbound = 36;
 const int kOutbound = 13;
@@ -289,6 +299,45 @@ const Script kScripts[] = {
      R"({"operation": "GetDocuments", "effect": "empty"})",
      {},
      kThroughOrganisation + kTypesOk + kTaskOk + inbound(0) + outbound(0) + kEnd},
+    {"no library and no key: the key lines still come", "", [](Arguments& a) { a.key.clear(); },
+     QStringList{u"K 2025.01.10 12:00:00"_s, u"K Проверка наличия на компьютере библиотеки Диадок API."_s, kNoLibrary,
+                 u"R При попытке создать объект Диадок API, получено сообщение:"_s,
+                 u"R \"Класс не зарегистрирован\"."_s}
+         + kTestHeading + kKeyMissing + kEnd,
+     u"Класс не зарегистрирован"_s},
+    {"no library and no message: a single failure line",
+     "",
+     {},
+     QStringList{u"K 2025.01.10 12:00:00"_s, u"K Проверка наличия на компьютере библиотеки Диадок API."_s, kNoLibrary}
+         + kTestHeading + kEnd,
+     QString()},
+    {"test connection without its success value counts as failed",
+     R"({"operation": "TestConnection2", "effect": "value", "text": "Нет ответа"})",
+     [](Arguments& a) { a.inn.clear(); },
+     kHead
+         + testConnection({u"R Тестовое соединение с сервером Диадок завершилось неудачей."_s,
+                           u"R Получено сообщение: \"Нет ответа\"."_s})
+         + kWorking + kByLogin + kLoginOk + kOrganisationsOk + kEnd},
+    {"login: the connection is refused",
+     R"({"operation": "CreateConnectionByLogin", "text": "Учётная запись заблокирована"})",
+     {},
+     kHead + testConnection(kTestOk) + kWorking + kByLogin
+         + failed(kConnectionFailed, u"Учётная запись заблокирована"_s) + kEnd},
+    {"organisations: refused with a message",
+     R"({"operation": "GetOrganizationList", "text": "Сессия истекла"})",
+     {},
+     kThroughLogin + kOrganisationsHeading + failed(u"Не удалось получить список организаций."_s, u"Сессия истекла"_s)
+         + kEnd},
+    {"document types: no list",
+     R"({"operation": "GetDocumentTypes", "effect": "nothing"})",
+     {},
+     kThroughOrganisation + kTypesHeading + failed(u"Не удалось получить список типов документов."_s, QString())
+         + kEnd},
+    {"search object: refused with a message",
+     R"({"operation": "GetDocumentsTask", "text": "Ящик недоступен"})",
+     {},
+     kThroughOrganisation + kTypesOk + kTaskHeading
+         + failed(u"Не удалось получить объект для поиска документов в ящике."_s, u"Ящик недоступен"_s) + kEnd},
 };
 
 TEST(frmChecksTest, EachFailurePointWritesItsExactLinesAndColours)
@@ -296,6 +345,8 @@ TEST(frmChecksTest, EachFailurePointWritesItsExactLinesAndColours)
     for (const Script& script : kScripts) {
         SCOPED_TRACE(script.name);
         dialogstest::DialogsFixture f;
+        if (script.creationError)
+            f.factory.failCreation(core::Error(429, *script.creationError));
         if (*script.fault) {
             const QJsonObject rule = QJsonDocument::fromJson(QByteArray(script.fault)).object();
             ASSERT_FALSE(rule.isEmpty());
@@ -304,8 +355,12 @@ TEST(frmChecksTest, EachFailurePointWritesItsExactLinesAndColours)
         Arguments a;
         if (script.arguments)
             script.arguments(a);
-        const QStringList lines =
-            runChecks(f, a, QString::fromUtf8(script.name).startsWith(u"every"_s) ? u"checks-ok"_s : QString());
+        // Pictures of a log of successes alone and of one with failures and successes mixed.
+        const QString name = QString::fromUtf8(script.name);
+        const QString picture = name.startsWith(u"every"_s)         ? u"checks-ok"_s
+                                : name.startsWith(u"failed test"_s) ? u"checks-mixed"_s
+                                                                    : QString();
+        const QStringList lines = runChecks(f, a, picture);
         EXPECT_EQ(lines, script.expected) << lines.join(u'\n').toStdString();
         EXPECT_FALSE(lines.join(u'\n').contains(kPassword)) << "the password is never logged";
         EXPECT_TRUE(f.ui.errorDialogCalls.empty());

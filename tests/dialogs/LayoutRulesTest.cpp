@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "dialogs/ChecksLayout.h"
+#include "dialogs/OptionsLayout.h"
 #include "dialogs/SignInLayout.h"
 #include "dialogs/Twips.h"
 
@@ -82,4 +83,76 @@ TEST(Twips, FifteenTwipsAPixelWithEdgesRoundedApart)
     EXPECT_EQ(twipsToPixels(TwipsRect{2580, 6610, 1935, 500}), QRect(172, 441, 129, 33));
     EXPECT_EQ(twipsToPixels(TwipsRect{4665, 6610, 1800, 500}), QRect(311, 441, 120, 33));
     EXPECT_EQ(pixelsToTwips(QRect(1, 2, 3, 4)), (TwipsRect{15, 30, 45, 60}));
+}
+
+TEST(OptionsLayoutRules, DesignSizePlacesTheButtonRowTabsFramesAndGrid)
+{
+    options_layout::WindowPlaces w;
+    options_layout::layoutWindow(w, options_layout::kDesignInnerWidth, options_layout::kDesignInnerHeight);
+    EXPECT_EQ(w.defaultButton, (TwipsRect{150, 5095, 1515, 500}));
+    EXPECT_EQ(w.cancel, (TwipsRect{6690, 5095, 1515, 500}));
+    EXPECT_EQ(w.ok, (TwipsRect{5025, 5095, 1515, 500}));
+    EXPECT_EQ(w.tabs, (TwipsRect{150, 150, 8055, 4795}));
+
+    TwipsRect panel = options_layout::kTabPanel;
+    options_layout::layoutTabPanel(panel, w.tabs);
+    EXPECT_EQ(panel, (TwipsRect{30, 360, 8055, 4435}));
+
+    options_layout::ProtocolPanelPlaces protocol;
+    options_layout::layoutProtocolPanel(protocol, panel.height);
+    EXPECT_EQ(protocol.frameProtocol.top, 4045);
+    EXPECT_EQ(protocol.frameExclude.top, 2290);
+    EXPECT_EQ(protocol.framePath, options_layout::ProtocolPanelPlaces().framePath) << "the folder box stays";
+
+    options_layout::ExcludePanelPlaces exclude;
+    options_layout::layoutExcludePanel(exclude, panel.width, panel.height);
+    EXPECT_EQ(exclude.grid, (TwipsRect{150, 450, 7245, 3835}));
+    EXPECT_EQ(exclude.toolbar, (TwipsRect{7545, 450, 360, 1320}));
+
+    options_layout::DocTypesPanelPlaces types;
+    options_layout::layoutDocTypesPanel(types, panel.width, panel.height);
+    EXPECT_EQ(types.checkBoxExcludeMHD.top, 4435 - 270 - 90);
+    EXPECT_EQ(types.treeDocTypes, (TwipsRect{180, 420, 8055 - 360, 4075 - 420 - 90}));
+}
+
+TEST(OptionsLayoutRules, AThousandHigherMovesTheBottomDownAndLeavesTheTopAlone)
+{
+    options_layout::WindowPlaces small;
+    options_layout::WindowPlaces tall;
+    options_layout::layoutWindow(small, 8355, 5745);
+    options_layout::layoutWindow(tall, 8355, 6745);
+    EXPECT_EQ(tall.defaultButton.top - small.defaultButton.top, 1000);
+    EXPECT_EQ(tall.ok.top - small.ok.top, 1000);
+    EXPECT_EQ(tall.tabs.height - small.tabs.height, 1000);
+    EXPECT_EQ(tall.tabs.top, small.tabs.top);
+
+    options_layout::ProtocolPanelPlaces a;
+    options_layout::ProtocolPanelPlaces b;
+    options_layout::layoutProtocolPanel(a, 4435);
+    options_layout::layoutProtocolPanel(b, 5435);
+    EXPECT_EQ(b.frameProtocol.top - a.frameProtocol.top, 1000);
+    EXPECT_EQ(b.frameExclude.top - a.frameExclude.top, 1000);
+    EXPECT_EQ(b.label5, a.label5);
+
+    options_layout::ExcludePanelPlaces c;
+    options_layout::ExcludePanelPlaces d;
+    options_layout::layoutExcludePanel(c, 8055, 4435);
+    options_layout::layoutExcludePanel(d, 8055, 5435);
+    EXPECT_EQ(d.grid.height - c.grid.height, 1000);
+    EXPECT_EQ(d.toolbar, c.toolbar);
+}
+
+TEST(OptionsLayoutRules, TooSmallKeepsTheLastSizesAndStillPlacesTheRest)
+{
+    options_layout::WindowPlaces w;
+    options_layout::layoutWindow(w, 200, 300);
+    EXPECT_EQ(w.tabs.width, 7980) << "a width below zero keeps the last width";
+    EXPECT_EQ(w.tabs.height, 4710);
+    EXPECT_EQ(w.cancel.left, 200 - 1515 - 150) << "positions may be negative";
+
+    options_layout::ExcludePanelPlaces e;
+    options_layout::layoutExcludePanel(e, 400, 300);
+    EXPECT_EQ(e.grid.width, 6015);
+    EXPECT_EQ(e.grid.height, 1785);
+    EXPECT_EQ(e.toolbar.left, 6015 + 300) << "the tool bar follows the grid's width as it stands";
 }

@@ -7,6 +7,7 @@
 #include "core/ApplicationTitle.h"
 #include "core/MsgBox.h"
 #include "diadoc/AsyncDocRecord.h"
+#include "diadoc/PersonRecord.h"
 #include "engine/CsvProtocol.h"
 
 using namespace Qt::StringLiterals;
@@ -93,6 +94,71 @@ TEST_F(CsvProtocolTest, FieldsAreTrimmedAndQuotedOnlyWhenTheyMustBe)
         SCOPED_TRACE(QString::fromUtf16(c.field).toStdString());
         EXPECT_EQ(CsvProtocol::writtenField(QString::fromUtf16(c.field)), QString::fromUtf16(c.written));
     }
+}
+
+// Characters no protocol can hold are dropped before the field is trimmed and quoted; tab and
+// line ends stay. A text from outside that a spreadsheet would run as a formula gets an apostrophe;
+// the program's own texts stay as they are.
+TEST_F(CsvProtocolTest, FieldsLoseWhatNoProtocolHoldsAndOutsideFormulasGetAnApostrophe)
+{
+    using Source = CsvProtocol::Source;
+    const struct
+    {
+        QString field;
+        Source source;
+        QString written;
+    } cases[] = {
+        {u"Счёт"_s + QChar(0) + u" 5"_s, Source::Outside, u"Счёт 5"_s},
+        {u"\x01\x02 А\x1F\x7F\u0085Б \x1B"_s, Source::Outside, u"АБ"_s},
+        {u"А"_s + QChar(0xD800) + u"Б\uFFFE\uFFFF"_s, Source::Outside, u"АБ"_s},
+        {u"😀"_s, Source::Outside, u"😀"_s},
+        {u"=1+1"_s, Source::Outside, u"'=1+1"_s},
+        {u"=HYPERLINK(\"http://x\";\"y\")"_s, Source::Outside, u"\"'=HYPERLINK(\"\"http://x\"\";\"\"y\"\")\""_s},
+        {u"+7 495"_s, Source::Outside, u"'+7 495"_s},
+        {u"-2+3"_s, Source::Outside, u"'-2+3"_s},
+        {u"@SUM(1)"_s, Source::Outside, u"'@SUM(1)"_s},
+        {u"\t=1"_s, Source::Outside, u"'\t=1"_s},
+        {u"\r=1"_s, Source::Outside, u"\"'\r=1\""_s},
+        {u"  =1+1 "_s, Source::Outside, u"'=1+1"_s},
+        {QChar(0) + u"=1+1"_s, Source::Outside, u"'=1+1"_s},
+        {u"А=1+1"_s, Source::Outside, u"А=1+1"_s},
+        {u"=1+1"_s, Source::Program, u"=1+1"_s},
+        {u"-"_s, Source::Program, u"-"_s},
+        {u"\tтаб "_s, Source::Program, u"\tтаб"_s},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.field.toStdString());
+        EXPECT_EQ(CsvProtocol::writtenField(c.field, c.source), c.written);
+    }
+}
+
+// Titles, names, numbers and folders come from outside; the date and the direction are the
+// program's own.
+TEST_F(CsvProtocolTest, EveryFieldFromOutsideIsGuardedAndTheFileHoldsNoControlCharacter)
+{
+    const QString formula = u"=1+1"_s + QChar(0) + u"\x01"_s;
+    romashka->Name = formula;
+    auto doc = document(u"ORG_romashka"_s, formula);
+    doc->DepartmentName = u"Отдел"_s;
+    doc->DocumentDate = formula;
+    doc->DocumentNumber = u"-15"_s;
+    doc->TypeNamedId = u"Unknown"_s;
+    doc->Status = u"@Status"_s;
+    doc->Counteragent = u"+Контрагент\x07"_s;
+    doc->PathForDownload = folder(u"=1+1/Акт"_s);
+    source.unloadedList = {doc};
+    ASSERT_TRUE(writeProtocol());
+    const QByteArray bytes = contentOf(fileName());
+    for (const char c : bytes)
+        EXPECT_TRUE(static_cast<unsigned char>(c) >= 0x20 || c == '\r' || c == '\n') << int(c);
+    const QStringList fields = text().chopped(2).split(u';');
+    ASSERT_EQ(fields.size(), 10) << text().toStdString();
+    EXPECT_EQ(fields[0], u"'=1+1"_s);
+    EXPECT_EQ(fields[2], u"\"'=1+1, Отдел\""_s);
+    EXPECT_EQ(fields[3], u"'=1+1"_s);
+    EXPECT_EQ(fields[4], u"'-15"_s);
+    EXPECT_EQ(fields[8], u"'+Контрагент"_s);
+    EXPECT_EQ(fields[9], u"'=1+1/Акт/"_s);
 }
 
 TEST_F(CsvProtocolTest, StatusesOfEachDocumentAreItsOwn)
@@ -204,7 +270,7 @@ TEST_F(CsvProtocolTest, AnyOtherFailureGivesTheErrorsDescription)
     EXPECT_EQ(ui.boxes[0].prompt, u"Не удалось записать файл протокола выгрузки \""_s + fileName()
                                       + u"\".\r\nПроизошла ошибка: Invalid procedure call or argument"_s);
     EXPECT_EQ(progress.events, (QStringList{u"begin"_s, u"step 1/3"_s}));
-    EXPECT_EQ(text().count(u"\r\n"_s), 1) << "the line written before the failure stays on disk";
+    EXPECT_FALSE(QFile::exists(fileName())) << "no partly written protocol under its name";
 }
 
 } // namespace

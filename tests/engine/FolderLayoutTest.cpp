@@ -348,6 +348,47 @@ TEST_F(FolderLayoutTest, LongCyrillicTitlesStayWithinTheFileSystemsLimit)
     EXPECT_TRUE(name.endsWith(u"Ж ~e41b"_s));
 }
 
+// Elements after the document element add to the document folder's name: the whole name is cut
+// to the limit, and what is cut is the title, so that the suffix that tells documents apart stays.
+TEST_F(FolderLayoutTest, ElementsAfterTheDocumentStillGiveANameWithinTheLimitWithItsSuffix)
+{
+    doc->title = QString(200, u'Ж');
+    doc->counteragent =
+        object(std::make_shared<fakediadoc::FakeParty>(u"5001000002"_s, u"500101001"_s, QString(300, u'Щ')));
+    const struct
+    {
+        QStringList elements;
+        QString nameEnd;   // how the document folder's name ends
+        QString pathStart; // how the path starts, before the document folder
+        QString after;     // the levels after the document folder
+    } cases[] = {
+        {{u"Документ"_s, u"Год"_s, u"\\"_s}, u"Ж ~e41b2024"_s, {}, u"/"_s},
+        {{u"Документ"_s, u"-"_s, u"Год"_s, u"\\"_s, u"Месяц"_s, u"\\"_s}, u"Ж ~e41b2024"_s, {}, u"/03/"_s},
+        {{u"Документ"_s, u"Документ"_s}, u"Ж ~e41b"_s, {}, {}},
+        {{u"Год"_s, u"\\"_s, u"Документ"_s, u"Квартал"_s, u"\\"_s}, u"Ж ~e41b1кв"_s, u"2024/"_s, u"/"_s},
+        {{u"Документ"_s, u"Документ"_s, u"Год"_s, u"\\"_s}, u"Ж ~e41b2024"_s, {}, u"/"_s},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.elements.join(u'?').toStdString());
+        layout.startRun(999, true);
+        const QString path = mold(c.elements);
+        ASSERT_TRUE(path.startsWith(c.pathStart)) << path.toStdString();
+        ASSERT_TRUE(path.endsWith(c.after)) << path.toStdString();
+        const QString name = path.mid(c.pathStart.size()).chopped(c.after.size());
+        EXPECT_FALSE(name.contains(u'/'));
+        EXPECT_LE(NameCleaning::utf8Size(name), NameCleaning::kMaxNameBytes) << name.toStdString();
+        EXPECT_GE(NameCleaning::utf8Size(name), NameCleaning::kMaxNameBytes - 1) << "only as much is cut as must be";
+        EXPECT_TRUE(name.startsWith(u"ЖЖЖ"_s));
+        EXPECT_TRUE(name.endsWith(c.nameEnd)) << name.toStdString();
+    }
+
+    // A tail longer than the limit by itself leaves the suffix and as much of the tail as fits.
+    layout.startRun(999, true);
+    const QString name = mold({u"Документ"_s, u"Наименование контрагента"_s, u"\\"_s}).chopped(1);
+    EXPECT_LE(NameCleaning::utf8Size(name), NameCleaning::kMaxNameBytes);
+    EXPECT_TRUE(name.startsWith(u" ~e41bЩЩЩ"_s)) << name.toStdString();
+}
+
 TEST_F(FolderLayoutTest, NoElementAddsALevelOrBreaksAFileSystem)
 {
     doc->typeNamedId = u"Waybill"_s;

@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 
@@ -8,6 +9,7 @@
 #include "core/ApplicationTitle.h"
 #include "core/MsgBox.h"
 #include "diadoc/AsyncDocRecord.h"
+#include "diadoc/PersonRecord.h"
 #include "engine/HtmlProtocol.h"
 
 using namespace Qt::StringLiterals;
@@ -84,6 +86,44 @@ TEST_F(HtmlProtocolTest, OutsideTextsCannotBreakThePage)
     }
     EXPECT_EQ(count, 7);
     EXPECT_TRUE(text.startsWith(u"<html><meta charset=\"windows-1251\"><style>"_s));
+}
+
+// A NUL or another control character from outside would pass into the page as a raw byte: such
+// characters are dropped from every text; tab and line ends stay, as a page shows them as blanks.
+TEST_F(HtmlProtocolTest, CharactersNoProtocolHoldsAreDroppedFromEveryText)
+{
+    const struct
+    {
+        QString text;
+        QString shown;
+    } cases[] = {
+        {u"Счёт"_s + QChar(0) + u" 5"_s, u"Счёт 5"_s},
+        {u"\x01 А\x1F\x7F\u0085Б\x1B"_s, u" АБ"_s},
+        {u"А"_s + QChar(0xDC00) + u"Б\uFFFF"_s, u"АБ"_s},
+        {u"А\tБ\r\nВ"_s, u"А\tБ\r\nВ"_s},
+        {u"<\x02&>"_s, u"&lt;&amp;&gt;"_s},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        EXPECT_EQ(HtmlProtocol::escaped(c.text), c.shown);
+    }
+
+    romashka->Name = u"ООО"_s + QChar(0) + u" Ромашка"_s;
+    auto doc = document(u"ORG_romashka"_s, u"Акт"_s + QChar(0) + u"\x01 12"_s);
+    doc->Counteragent = u"АО\x07 Лютик"_s;
+    doc->DocumentNumber = QChar(0) + u"15"_s;
+    source.unloadedList = {doc};
+    summary = {{u"Итог"_s, u"1\x01"_s}};
+    ASSERT_TRUE(writeProtocol());
+    const QByteArray bytes = page();
+    for (const char c : bytes)
+        EXPECT_TRUE(static_cast<unsigned char>(c) >= 0x20 || c == '\r' || c == '\n') << int(c);
+    const QString text = core::TextCodec::fromCp1251(bytes);
+    EXPECT_TRUE(text.contains(u">Акт 12</a>"_s)) << text.toStdString();
+    EXPECT_TRUE(text.contains(u"<td>ООО Ромашка</td>"_s));
+    EXPECT_TRUE(text.contains(u"<td>15</td>"_s));
+    EXPECT_TRUE(text.contains(u"<td>АО Лютик</td>"_s));
+    EXPECT_TRUE(text.contains(u"Итог 1<br>"_s));
 }
 
 TEST_F(HtmlProtocolTest, AnEmptyRunHasTheStyleTheHeadingAndTheEndOnly)
@@ -283,10 +323,8 @@ TEST_F(HtmlProtocolTest, AnyOtherFailureNamesTheErrorWithItsNumber)
                                       + u"\".\r\n\r\nПроизошла ошибка:\r\nFetchling.WriteProtocolHtml\r\nСтрока = 8"
                                         u"\r\n.Number = 5\r\n.Description = \"Invalid procedure call or argument\"."_s);
     EXPECT_FALSE(progress.events.contains(u"end"_s));
-    const QByteArray partly = page();
-    EXPECT_TRUE(partly.contains(core::TextCodec::toCp1251(u"<h3>Не выгружены:</h3>"_s)))
-        << "the partly written page stays on disk";
-    EXPECT_FALSE(partly.contains("</html>"));
+    EXPECT_FALSE(QFile::exists(fileName())) << "no partly written page under the protocol's name";
+    EXPECT_EQ(QDir(base).entryList(QDir::Files | QDir::Hidden), QStringList()) << "nor anywhere beside it";
 }
 
 TEST_F(HtmlProtocolTest, AFileThatCannotBeOpenedIsAFailureBeforeAnyStep)

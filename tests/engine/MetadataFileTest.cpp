@@ -1,6 +1,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
 
@@ -156,6 +157,63 @@ TEST_F(MetadataFileTest, CharactersOutsideTheCodePageBecomeReferencesAndForbidde
     EXPECT_TRUE(
         bytes.contains(core::TextCodec::toCp1251(u"<Title>Шот-фактура &#1178;аза&#1179;стан &#128512;</Title>"_s)))
         << bytes.constData();
+}
+
+// A reader of the file turns a raw carriage return into a line feed; written as a reference, every
+// line end and tab of an element's text reads back as the service gave it.
+TEST_F(MetadataFileTest, LineEndsAndTabsOfElementTextsReadBackUnchanged)
+{
+    doc.title = u"Акт\rстрока\r\nконец\tтаб\n"_s;
+    ASSERT_EQ(writer.SaveN7L(folder(), doc, u"org1"_s), QString());
+    const QString text = core::TextCodec::fromCp1251(readAll(dir.filePath(u"DCInfo.n7l"_s)));
+    EXPECT_TRUE(text.contains(u"<Title>Акт&#13;строка&#13;\nконец\tтаб\n</Title>"_s)) << text.toStdString();
+    EXPECT_EQ(text.count(u'\r'), 1) << "only the declaration's line end is raw";
+
+    QXmlStreamReader reader(text);
+    QString title;
+    while (reader.readNextStartElement()) {
+        if (reader.name() == u"Title"_s) {
+            title = reader.readElementText();
+            break;
+        }
+        if (reader.name() != u"Document"_s)
+            reader.skipCurrentElement();
+    }
+    EXPECT_FALSE(reader.hasError()) << reader.errorString().toStdString();
+    EXPECT_EQ(title, doc.title);
+}
+
+// A shortcut's address is one line of ASCII: letters beyond it are percent-encoded as UTF-8, never
+// written as references, and a line break or a blank from the service cannot add a line to the
+// file. A value put into the registry's query cannot add a parameter.
+TEST_F(MetadataFileTest, ShortcutAddressesArePercentEncodedAscii)
+{
+    const struct
+    {
+        QString url;
+        QString address;
+    } cases[] = {
+        {u"https://x/a?b=1&c=%20"_s, u"https://x/a?b=1&c=%20"_s},
+        {u"https://x/Счёт №5"_s, u"https://x/%D0%A1%D1%87%D1%91%D1%82%20%E2%84%965"_s},
+        {u"https://x/a\r\nIconFile=C:\\e.ico"_s, u"https://x/a%0D%0AIconFile=C:\\e.ico"_s},
+        {u"https://x/\u0000\x7F😀"_s, u"https://x/%00%7F%F0%9F%98%80"_s},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.url.toStdString());
+        EXPECT_EQ(MetadataFile::shortcutAddress(c.url), c.address);
+    }
+
+    doc.pathUrl = u"/box/Document/Show?documentId=1&комментарий=Счёт\r\nIconFile=x"_s;
+    doc.powers = SandboxList::of(QList<std::shared_ptr<SandboxAttachedPowerOfAttorney>>{
+        power(u"Ё1&innP=0#"_s, u"7701234567"_s, std::nullopt, std::nullopt)});
+    ASSERT_EQ(writer.SaveN7L(folder(), doc, u"org1"_s), QString());
+    EXPECT_EQ(readAll(dir.filePath(u"diadoc.documentID=f253e3c6-b645-40f1-825e-ff6d01ddeca4.url"_s)),
+              QByteArray("[InternetShortcut]\r\nURL=https://diadoc.kontur.ru/box/Document/Show?documentId=1"
+                         "&%D0%BA%D0%BE%D0%BC%D0%BC%D0%B5%D0%BD%D1%82%D0%B0%D1%80%D0%B8%D0%B9"
+                         "=%D0%A1%D1%87%D1%91%D1%82%0D%0AIconFile=x"));
+    EXPECT_EQ(readAll(dir.filePath(u"Доверенность_Ё1&innP=0#.url"_s)),
+              QByteArray("[InternetShortcut]\r\nURL=https://m4d.nalog.gov.ru/EMCHD/get-info?guid=%D0%811%26innP%3D0%23"
+                         "&innP=7701234567"));
 }
 
 TEST_F(MetadataFileTest, ADocumentNumberOfATabIsNoBlankNumber)

@@ -19,6 +19,8 @@ namespace protocoltest {
 void RecordingProgress::StepChange(int StepCount, int NumberStep, bool& rCancel)
 {
     events.append(u"step %1/%2"_s.arg(NumberStep).arg(StepCount));
+    if (onStep)
+        onStep(NumberStep);
     if (NumberStep == cancelAtStep)
         rCancel = true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -34,6 +35,7 @@ public:
     void OnEnd() override { events.append(QStringLiteral("end")); }
 
     int cancelAtStep = 0; // the NumberStep at which rCancel is set; 0: never
+    std::function<void(int NumberStep)> onStep;
     QStringList events;
 };
 

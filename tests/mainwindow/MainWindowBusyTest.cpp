@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTreeWidget>
@@ -331,11 +332,21 @@ TEST_F(MainWindowBusyTest, CancelledFolderChooserLeavesTheFolder)
 TEST_F(MainWindowBusyTest, OptionsButtonRereadsFolderDateRulesZipAndCaption)
 {
     const auto window = load();
-    options.Set_Path(u"/srv/new/"_s);
-    options.Set_LoadContentByZip(0);
-    options.Set_CreateLogFile(1);
-    options.Set_DateEndYesterday(1);
+    bool dialogShown = false;
+    // The options dialog is modal: the changes are made in it and accepted with OK.
+    QTimer::singleShot(0, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (dialog == nullptr || dialog->objectName() != u"frmOptions")
+            return;
+        dialogShown = true;
+        dialog->findChild<QLineEdit*>(u"thePath"_s)->setText(u"/srv/new/"_s);
+        dialog->findChild<QCheckBox*>(u"theCheckBoxLoadContentByZip"_s)->setChecked(false);
+        dialog->findChild<QCheckBox*>(u"theCheckBoxLogFile"_s)->setChecked(true);
+        dialog->findChild<QCheckBox*>(u"theCheckBoxDateEndYesterday"_s)->setChecked(true);
+        dialog->findChild<QPushButton*>(u"theOK"_s)->click();
+    });
     window->controls().theButtonOptions->click();
+    EXPECT_TRUE(dialogShown);
     EXPECT_EQ(window->controls().thePath->text(), u"/srv/new/"_s);
     EXPECT_FALSE(window->controls().theCheckZip->isChecked());
     EXPECT_TRUE(window->windowTitle().startsWith(u"+Log/ Ларимо-9"_s));

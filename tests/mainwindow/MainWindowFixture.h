@@ -72,6 +72,7 @@ protected:
     {
         MainWindowServices s{options, ui, clock, store.registry, diadocAccess, prerequisites};
         s.commandLine = commandLine;
+        s.runServices = runServices;
         s.startProgram = [this](const QString& program, const QStringList& arguments) {
             started.push_back({program, arguments});
             return true;
@@ -93,6 +94,8 @@ protected:
     diadoc::mDiadoc diadocAccess{factory, options};
     FakePrerequisites prerequisites;
     std::vector<std::pair<QString, QStringList>> started;
+    // What the sign-in and the run use; none: the window only shows its controls.
+    const run::Services* runServices = nullptr;
 };
 
 } // namespace mainwindow::test

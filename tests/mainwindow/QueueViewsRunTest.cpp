@@ -52,14 +52,14 @@ public:
         m_views.bind(engine.AsyncTasks(), engine.AsyncDocs());
         m_docs = &engine.AsyncDocs();
     }
-    void runReleasing(engine::Fetchling&) override
+    void releasingEngine(engine::Fetchling&) override
     {
         m_views.unbind();
         m_docs = nullptr;
     }
-    void failureListed(const std::shared_ptr<diadoc::AsyncTskRecord>& rec) override
+    void failureListed(const std::shared_ptr<diadoc::AsyncTskRecord>& rec, int position) override
     {
-        m_views.fAsyncTasks_OnAddedInSecondaryQueue(rec);
+        m_views.fAsyncTasks_OnAddedInSecondaryQueue(rec, position);
     }
     void failureListed(const std::shared_ptr<diadoc::AsyncDocRecord>& rec, bool ignored) override
     {

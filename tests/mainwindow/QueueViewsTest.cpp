@@ -345,6 +345,30 @@ INSTANTIATE_TEST_SUITE_P(Tabs, DocsTabColumns,
                                            TabColumns{"UnloadedList", {1, 10}, {}},
                                            TabColumns{"IgnoredList", {10}, u"Причина невыгрузки"_s}));
 
+TEST_F(QueueViewsTest, TheGridsNavigateOverTheListOfTheSelectedTab)
+{
+    HoldDocs hold;
+    docs.attach(&hold);
+    views->bind(tasks, docs);
+    for (int n = 0; n < 3; ++n)
+        add(n);
+    std::optional<int> row;
+    int place = -1;
+    selectTab(tabsDocs(), u"MainQueue"_s);
+    views->theGridDocs_UnboundGetRelativeBookmark(std::nullopt, -1, row, place);
+    EXPECT_EQ(row, 3);
+    EXPECT_EQ(place, 3);
+    views->theGridDocs_UnboundGetRelativeBookmark(3, 1, row, place);
+    EXPECT_EQ(row, std::nullopt);
+    EXPECT_EQ(place, 3);
+    selectTab(tabsDocs(), u"UnloadedList"_s);
+    views->theGridDocs_UnboundGetRelativeBookmark(std::nullopt, 1, row, place);
+    EXPECT_EQ(row, std::nullopt) << "the unloaded list is empty";
+    views->theGridTasks_UnboundGetRelativeBookmark(std::nullopt, 1, row, place);
+    EXPECT_EQ(row, std::nullopt);
+    docs.detach(&hold);
+}
+
 TEST_F(QueueViewsTest, TheReasonCaptionFollowsTheTab)
 {
     selectTab(tabsDocs(), u"IgnoredList"_s);
@@ -377,10 +401,6 @@ TEST_F(QueueViewsTest, RequestsHeldInTheMainQueueShowWithTheirPeriods)
     EXPECT_EQ(cell(gridTasks(), 0, 6), u"любой"_s);
     EXPECT_EQ(cell(gridTasks(), 1, 2), u"ООО «Ромашка», Склад"_s);
     EXPECT_EQ(cell(gridTasks(), 1, 3), u"01.02.2024"_s);
-
-    views->showTasksCounts(tasks);
-    EXPECT_EQ(tabsTasks().tabText(0), u"На запуск (2)"_s);
-    EXPECT_EQ(tabsTasks().tabText(3), u"Выполнены (0)"_s);
 
     selectTab(tabsTasks(), u"ExecutingList"_s);
     EXPECT_EQ(gridTasks().model()->rowCount(), 0);

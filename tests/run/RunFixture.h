@@ -2,6 +2,7 @@
 
 #include <QDirIterator>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
@@ -38,7 +39,9 @@ using namespace Qt::StringLiterals;
 inline const QString kSample = QStringLiteral(FETCHLING_SAMPLE_SANDBOX);
 inline const QString kProtocolPrefix = u"Протокол выгрузки документов из Диадок от "_s;
 
-// Virtual time shared with the emulated service: a pause moves the service's clock.
+// Virtual time shared with the emulated service: a pause moves the service's clock. A run that
+// still waits past the deadline (when one is set) waits without end: the first pause after it
+// raises an error, so that the test fails instead of hanging.
 class VirtualClock final : public core::Clock
 {
 public:
@@ -47,10 +50,61 @@ public:
     {
         return QDateTime(QDate(2025, 1, 15), QTime(10, 30)).addMSecs(m_nowMs);
     }
-    void sleep(int ms) override { m_nowMs += ms; }
+    void sleep(int ms) override
+    {
+        m_nowMs += ms;
+        if (deadlineMs > 0 && m_nowMs > deadlineMs && !m_late) {
+            m_late = true;
+            throw core::Error(5,
+                              u"The run still waits at "_s + QString::number(m_nowMs / 1000) + u" s of virtual time"_s);
+        }
+    }
+
+    qint64 deadlineMs = 0;
 
 private:
     qint64 m_nowMs = 0;
+    bool m_late = false;
+};
+
+// A folder that refuses files even to this process: read-only by its mode, or, for a user that
+// writes anywhere, a read-only file system mounted on it. Not ready when neither can be had.
+class ReadOnlyFolder final
+{
+public:
+    explicit ReadOnlyFolder(const QString& path)
+        : m_path(path)
+    {
+        QDir().mkpath(path);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup);
+        if (!takesFiles())
+            return;
+        m_mounted =
+            QProcess::execute(u"mount"_s, {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"ro,size=64k"_s, u"tmpfs"_s, path}) == 0;
+    }
+    ~ReadOnlyFolder()
+    {
+        if (m_mounted)
+            QProcess::execute(u"umount"_s, {m_path});
+        QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    ReadOnlyFolder(const ReadOnlyFolder&) = delete;
+    ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
+
+    bool ready() const { return !takesFiles(); }
+
+private:
+    bool takesFiles() const
+    {
+        QFile probe(m_path + u"/probe"_s);
+        if (!probe.open(QIODevice::WriteOnly))
+            return false;
+        probe.remove();
+        return true;
+    }
+
+    QString m_path;
+    bool m_mounted = false;
 };
 
 // The services of a run over a settings store pointed at the bundled sample, a virtual clock and an unload folder.
@@ -160,7 +214,8 @@ protected:
     platform::zip::LibzipLibraries zipLibraries;
     core::mUnzipper unzipper{zipLibraries, ui, QString::fromUtf16(core::kApplicationTitle)};
     core::mLogFile log{ui, [this] { return clock.currentDateTime(); }};
-    platform::shell::LinuxSpecialFolders folders{dir.filePath(u"home"_s), dir.filePath(u"home/.config"_s)};
+    // The user's own home stands apart from the unload folder: a folder in it is better avoided.
+    platform::shell::LinuxSpecialFolders folders{dir.filePath(u"users/me"_s), dir.filePath(u"users/me/.config"_s)};
     core::mAPI api{folders};
     run::Services services{options, clock, ui, diadoc, unzipper, log, api};
     run::RunObserver observer;

@@ -1,8 +1,9 @@
-#include <vector>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
 #include "RunFixture.h"
+#include "diadoc/AsyncTskRecord.h"
 #include "run/FailureWatch.h"
 #include "run/NodeKey.h"
 #include "run/PumpingClock.h"
@@ -133,7 +134,7 @@ public:
         calls.append(u"started"_s);
         engines.push_back(&engine);
     }
-    void runReleasing(engine::Fetchling& engine) override
+    void releasingEngine(engine::Fetchling& engine) override
     {
         calls.append(u"releasing %1"_s.arg(engine.AsyncDocs().Count()));
         engines.push_back(&engine);
@@ -181,6 +182,228 @@ TEST_F(RunTest, AWindowsWaitIsCutIntoSlicesBetweenWhichItsMessagesAreHandled)
     pumping.sleep(1000);
     EXPECT_EQ(clock.nowMs() - start, 1000);
     EXPECT_GE(ui.processEventsCalls, 1000 / run::PumpingClock::kSliceMs);
+}
+
+} // namespace
+
+namespace {
+
+using MendsTest = testsupport::RunFixture;
+
+// An observer that records the protocol events and can act when a protocol begins.
+class ProtocolObserver final : public run::RunObserver
+{
+public:
+    std::function<void(run::ProtocolKind)> onBegin;
+    std::function<void()> onStart;
+    QStringList events;
+    void runStarted(engine::Fetchling&) override
+    {
+        if (onStart)
+            onStart();
+    }
+    void protocolBegins(run::ProtocolKind kind) override
+    {
+        events.append(u"begin"_s);
+        if (onBegin)
+            onBegin(kind);
+    }
+    void protocolsWritten() override { events.append(u"written"_s); }
+    void runEnded(const run::RunOutcome&) override { events.append(u"ended"_s); }
+};
+
+QString rowValue(const engine::SummaryRows& rows, const QString& caption)
+{
+    for (const auto& row : rows)
+        if (row.caption == caption)
+            return row.value;
+    return u"<missing>"_s;
+}
+
+TEST_F(MendsTest, ARunStoppedBeforeItsFirstNodeWritesItsProtocolsIntoTheUnloadFolder)
+{
+    ProtocolObserver watching;
+    run::Run runner(services, watching);
+    watching.onStart = [&] { runner.requestStop(); };
+    const auto signedIn = run::SignIn(options, diadoc, ui).signIn();
+    QDir().mkpath(out());
+    const auto outcome = runner.execute(requestFor(signedIn, out()), signedIn.organisations);
+    EXPECT_TRUE(outcome.stopped);
+    EXPECT_EQ(runner.engine()->Path(), QString()) << "no node was handed over";
+    ASSERT_EQ(outcome.protocols.size(), 3);
+    for (const QString& file : outcome.protocols)
+        EXPECT_TRUE(file.startsWith(out() + testsupport::kProtocolPrefix)) << file.toStdString();
+    EXPECT_TRUE(outcome.endMessage.contains(u"В папке выгрузки ("_s + out() + u")"_s));
+}
+
+TEST_F(MendsTest, TheStopReasonOfOneRunDoesNotFollowTheNext)
+{
+    options.Set_TimeOut(1);
+    platform::diadoc::FaultRule rule;
+    rule.operation = u"GetDocumentsAsync"_s;
+    rule.text = u"##100[Ошибка сервера Диадок]code:404, HTTP error: Unknown box: box-romashka"_s;
+    service()->addFault(rule);
+    run::RunObserver quiet;
+    run::Run runner(services, quiet);
+    const auto signedIn = run::SignIn(options, diadoc, ui).signIn();
+    QDir().mkpath(out());
+    const auto first = runner.execute(requestFor(signedIn, out()), signedIn.organisations);
+    EXPECT_TRUE(first.stopped);
+    EXPECT_EQ(first.stopReason, rule.text);
+    EXPECT_FALSE(runner.refusesNewRuns()) << "only bad allocation refuses new runs";
+
+    service()->clearFaults();
+    const auto second = runner.execute(requestFor(signedIn, out()), signedIn.organisations);
+    EXPECT_FALSE(second.stopped);
+    EXPECT_TRUE(second.stopReason.isEmpty());
+    EXPECT_TRUE(runner.stopReason().isEmpty());
+    const auto rows = runner.summaryRows(u"html"_s);
+    EXPECT_NE(rowValue(rows, u"Выгрузка завершена:"_s), u"<missing>"_s);
+}
+
+// The summary times read as the status bar does: hours without a leading zero; the program is the
+// caller's caption when it names one.
+TEST_F(MendsTest, TheSummaryTellsTimesAsTheStatusBarAndTheCallersProgram)
+{
+    run::RunObserver quiet;
+    run::Run runner(services, quiet);
+    const auto signedIn = run::SignIn(options, diadoc, ui).signIn();
+    run::RunRequest request = requestFor(signedIn, out());
+    request.programCaption = u"+Log/ Ларимо-9: Фетчлинг. Версия 1.2.3"_s;
+    QDir().mkpath(out());
+    runner.execute(request, signedIn.organisations);
+    const auto rows = runner.summaryRows(u"html"_s);
+    EXPECT_EQ(rowValue(rows, u"Программа:"_s), request.programCaption);
+    EXPECT_EQ(rowValue(rows, u"Выгрузка начата:"_s), u"10:30:00"_s);
+    static const QRegularExpression time(u"^\\d{1,2}:\\d{2}:\\d{2}$"_s);
+    EXPECT_TRUE(time.match(rowValue(rows, u"Выгрузка завершена:"_s)).hasMatch());
+    EXPECT_EQ(run::Run::timeText(QTime(9, 5, 7)), u"9:05:07"_s);
+    EXPECT_TRUE(rows.at(0).value.endsWith(u" 10:"_s + rows.at(0).value.right(5))) << "the first row keeps two digits";
+}
+
+TEST_F(MendsTest, TheProtocolStopLeavesTheWorkbookOutAndIsHandedToEveryLaterRow)
+{
+    ProtocolObserver watching;
+    run::Run runner(services, watching);
+    watching.onBegin = [&](run::ProtocolKind kind) {
+        if (kind == run::ProtocolKind::Html)
+            runner.requestProtocolStop();
+    };
+    const auto signedIn = run::SignIn(options, diadoc, ui).signIn();
+    QDir().mkpath(out());
+    const auto outcome = runner.execute(requestFor(signedIn, out()), signedIn.organisations);
+    EXPECT_FALSE(outcome.stopped) << "the unloading itself ended";
+    EXPECT_TRUE(runner.protocolStopRequested());
+    for (const QString& file : outcome.protocols)
+        EXPECT_FALSE(file.endsWith(u".xlsx"_s)) << file.toStdString();
+    EXPECT_EQ(watching.events, (QStringList{u"begin"_s, u"begin"_s, u"written"_s, u"ended"_s}))
+        << "HTML and CSV begin; the workbook is never made";
+}
+
+// A workbook that was filled but cannot be saved: the end message says so, and the run log gets
+// the whole end text.
+TEST_F(MendsTest, AnUnsavedWorkbookIsToldInTheEndMessageAndTheLogHasTheWholeEndText)
+{
+    options.Set_CreateLogFile(1);
+    ProtocolObserver watching;
+    run::Run runner(services, watching);
+    watching.onBegin = [&](run::ProtocolKind kind) {
+        if (kind != run::ProtocolKind::Excel)
+            return;
+        // The workbook's name is taken: a folder stands where it would be saved.
+        const QStringList pages = QDir(out()).entryList({u"*.htm"_s}, QDir::Files);
+        ASSERT_EQ(pages.size(), 1);
+        QDir(out()).mkdir(pages.at(0).chopped(4) + u".xlsx"_s);
+    };
+    const auto signedIn = run::SignIn(options, diadoc, ui).signIn();
+    QDir().mkpath(out());
+    const auto outcome = runner.execute(requestFor(signedIn, out()), signedIn.organisations);
+
+    ASSERT_EQ(outcome.protocols.size(), 2);
+    QStringList prompts;
+    for (const auto& box : ui.boxes)
+        prompts.append(box.prompt);
+    EXPECT_TRUE(prompts.contains(u"При сохранении Excel-файла протокола выгрузки со списком выгруженных документов, "_s
+                                 u"произошла ошибка."_s));
+    EXPECT_TRUE(prompts.contains(outcome.endMessage + u"\r\n"_s
+                                 + u"Протокол выгрузки в формате MS Excel создан, но не сохранён на диск."_s + u"\r\n"_s
+                                 + u"Будет открыто окно MS Excel, в котором Вы можете сохранить протокол "_s
+                                   u"самостоятельно."_s))
+        << prompts.join(u"\n---\n"_s).toStdString();
+
+    const QStringList logs = QDir(out()).entryList({u"Log_*.txt"_s}, QDir::Files);
+    ASSERT_EQ(logs.size(), 1);
+    QFile logFile(out() + logs.at(0));
+    ASSERT_TRUE(logFile.open(QIODevice::ReadOnly));
+    const QByteArray bytes = logFile.readAll();
+    const QString text = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData()), bytes.size() / 2);
+    for (const QString& line : outcome.endMessage.split(u"\r\n"_s))
+        EXPECT_TRUE(text.contains(line)) << line.toStdString();
+}
+
+// Kept as it always was: the count of moved-aside folders is not reset when a run starts.
+TEST_F(MendsTest, TheFolderRemovalCountCarriesOverToTheNextRunsSummary)
+{
+    options.Set_TimeOut(1);
+    // A download that cannot even start has its new folder moved aside.
+    for (const QString& operation : {u"SaveAllContentAsync"_s, u"SaveAllContentZipAsync"_s}) {
+        platform::diadoc::FaultRule rule;
+        rule.operation = operation;
+        rule.text = u"COM1C[0x80004005]Unspecified error"_s;
+        service()->addFault(rule);
+    }
+    run::RunObserver quiet;
+    run::Run runner(services, quiet);
+    const auto signedIn = run::SignIn(options, diadoc, ui).signIn();
+    QDir().mkpath(out());
+    const auto first = runner.execute(requestFor(signedIn, out()), signedIn.organisations);
+    ASSERT_GT(first.folderRemovals, 0) << "the fault moves folders aside";
+    const QString caption = u"Справочно: Счетчик удалений папок:"_s;
+    EXPECT_EQ(rowValue(runner.summaryRows(u"html"_s), caption), QString::number(first.folderRemovals));
+
+    service()->clearFaults();
+    const auto second = runner.execute(requestFor(signedIn, out()), signedIn.organisations);
+    EXPECT_EQ(second.folderRemovals, 0);
+    EXPECT_EQ(rowValue(runner.summaryRows(u"html"_s), caption), QString::number(first.folderRemovals));
+}
+
+} // namespace
+
+namespace {
+
+// A clock on which the person asks to stop while the run sleeps.
+class StoppingClock final : public core::Clock
+{
+public:
+    std::function<void()> duringSleep;
+    qint64 slept = 0;
+    qint64 nowMs() const override { return slept; }
+    QDateTime currentDateTime() const override { return QDateTime(QDate(2025, 1, 15), QTime(10, 30)).addMSecs(slept); }
+    void sleep(int ms) override
+    {
+        slept += ms;
+        if (duringSleep)
+            duringSleep();
+    }
+};
+
+TEST_F(RunTest, APauseBeforeARetryEndsWhenTheRunIsStopped)
+{
+    options.Set_TimeOut(999);
+    StoppingClock pausing;
+    run::RunObserver quiet;
+    run::FailureWatch watch(options, pausing, ui, quiet, run::diskFreeSpace);
+    auto record = std::make_shared<diadoc::AsyncTskRecord>();
+    record->ErrorDescription = u"##100[Ошибка сервера Диадок]code:500, HTTP error: Internal Server Error"_s;
+
+    watch.OnAddedInSecondaryQueue(record, 1);
+    EXPECT_EQ(pausing.slept, 9990) << "unstopped, the whole pause";
+
+    pausing.slept = 0;
+    pausing.duringSleep = [&] { watch.requestStop(); };
+    watch.OnAddedInSecondaryQueue(record, 1);
+    EXPECT_EQ(pausing.slept, run::FailureWatch::kPauseSliceMs);
+    EXPECT_EQ(watch.listFailures(), 2);
 }
 
 } // namespace

@@ -1,10 +1,18 @@
+#include <filesystem>
+
 #include <QDirIterator>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSet>
 
 #include <gtest/gtest.h>
 
 #include "RunFixture.h"
+#include "diadoc/AsyncTasks.h"
+#include "diadoc/AsyncTskRecord.h"
+#include "diadoc/OperationTimeOut.h"
+#include "run/DateRules.h"
 
 using namespace Qt::StringLiterals;
 using platform::diadoc::FaultEffect;
@@ -113,6 +121,17 @@ TEST_F(UnattendedRunTest, ARunThatCannotStartRaisesItsReason)
          u"Попытка авторизации с логином \"buh@romashka.ru\" завершилась с ошибкой \"Неверный логин или пароль\"."_s},
         {"no login", [](auto& o) { o.Set_Login(QString()); }, u"Вы не авторизованы в Диадок. Требуется авторизация."_s},
         {"no folder", [](auto& o) { o.Set_Path(QString()); }, u"Выберите папку для сохранения файлов Диадок."_s},
+        {"system folder", [](auto& o) { o.Set_Path(u"/var/lib/n7-fetchling-out"_s); },
+         u"В системные папки выгрузка запрещена.\r\nУкажите другую папку для выгрузки."_s},
+        {"home folder", [this](auto& o) { o.Set_Path(dir.filePath(u"users/me/out"_s)); },
+         u"\" крайне не рекомендуется.\r\nЖелательно выбрать папки вне специальных папок Windows."_s},
+        {"folder that cannot be made",
+         [this](auto& o) {
+             QFile plain(dir.filePath(u"plain"_s));
+             EXPECT_TRUE(plain.open(QIODevice::WriteOnly));
+             o.Set_Path(plain.fileName() + u"/out"_s);
+         },
+         u"\" для сохранения файлов Диадок."_s},
         {"bad period", [](auto& o) { o.Set_FromDate(u"31.02.2024"_s); }, u"Период выгрузки задан неверно"_s},
         {"no sandbox", [](auto& o) { o.Set_DiadocServerURL(u"https://example.invalid"_s); },
          u"Вы не авторизованы в Диадок."_s},
@@ -137,6 +156,66 @@ TEST_F(UnattendedRunTest, ARunThatCannotStartRaisesItsReason)
             EXPECT_TRUE(e.description().contains(u"UnattendedRun"_s)) << "the error carries its place";
         }
         EXPECT_FALSE(QDir(out()).exists() && !QDir(out()).isEmpty()) << "nothing was unloaded";
+    }
+    EXPECT_FALSE(QDir(u"/var/lib/n7-fetchling-out"_s).exists());
+}
+
+// The period comes from the date rules as a window would offer it; the end date is kept for the
+// next run only after a run that went to its end with every list.
+TEST_F(UnattendedRunTest, TheDateRulesGiveThePeriodAndTheEndDateIsKeptOnlyAfterAWholeRun)
+{
+    options.Set_TimeOut(1);
+    options.Set_DateBeginMove(1);
+    options.Set_DateEndYesterday(1);
+    options.Set_LastDateEnd(u"01.07.2024"_s);
+    const auto runWith = [&](std::optional<FaultRule> rule) {
+        service()->clearFaults();
+        if (rule)
+            service()->addFault(*rule);
+        return makeRun()->run();
+    };
+
+    FaultRule writeError;
+    writeError.operation = u"SaveContentResult"_s;
+    writeError.text = u"Ошибка записи в файл"_s;
+    const auto stopped = runWith(writeError);
+    EXPECT_TRUE(stopped.stopped);
+    EXPECT_EQ(stopped.from, u"01.07.2024"_s);
+    EXPECT_EQ(stopped.to, u"14.01.2025"_s) << "yesterday of the clock's 15 January 2025";
+    EXPECT_EQ(options.GetDefault_LastDateEnd(), u"01.07.2024"_s);
+
+    FaultRule listError;
+    listError.operation = u"GetDocumentsAsync"_s;
+    listError.organization = u"box-vasilek"_s;
+    listError.text = u"##100[Ошибка сервера Диадок]code:500, HTTP error: Internal Server Error"_s;
+    const auto incomplete = runWith(listError);
+    EXPECT_FALSE(incomplete.stopped);
+    EXPECT_GT(incomplete.listsFailed, 0);
+    EXPECT_EQ(options.GetDefault_LastDateEnd(), u"01.07.2024"_s);
+
+    const auto whole = runWith(std::nullopt);
+    EXPECT_TRUE(whole.complete());
+    EXPECT_GT(whole.unloaded, 0);
+    EXPECT_EQ(whole.from, u"01.07.2024"_s);
+    EXPECT_EQ(options.GetDefault_LastDateEnd(), u"14.01.2025"_s);
+    EXPECT_EQ(run::DateRules::atStart(options, QDate(2025, 1, 16)).from, u"14.01.2025"_s)
+        << "the next run starts where this one ended";
+}
+
+// A folder that this process cannot write to is refused before the run: no run of nothing.
+TEST_F(UnattendedRunTest, AReadOnlyUnloadFolderIsRefused)
+{
+    const QString path = dir.filePath(u"readonly"_s);
+    const testsupport::ReadOnlyFolder readOnly(path);
+    if (!readOnly.ready())
+        GTEST_SKIP() << "no folder refuses files to this user here";
+    options.Set_Path(path);
+    try {
+        makeRun()->run();
+        ADD_FAILURE() << "the run started";
+    } catch (const core::Error& e) {
+        EXPECT_TRUE(e.description().contains(u"Не удалось создать папку \""_s + path + u"/\""_s))
+            << e.description().toStdString();
     }
 }
 
@@ -166,6 +245,178 @@ TEST_F(UnattendedRunTest, AWriteErrorStopsTheRunWithItsMessageAndTheProtocols)
     }
     EXPECT_EQ(result.endText, u"Выгрузка документов прервана."_s);
     EXPECT_EQ(result.protocols.size(), 3);
+}
+
+// Lists and downloads that fail at every attempt are given up at the cap: the run goes to its end,
+// but its end text, printed summary, protocols and exit code say what was given up.
+TEST_F(UnattendedRunTest, WhatFailedForGoodIsCountedAndTheRunEndsWithItsOwnExitCode)
+{
+    options.Set_TimeOut(1);
+    QString target;
+    {
+        auto clean = makeRun();
+        const auto result = clean->run();
+        ASSERT_TRUE(result.complete());
+        EXPECT_EQ(run::UnattendedRun::exitCode(result), run::UnattendedRun::kExitDone);
+        target = clean->fetchling().AsyncDocs().UnloadedList().Item(5)->DocumentId;
+        QDir(out()).removeRecursively();
+    }
+    FaultRule lists;
+    lists.operation = u"GetDocumentsAsync"_s;
+    lists.organization = u"box-vasilek"_s;
+    lists.text = u"##100[Ошибка сервера Диадок]code:500, HTTP error: Internal Server Error"_s;
+    service()->addFault(lists);
+    FaultRule download;
+    download.operation = u"SaveContentResult"_s;
+    download.document = target;
+    download.text = u"COM1C[0x80004005]Unspecified error"_s;
+    service()->addFault(download);
+
+    auto run = makeRun();
+    const auto result = run->run();
+
+    EXPECT_FALSE(result.stopped);
+    EXPECT_EQ(result.left, 0);
+    const auto& tasks = run->fetchling().AsyncTasks();
+    EXPECT_GT(result.listsFailed, 0);
+    EXPECT_EQ(result.listsFailed, tasks.Count(2)) << "only requests failed for good stay in the secondary queue";
+    for (const auto& rec : tasks.SecondaryQueue())
+        EXPECT_EQ(rec->KeyОрганизацииВКоллекции, u"org5003012345/500301001"_s);
+    EXPECT_LT(result.listed, documentsForTickedNodes(*run));
+    EXPECT_EQ(result.downloadsFailed, 1);
+    EXPECT_EQ(result.listFailures, result.listsFailed * diadoc::AsyncTasks::kMaxAttempts);
+    EXPECT_EQ(result.downloadFailures, diadoc::AsyncContents::kMaxAttempts - 1);
+    EXPECT_FALSE(result.complete());
+    EXPECT_EQ(run::UnattendedRun::exitCode(result), run::UnattendedRun::kExitIncomplete);
+
+    const QStringList end = result.endText.split(u"\r\n"_s);
+    ASSERT_EQ(end.size(), 3) << result.endText.toStdString();
+    EXPECT_EQ(end.at(0), u"Выгрузка документов завершена с ошибками."_s);
+    EXPECT_EQ(end.at(1), u"Не получено списков документов (все попытки запроса неудачны): "_s
+                             + QString::number(result.listsFailed) + u'.');
+    EXPECT_EQ(end.at(2), u"Не выгружено документов из-за ошибок выгрузки: 1."_s);
+    EXPECT_TRUE(result.endMessage.startsWith(result.endText));
+    EXPECT_TRUE(run::PrintingObserver::summaryLines(result).contains(
+        u"Не получено списков (все попытки неудачны): %1, не выгружено из-за ошибок выгрузки: 1"_s.arg(
+            result.listsFailed)));
+
+    QHash<QString, QString> rows;
+    for (const auto& row : run->summaryRows(u"xls"_s))
+        rows.insert(row.caption, row.value);
+    EXPECT_EQ(rows.value(u"Количество запросов списков документов, не выполненных после всех попыток:"_s),
+              QString::number(result.listsFailed));
+    EXPECT_EQ(rows.value(u"Из них не выгружено из-за ошибок выгрузки:"_s), u"1 (cм. лист \"Не выгружены\")"_s);
+    ASSERT_EQ(result.protocols.size(), 3);
+    QFile html(result.protocols.at(0));
+    ASSERT_TRUE(html.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(core::TextCodec::fromCp1251(html.readAll())
+                    .contains(u"Количество запросов списков документов, не выполненных после всех попыток:"_s));
+}
+
+// Operations that never complete, a list of one box and one document's archive, are judged failed
+// at the time-out and given up at the cap: the run ends, with its protocols and exit code 3.
+TEST_F(UnattendedRunTest, OperationsThatNeverCompleteAreGivenUpAndTheRunEnds)
+{
+    options.Set_TimeOut(1);
+    options.Set_LoadContentByZip(1);
+    QString target;
+    {
+        auto clean = makeRun();
+        clean->run();
+        target = clean->fetchling().AsyncDocs().UnloadedList().Item(3)->DocumentId;
+        QDir(out()).removeRecursively();
+    }
+    FaultRule list;
+    list.operation = u"GetDocumentsResult"_s;
+    list.organization = u"box-vasilek"_s;
+    list.effect = FaultEffect::Never;
+    service()->addFault(list);
+    FaultRule download;
+    download.operation = u"SaveAllContentZipAsync"_s;
+    download.document = target;
+    download.effect = FaultEffect::Never;
+    service()->addFault(download);
+    clock.deadlineMs = clock.nowMs() + 6LL * 3600 * 1000;
+
+    auto run = makeRun();
+    const auto result = run->run();
+
+    EXPECT_FALSE(result.stopped);
+    EXPECT_EQ(result.left, 0);
+    EXPECT_GT(result.listsFailed, 0);
+    EXPECT_EQ(result.downloadsFailed, 1);
+    for (const auto& rec : run->fetchling().AsyncTasks().SecondaryQueue())
+        EXPECT_EQ(rec->ErrorDescription, QString::fromUtf16(diadoc::kOperationTimeOutText));
+    for (const auto& rec : run->fetchling().AsyncDocs().IgnoredList()) {
+        if (rec->DocumentId == target) {
+            EXPECT_EQ(rec->ErrorDescription, QString::fromUtf16(diadoc::kOperationTimeOutText));
+        }
+    }
+    EXPECT_EQ(run::UnattendedRun::exitCode(result), run::UnattendedRun::kExitIncomplete);
+    EXPECT_EQ(result.protocols.size(), 3);
+    EXPECT_TRUE(ui.boxes.empty()) << "a time-out is no fatal failure";
+}
+
+// A copy of the sample whose downloads complete on the given poll.
+QString sampleCopy(const QString& folder, int contentPolls)
+{
+    std::filesystem::copy(QFile::encodeName(kSample).toStdString(), QFile::encodeName(folder).toStdString(),
+                          std::filesystem::copy_options::recursive);
+    QFile file(folder + u"/sandbox.json"_s);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    QJsonObject root = QJsonDocument::fromJson(file.readAll()).object();
+    file.close();
+    root.insert(u"contentAsync"_s, QJsonObject{{u"polls"_s, contentPolls}});
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(QJsonDocument(root).toJson());
+    return folder;
+}
+
+// Downloads that cannot start (a plain file stands where a counterparty's folder should go) leave
+// no download in flight while the waiting documents are at the memory limit: the download queue
+// still starts, and the run goes to its end.
+TEST_F(UnattendedRunTest, AtTheMemoryLimitWithNoDownloadInFlightTheDownloadsStillStart)
+{
+    const QString sandbox = sampleCopy(dir.filePath(u"slow-sample"_s), 4);
+    const auto configure = [&] {
+        app::DemoSettings::write(options, sandbox, out());
+        options.Set_LimitDocsInMemory(3);
+        options.Set_DocsLimit(1);
+        options.Set_TasksLimit(1);
+        options.Set_TimeOut(1);
+    };
+    configure();
+    QString counterparty;
+    int total = 0;
+    {
+        auto clean = makeRun();
+        const auto result = clean->run();
+        ASSERT_TRUE(result.complete());
+        total = result.listed;
+        // The counterparty folder of the first document unloaded: below it the document's own folder.
+        counterparty = QFileInfo(clean->fetchling().AsyncDocs().UnloadedList().Item(1)->Path).path();
+        QDir(out()).removeRecursively();
+    }
+    ASSERT_TRUE(counterparty.startsWith(out())) << counterparty.toStdString();
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(counterparty).path()));
+    QFile plain(counterparty);
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    configure();
+    clock.deadlineMs = clock.nowMs() + 24LL * 3600 * 1000;
+
+    auto run = makeRun();
+    const auto result = run->run();
+
+    EXPECT_FALSE(result.stopped);
+    EXPECT_EQ(result.left, 0);
+    EXPECT_EQ(result.listed, total);
+    EXPECT_EQ(result.unloaded + result.ignored, result.listed);
+    EXPECT_GT(result.downloadsFailed, 0) << "the documents of that counterparty could not be filed";
+    int refused = 0;
+    for (const auto& rec : run->fetchling().AsyncDocs().IgnoredList())
+        refused += rec->ErrorDescription == u"Не удалось создать папку: "_s + rec->Path ? 1 : 0;
+    EXPECT_EQ(refused, result.downloadsFailed);
 }
 
 // A generated sandbox of several organisations over two years, with hostile titles.
@@ -302,6 +553,9 @@ TEST_P(UnattendedFaultsTest, EveryListedDocumentEndsUnloadedOrIgnoredWithItsReas
     EXPECT_GE(result.listFailures, 3);
     EXPECT_GE(result.downloadFailures, 3);
     EXPECT_EQ(result.unloaded, targets.size() - lost.size());
+    EXPECT_EQ(result.downloadsFailed, lost.size()) << "the documents left out by the run's rules are not counted";
+    EXPECT_EQ(result.listsFailed, 0);
+    EXPECT_EQ(run::UnattendedRun::exitCode(result), run::UnattendedRun::kExitIncomplete);
     expectFiled(run->fetchling(), out());
 
     QHash<QString, QString> reasons;

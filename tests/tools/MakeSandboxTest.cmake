@@ -1,4 +1,5 @@
-# make-sandbox prints its usage for --help, refuses options and bad numbers, and writes nothing then:
+# make-sandbox prints its usage for --help, refuses options and bad numbers, and writes nothing then;
+# --hostile writes the hostile documents:
 #   cmake -DTOOL=<make-sandbox> -DWORK=<scratch folder> -P MakeSandboxTest.cmake
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}")
@@ -29,5 +30,14 @@ endif()
 execute_process(COMMAND "${TOOL}" out 3 1 WORKING_DIRECTORY "${WORK}" RESULT_VARIABLE code)
 if(NOT code EQUAL 0 OR NOT EXISTS "${WORK}/out/sandbox.json")
     message(FATAL_ERROR "a small sandbox was not written (${code})")
+endif()
+
+execute_process(COMMAND "${TOOL}" --hostile hostile 3 WORKING_DIRECTORY "${WORK}" RESULT_VARIABLE code)
+if(NOT code EQUAL 0 OR NOT EXISTS "${WORK}/hostile/hostile/DCInfo.n7l")
+    message(FATAL_ERROR "a hostile sandbox was not written (${code})")
+endif()
+file(READ "${WORK}/hostile/sandbox.json" json)
+if(NOT json MATCHES "\\\\u0000")
+    message(FATAL_ERROR "the hostile sandbox holds no NUL")
 endif()
 file(REMOVE_RECURSE "${WORK}")

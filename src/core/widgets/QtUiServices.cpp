@@ -159,7 +159,7 @@ void QtUiServices::setMousePointer(MousePointer pointer)
 
 void QtUiServices::processEvents()
 {
-    QCoreApplication::processEvents(m_inputHolds > 0 ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents);
+    QCoreApplication::processEvents();
 }
 
 std::unique_ptr<platform::family::ErrorDialog> QtUiServices::createErrorDialog()

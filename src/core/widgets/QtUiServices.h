@@ -27,7 +27,6 @@ public:
     MousePointer mousePointer() const override { return m_pointer; }
     void setMousePointer(MousePointer pointer) override;
     void processEvents() override;
-    void holdUserInput(bool held) override { m_inputHolds += held ? 1 : -1; }
     std::unique_ptr<platform::family::ErrorDialog> createErrorDialog() override;
     std::unique_ptr<platform::family::SplashWindow> createSplashWindow() override;
 
@@ -38,7 +37,6 @@ private:
     QWidget* m_parent = nullptr;
     MousePointer m_pointer = MousePointer::Default;
     std::function<void(const QString&)> m_sink;
-    int m_inputHolds = 0;
 };
 
 } // namespace core

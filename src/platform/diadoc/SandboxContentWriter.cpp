@@ -1,12 +1,21 @@
 #include "SandboxContentWriter.h"
 
+#include <cerrno>
+#include <memory>
+#include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <zip.h>
 
 #include "SandboxService.h"
+#include "base/FailureTexts.h"
 
 using namespace Qt::StringLiterals;
 
@@ -24,11 +33,114 @@ QByteArray readContent(const QString& path)
     return file.readAll();
 }
 
-void writeFile(const QString& path, const QByteArray& bytes)
+// A full disk gives the text that the program's own file layer gives for it; any other failure
+// the client's own text for the step that failed.
+[[noreturn]] void raiseFileFailure(int error, const char16_t* text, int number)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
-        SandboxService::raise(QString::fromUtf16(sandboxtext::kCannotOpenFile), kFailure);
+    if (error == ENOSPC || error == EDQUOT)
+        SandboxService::raise(QString::fromUtf16(core::failure::kDiskFull), core::failure::kDiskFullNumber);
+    SandboxService::raise(QString::fromUtf16(text), number);
+}
+
+// A file that takes its name only when it is complete: a save that fails or is killed leaves no
+// partial file, and a file of an earlier save stays whole until it is replaced. The content goes
+// to an unnamed file where the file system has them, else to a hidden one beside the target.
+class PendingFile final
+{
+public:
+    explicit PendingFile(const QString& path)
+        : m_target(QFile::encodeName(path))
+    {
+    }
+    ~PendingFile()
+    {
+        if (!m_name.isEmpty())
+            ::unlink(m_name.constData());
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    PendingFile(const PendingFile&) = delete;
+    PendingFile& operator=(const PendingFile&) = delete;
+
+    void write(const QByteArray& bytes)
+    {
+        const QByteArray folder = QFile::encodeName(QFileInfo(QFile::decodeName(m_target)).absolutePath());
+        m_fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        if (m_fd < 0 && (errno == EISDIR || errno == EOPNOTSUPP || errno == EINVAL))
+            m_fd = openNamed();
+        if (m_fd < 0)
+            raiseFileFailure(errno, sandboxtext::kCannotOpenFile, kFailure);
+        for (qsizetype done = 0; done < bytes.size();) {
+            const ssize_t put = ::write(m_fd, bytes.constData() + done, static_cast<std::size_t>(bytes.size() - done));
+            if (put < 0 && errno == EINTR)
+                continue;
+            if (put <= 0)
+                raiseFileFailure(put < 0 ? errno : ENOSPC, core::failure::kFileWriteError,
+                                 core::failure::kPathFileAccessNumber);
+            done += put;
+        }
+    }
+
+    // Gives the content the target's name, replacing a file there in one step.
+    void commit()
+    {
+        if (m_name.isEmpty()) {
+            const QByteArray self = "/proc/self/fd/" + QByteArray::number(m_fd);
+            if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, m_target.constData(), AT_SYMLINK_FOLLOW) == 0)
+                return;
+            // A file is there: the content gets a name of its own, which then replaces it.
+            for (int attempt = 0; errno == EEXIST && attempt < 100 && m_name.isEmpty(); ++attempt) {
+                const QByteArray name = uniqueName();
+                if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW) == 0)
+                    m_name = name;
+            }
+            if (m_name.isEmpty())
+                raiseFileFailure(errno, sandboxtext::kCannotOpenFile, kFailure);
+        }
+        if (::rename(m_name.constData(), m_target.constData()) != 0)
+            raiseFileFailure(errno, sandboxtext::kCannotOpenFile, kFailure);
+        m_name.clear();
+    }
+
+private:
+    QByteArray uniqueName() const
+    {
+        const qsizetype slash = m_target.lastIndexOf('/');
+        return m_target.left(slash + 1) + '.' + m_target.mid(slash + 1) + '.'
+               + QByteArray::number(QRandomGenerator::global()->generate64(), 16) + ".tmp";
+    }
+
+    int openNamed()
+    {
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const QByteArray name = uniqueName();
+            const int fd = ::open(name.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+            if (fd >= 0) {
+                m_name = name;
+                return fd;
+            }
+            if (errno != EEXIST)
+                return -1;
+        }
+        return -1;
+    }
+
+    QByteArray m_target;
+    int m_fd = -1;
+    QByteArray m_name;
+};
+
+// Writes every file before any takes its name, so that a failed save leaves none of them.
+void writeFiles(const QList<std::pair<QString, QByteArray>>& files)
+{
+    std::vector<std::unique_ptr<PendingFile>> pending;
+    pending.reserve(static_cast<std::size_t>(files.size()));
+    for (const auto& [path, bytes] : files) {
+        pending.push_back(std::make_unique<PendingFile>(path));
+        pending.back()->write(bytes);
+    }
+    for (const auto& file : pending)
+        file->commit();
 }
 
 void requireFolder(const QString& folder)
@@ -110,8 +222,10 @@ void SandboxContentWriter::writeFolder(const DocumentData& document, const QStri
     QList<std::pair<QString, QByteArray>> entries = entriesOf(document);
     if (withProtocol && !document.protocolFile.isEmpty())
         entries.append({QFileInfo(document.protocolFile).fileName(), readContent(document.protocolFile)});
+    QList<std::pair<QString, QByteArray>> files;
     for (const auto& [name, bytes] : entries)
-        writeFile(QDir(folder).filePath(name), bytes);
+        files.append({QDir(folder).filePath(name), bytes});
+    writeFiles(files);
 }
 
 void SandboxContentWriter::writeZip(const DocumentData& document, const QString& zipPath, FaultEffect damage)
@@ -131,7 +245,7 @@ void SandboxContentWriter::writeZip(const DocumentData& document, const QString&
         if (damage == FaultEffect::Truncated)
             bytes.truncate(bytes.size() / 2);
     }
-    writeFile(zipPath, bytes);
+    writeFiles({{zipPath, bytes}});
 }
 
 } // namespace platform::diadoc

@@ -8,7 +8,9 @@ namespace platform::diadoc {
 
 // Writes what a completed content save of the emulated client leaves on disk: the document's
 // content files in a folder, or one ZIP archive (sound, or damaged as a fault rule asks). A
-// missing folder or a file that cannot be written raises the texts the real client gives.
+// missing folder or a file that cannot be written raises the texts the real client gives; a full
+// disk raises "Disk full", as the program's own file layer does. The files take their names only
+// once every one of them is written, so a failed save leaves none.
 class SandboxContentWriter final
 {
 public:

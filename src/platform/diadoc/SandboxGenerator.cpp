@@ -110,6 +110,61 @@ QByteArray powerOfAttorneyXml(const QString& fileId, const QString& number, cons
         .toUtf8();
 }
 
+QString withNul(const QString& before, const QString& after)
+{
+    return before + QChar(u'\0') + after;
+}
+
+// What other organisations may put into a document to break the files the program writes: its
+// content under the names of the program's own files, and texts that a spreadsheet would run as
+// formulas or that carry characters a protocol cannot hold. Applied over an ordinary document
+// without rolling any dice, so that the rest of the sandbox stays as the seed makes it.
+void makeHostile(QJsonObject& doc, int n, const QString& folder)
+{
+    const QStringList titles{
+        u"=1+1"_s,
+        u"=HYPERLINK(\"http://example.com/\";\"Счёт\")"_s,
+        withNul(u"Счёт"_s, u" с нулём"_s),
+        u"+7(495)1234567"_s,
+        u"-2+3"_s,
+        u"@SUM(1;2)"_s,
+        u"\t=1+1"_s,
+        u"\r=1+1"_s,
+        u"  =1+1"_s,
+        u"Акт\x01\x02\x1F\x7F\u0085 с управляющими"_s,
+        u"Акт\rс возвратом каретки\r\nи переводом строки"_s,
+        u"Обычный акт"_s,
+    };
+    const QStringList numbers{u"=3+3"_s, u"-15"_s, u"+7"_s, u"@1"_s, withNul(u"12"_s, u"34"_s), u"\x1B[31m"_s};
+    const QStringList parties{withNul(u"=1+2"_s, u" ООО «Формула»"_s), u"@Контрагент\x07"_s, u"-ООО «Минус»"_s,
+                              u"ООО «Строка\rвторая»"_s};
+
+    // Content named like the metadata file (in two spellings) and like the document's shortcut.
+    QJsonArray content = doc.value(u"content"_s).toArray();
+    if (n % 3 != 1)
+        content.append(n % 2 == 0 ? u"hostile/DCInfo.n7l"_s : u"hostile/dcinfo.N7L"_s);
+    if (n % 3 != 0) {
+        const QString link = u"hostile/"_s + QString::number(n) + u"/diadoc.documentID="_s
+                             + doc.value(u"id"_s).toString().right(36) + u".url"_s;
+        writeFile(QDir(folder).filePath(link), QByteArrayLiteral("[InternetShortcut]\r\nURL=https://example.com/\r\n"));
+        content.append(link);
+    }
+    doc[u"content"_s] = content;
+
+    doc[u"title"_s] = titles.at(n % titles.size());
+    doc[u"number"_s] = numbers.at(n % numbers.size());
+    if (doc.value(u"counteragent"_s).isObject()) {
+        QJsonObject party = doc.value(u"counteragent"_s).toObject();
+        party[u"name"_s] = parties.at(n % parties.size());
+        doc[u"counteragent"_s] = party;
+    }
+    // An address with letters beyond ASCII and a line break that would add a line to a shortcut.
+    doc[u"pathUrl"_s] =
+        QString(doc.value(u"pathUrl"_s).toString() + u"&комментарий=Счёт №5\r\nIconFile=C:\\evil.ico"_s);
+    doc[u"metadata"_s] =
+        QJsonArray{QJsonObject{{u"key"_s, u"Комментарий"_s}, {u"value"_s, u"=1+1\r\nвторая строка"_s}}};
+}
+
 } // namespace
 
 void SandboxGenerator::write(const QString& folder, const Settings& settings)
@@ -176,6 +231,12 @@ void SandboxGenerator::write(const QString& folder, const Settings& settings)
                       (u"Содержимое файла «"_s + QFileInfo(file).fileName() + u"» (пример)\n"_s).toUtf8());
     }
     writeFile(QDir(folder).filePath(u"content/Протокол передачи.pdf"_s), u"Протокол передачи документа\n"_s.toUtf8());
+    if (settings.hostileContent) {
+        writeFile(QDir(folder).filePath(u"hostile/DCInfo.n7l"_s),
+                  QByteArrayLiteral("content named like the metadata file\n"));
+        writeFile(QDir(folder).filePath(u"hostile/dcinfo.N7L"_s),
+                  QByteArrayLiteral("the same name in other letters\n"));
+    }
 
     QList<Party> counterparties = {
         {u"7707083893"_s, u"773601001"_s, u"ПАО «Сбыт-Энерго»"_s},
@@ -327,6 +388,8 @@ void SandboxGenerator::write(const QString& folder, const Settings& settings)
             doc[u"packageId"_s] = packageId;
             --packageLeft;
         }
+        if (settings.hostileContent && n < kHostileDocuments)
+            makeHostile(doc, n, folder);
         // A few documents come with machine-readable powers of attorney and their files.
         if (n % 60 == 7) {
             ++poaNumber;

@@ -20,8 +20,14 @@ public:
         int extraCounterparties = 0; // more counterparties beside the sample's five
         int years = 1;               // documents spread over this many years from 2024
         bool hostileTitles = false;  // every 50th title tries to climb out, names a device or is too long
-        int polls = 2;               // polls before a list or a download completes; 0: at once
+        // The first kHostileDocuments documents carry content files named like the program's own
+        // files beside a document, and titles, numbers and counterparty names with control
+        // characters (NUL among them), line breaks and spreadsheet formulas.
+        bool hostileContent = false;
+        int polls = 2; // polls before a list or a download completes; 0: at once
     };
+
+    static constexpr int kHostileDocuments = 12;
 
     // Raises core::Error when a file cannot be written.
     static void write(const QString& folder, const Settings& settings);

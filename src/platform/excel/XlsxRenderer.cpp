@@ -26,6 +26,7 @@
 #include "Worksheet.h"
 #include "base/Error.h"
 #include "base/FailureTexts.h"
+#include "base/PrintableText.h"
 
 using namespace Qt::StringLiterals;
 
@@ -120,6 +121,13 @@ QByteArray linkTarget(const QString& address)
     if (address.startsWith(u'#'))
         return (u"internal:"_s + address.mid(1)).toUtf8();
     return (u"external:"_s + address).toUtf8();
+}
+
+// A text as a cell can hold it: libxlsxwriter takes a zero-terminated text, so a NUL would cut the
+// cell short, and other control characters are no text a reader expects to see.
+QByteArray cellText(const QString& text)
+{
+    return core::PrintableText::cleaned(text).toUtf8();
 }
 
 QString quotedFormulaText(const QString& text)
@@ -298,7 +306,7 @@ private:
         const lxw_row_t r = static_cast<lxw_row_t>(row - 1);
         const lxw_col_t c = static_cast<lxw_col_t>(column - 1);
         if (const auto* text = std::get_if<QString>(&value)) {
-            check(worksheet_write_string(m_target, r, c, text->toUtf8().constData(), m_formats.get(format)));
+            check(worksheet_write_string(m_target, r, c, cellText(*text).constData(), m_formats.get(format)));
         } else if (const auto* number = std::get_if<double>(&value)) {
             check(worksheet_write_number(m_target, r, c, *number, m_formats.get(format)));
         } else if (const auto* flag = std::get_if<bool>(&value)) {
@@ -336,7 +344,7 @@ private:
     {
         const lxw_row_t r = static_cast<lxw_row_t>(row - 1);
         const lxw_col_t c = static_cast<lxw_col_t>(column - 1);
-        const QString text = displayText(value);
+        const QString text = core::PrintableText::cleaned(displayText(value));
         if (m_links < LXW_MAX_NUMBER_URLS) {
             const lxw_error result = worksheet_write_url_opt(m_target, r, c, linkTarget(address).constData(),
                                                              m_formats.get(format), text.toUtf8().constData(), nullptr);

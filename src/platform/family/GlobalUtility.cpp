@@ -125,6 +125,21 @@ void GlobalUtility::RegistrySetValue(const QString& keyPath, const QString& name
     m_registry.write(Hive::User, keyPath, name, stored);
 }
 
+void GlobalUtility::RegistryBeginBatch()
+{
+    m_registry.beginBatch(Hive::User);
+}
+
+void GlobalUtility::RegistryCommitBatch()
+{
+    m_registry.commitBatch();
+}
+
+void GlobalUtility::RegistryDiscardBatch() noexcept
+{
+    m_registry.discardBatch();
+}
+
 int GlobalUtility::RegistryGetLong(const QString& keyPath, const QString& name, int defaultValue) const
 {
     const auto value = m_registry.read(Hive::User, keyPath, name);

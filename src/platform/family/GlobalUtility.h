@@ -29,6 +29,10 @@ public:
     int RegistryGetLong(const QString& keyPath, const QString& name, int defaultValue) const;
     int RegistryGetLongVar(const QString& keyPath, const QString& name, const QVariant& defaultValue) const;
     QString RegistryGetString(const QString& keyPath, const QString& name, const QVariant& defaultValue) const;
+    // A batch of writes below the user's hive that reach the store together (Registry::beginBatch).
+    void RegistryBeginBatch();
+    void RegistryCommitBatch();
+    void RegistryDiscardBatch() noexcept;
 
     bool FileExists(const QString& path) const;
     int QuarterOfDate(const QDate& date) const;

@@ -108,7 +108,8 @@ Value valueFromJson(const QString& file, const QString& type, const QJsonValue& 
     }
     if (type == u"MULTI_SZ" && data.isArray()) {
         QStringList texts;
-        for (const QJsonValue item : data.toArray())
+        const QJsonArray items = data.toArray();
+        for (const QJsonValue item : items)
             texts.append(item.toString());
         return texts;
     }
@@ -193,13 +194,15 @@ JsonRegistry::Keys JsonRegistry::loadFile(const QString& file) const
         throw damaged(file, u"нет списка ключей"_s);
 
     Keys keys;
-    for (const QJsonValue keyValue : root.value(u"keys"_s).toArray()) {
+    const QJsonArray keyValues = root.value(u"keys"_s).toArray();
+    for (const QJsonValue keyValue : keyValues) {
         const QJsonObject keyObject = keyValue.toObject();
         if (!keyValue.isObject() || !keyObject.value(u"path"_s).isString() || !keyObject.value(u"values"_s).isArray())
             throw damaged(file, u"ключ без пути или списка значений"_s);
         Key key;
         key.path = normalPath(keyObject.value(u"path"_s).toString());
-        for (const QJsonValue entryValue : keyObject.value(u"values"_s).toArray()) {
+        const QJsonArray entryValues = keyObject.value(u"values"_s).toArray();
+        for (const QJsonValue entryValue : entryValues) {
             const QJsonObject entryObject = entryValue.toObject();
             if (!entryValue.isObject() || !entryObject.value(u"name"_s).isString()
                 || !entryObject.value(u"type"_s).isString())
@@ -214,6 +217,13 @@ JsonRegistry::Keys JsonRegistry::loadFile(const QString& file) const
 }
 
 const JsonRegistry::Keys& JsonRegistry::current(Hive hive) const
+{
+    if (m_batch && m_batch->hive == hive)
+        return m_batch->keys;
+    return stored(hive);
+}
+
+const JsonRegistry::Keys& JsonRegistry::stored(Hive hive) const
 {
     Cache& cache = hive == Hive::User ? m_user : m_machine;
     const QString file = fileOf(hive);
@@ -269,11 +279,16 @@ void JsonRegistry::saveFile(Hive hive, const Keys& keys)
     }
 }
 
-void JsonRegistry::modify(Hive hive, const std::function<void(Keys&)>& change)
+void JsonRegistry::checkWritable(Hive hive) const
 {
     if (hive == Hive::Machine && m_machineAccess == MachineAccess::ReadOnly)
         throw core::Error(core::failure::kPermissionDeniedNumber,
                           u"Раздел реестра компьютера доступен только для чтения"_s, u"JsonRegistry"_s);
+}
+
+void JsonRegistry::modify(Hive hive, const std::function<void(Keys&)>& change)
+{
+    checkWritable(hive);
     ensureFolder();
     QLockFile lock(fileOf(hive) + u".lock"_s);
     lock.setStaleLockTime(30000);
@@ -281,7 +296,7 @@ void JsonRegistry::modify(Hive hive, const std::function<void(Keys&)>& change)
         throw core::Error(core::failure::kPermissionDeniedNumber,
                           u"Файл реестра занят другим процессом: "_s + QDir::toNativeSeparators(fileOf(hive)),
                           u"JsonRegistry"_s);
-    Keys keys = current(hive);
+    Keys keys = stored(hive);
     change(keys);
     saveFile(hive, keys);
     Cache& cache = hive == Hive::User ? m_user : m_machine;
@@ -302,29 +317,73 @@ std::optional<Value> JsonRegistry::read(Hive hive, const QString& keyPath, const
     return entry->value;
 }
 
+void JsonRegistry::apply(Keys& keys, const Change& change)
+{
+    const QString path = normalPath(change.keyPath);
+    if (change.remove) {
+        const auto key = keys.find(folded(path));
+        if (key != keys.end())
+            key->values.remove(folded(change.name));
+        return;
+    }
+    Key& key = keys[folded(path)];
+    if (key.path.isEmpty())
+        key.path = path;
+    Entry& entry = key.values[folded(change.name)];
+    if (entry.name.isEmpty())
+        entry.name = change.name;
+    entry.value = change.value;
+}
+
+void JsonRegistry::applyOrHold(Hive hive, const Change& change)
+{
+    checkWritable(hive);
+    if (m_batch && m_batch->hive == hive) {
+        apply(m_batch->keys, change);
+        m_batch->changes.append(change);
+        return;
+    }
+    modify(hive, [&](Keys& keys) { apply(keys, change); });
+}
+
 void JsonRegistry::write(Hive hive, const QString& keyPath, const QString& name, const Value& value)
 {
-    modify(hive, [&](Keys& keys) {
-        const QString path = normalPath(keyPath);
-        Key& key = keys[folded(path)];
-        if (key.path.isEmpty())
-            key.path = path;
-        Entry& entry = key.values[folded(name)];
-        if (entry.name.isEmpty())
-            entry.name = name;
-        entry.value = value;
-    });
+    applyOrHold(hive, Change{false, keyPath, name, value});
 }
 
 void JsonRegistry::removeValue(Hive hive, const QString& keyPath, const QString& name)
 {
     if (!read(hive, keyPath, name))
         return;
-    modify(hive, [&](Keys& keys) {
-        const auto key = keys.find(folded(normalPath(keyPath)));
-        if (key != keys.end())
-            key->values.remove(folded(name));
+    applyOrHold(hive, Change{true, keyPath, name, Value()});
+}
+
+void JsonRegistry::beginBatch(Hive hive)
+{
+    if (m_batch)
+        throw core::Error(core::failure::kPermissionDeniedNumber, u"Пакет записей в реестр уже открыт"_s,
+                          u"JsonRegistry"_s);
+    checkWritable(hive);
+    m_batch = Batch{hive, stored(hive), {}};
+}
+
+void JsonRegistry::commitBatch()
+{
+    if (!m_batch)
+        return;
+    const Batch batch = std::exchange(m_batch, std::nullopt).value();
+    if (batch.changes.isEmpty())
+        return;
+    // Replayed on the file as it is now, so that values another process wrote meanwhile stay.
+    modify(batch.hive, [&](Keys& keys) {
+        for (const Change& change : batch.changes)
+            apply(keys, change);
     });
+}
+
+void JsonRegistry::discardBatch() noexcept
+{
+    m_batch.reset();
 }
 
 bool JsonRegistry::keyExists(Hive hive, const QString& keyPath) const

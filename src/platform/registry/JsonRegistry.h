@@ -1,7 +1,10 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <utility>
+
+#include <QList>
 
 #include <QMap>
 
@@ -33,6 +36,11 @@ public:
     bool keyExists(Hive hive, const QString& keyPath) const override;
     QStringList valueNames(Hive hive, const QString& keyPath) const override;
     QStringList subKeys(Hive hive, const QString& keyPath) const override;
+    // The batch is held in memory; its commit replays its changes on the file as it then is, under
+    // the lock, and replaces the file once.
+    void beginBatch(Hive hive) override;
+    void commitBatch() override;
+    void discardBatch() noexcept override;
 
     QString fileOf(Hive hive) const;
 
@@ -52,6 +60,20 @@ private:
     };
     using Keys = QMap<QString, Key>; // by folded path
 
+    struct Change
+    {
+        bool remove = false;
+        QString keyPath;
+        QString name;
+        Value value;
+    };
+    struct Batch
+    {
+        Hive hive = Hive::User;
+        Keys keys; // the hive as this object sees it while the batch is open
+        QList<Change> changes;
+    };
+
     struct Stamp
     {
         bool exists = false;
@@ -68,6 +90,10 @@ private:
     };
 
     const Keys& current(Hive hive) const;
+    const Keys& stored(Hive hive) const;
+    static void apply(Keys& keys, const Change& change);
+    void applyOrHold(Hive hive, const Change& change);
+    void checkWritable(Hive hive) const;
     Keys loadFile(const QString& file) const;
     void saveFile(Hive hive, const Keys& keys);
     void modify(Hive hive, const std::function<void(Keys&)>& change);
@@ -79,6 +105,7 @@ private:
     mutable Cache m_user;
     mutable Cache m_machine;
     std::function<void()> m_beforeCommit;
+    std::optional<Batch> m_batch;
 };
 
 } // namespace platform::registry

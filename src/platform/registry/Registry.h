@@ -45,6 +45,14 @@ public:
     virtual bool keyExists(Hive hive, const QString& keyPath) const = 0;
     virtual QStringList valueNames(Hive hive, const QString& keyPath) const = 0;
     virtual QStringList subKeys(Hive hive, const QString& keyPath) const = 0;
+
+    // A batch gathers the writes and removals of one hive: until it is committed they are seen by
+    // this object's reads only, and the commit stores all of them at once or, when it fails, none
+    // of them. One batch at a time; the batch ends with its commit, failed or not, or its discard.
+    virtual void beginBatch(Hive hive) = 0;
+    virtual void commitBatch() = 0;
+    // Drops what the open batch holds; nothing happens without one.
+    virtual void discardBatch() noexcept = 0;
 };
 
 } // namespace platform::registry

@@ -8,7 +8,9 @@
 
 #include <QRandomGenerator>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,10 +24,44 @@ namespace {
 
 constexpr std::size_t kChunk = 64 * 1024;
 
+constexpr char kTemporaryPrefix[] = ".n7unzip-";
+constexpr char kTemporarySuffix[] = ".tmp";
+
 QString folded(const QStringList& folders, const QString& name)
 {
     // Names that differ only in case are one name on the file systems the folder may be shared on.
     return QString(folders.join(u'/') + u'/' + name).toCaseFolded();
+}
+
+// Removes the temporary files that an extraction killed before its end left in the folder. A file
+// still being written is locked by its writer (the lock goes with the writer's process), so an
+// extraction that runs now elsewhere keeps its own.
+void removeLeftovers(int folderFd)
+{
+    const int listFd = ::dup(folderFd);
+    if (listFd < 0)
+        return;
+    DIR* listing = ::fdopendir(listFd);
+    if (listing == nullptr) {
+        ::close(listFd);
+        return;
+    }
+    QList<QByteArray> leftovers;
+    while (const dirent* entry = ::readdir(listing)) {
+        const QByteArray name(entry->d_name);
+        if (name.startsWith(kTemporaryPrefix) && name.endsWith(kTemporarySuffix))
+            leftovers.append(name);
+    }
+    ::closedir(listing);
+    for (const QByteArray& name : std::as_const(leftovers)) {
+        const int fd = ::openat(folderFd, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat info = {};
+        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlinkat(folderFd, name.constData(), 0);
+        ::close(fd);
+    }
 }
 
 } // namespace
@@ -52,7 +88,10 @@ int ExtractFolder::open()
     if (error && error != std::errc::file_exists)
         return error.value();
     m_rootFd = ::open(m_path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    return m_rootFd >= 0 ? 0 : errno;
+    if (m_rootFd < 0)
+        return errno;
+    removeLeftovers(m_rootFd);
+    return 0;
 }
 
 int ExtractFolder::folderFd(const QStringList& folders)
@@ -67,6 +106,7 @@ int ExtractFolder::folderFd(const QStringList& folders)
         if (next < 0)
             return -1;
         m_openFds.append(next);
+        removeLeftovers(next);
         fd = next;
     }
     return fd;
@@ -97,19 +137,28 @@ ExtractFolder::Slot ExtractFolder::reserve(int folderFd, const QStringList& fold
     }
 }
 
+void ExtractFolder::reserveNames(const QStringList& names)
+{
+    for (const QString& name : names)
+        m_taken.insert(folded({}, name));
+}
+
 int ExtractFolder::write(const Slot& slot, const std::function<long(char* buffer, std::size_t size)>& read,
                          qint64 mtime)
 {
     QByteArray temporary;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = ".n7unzip-" + QByteArray::number(QRandomGenerator::global()->generate64(), 16) + ".tmp";
+        temporary =
+            kTemporaryPrefix + QByteArray::number(QRandomGenerator::global()->generate64(), 16) + kTemporarySuffix;
         fd = ::openat(slot.folderFd, temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
             return errno;
     }
     if (fd < 0)
         return EEXIST;
+    // Held until the file is renamed or gone: it tells a later extraction that this file is alive.
+    ::flock(fd, LOCK_EX | LOCK_NB);
 
     auto fail = [&](int error) {
         ::close(fd);

@@ -14,7 +14,8 @@ namespace platform::zip {
 
 // The target folder of one extraction. It picks a free name for every entry (a second entry of
 // the same name gets " (2)"), never follows or writes through a link, never replaces the archive
-// being read, and writes each file as a temporary file renamed into place when complete.
+// being read, and writes each file as a temporary file renamed into place when complete. The
+// temporary files that a killed extraction left in a folder go when the next one opens it.
 class ExtractFolder final
 {
 public:
@@ -54,6 +55,9 @@ public:
     // "name", "name (2)", ... that no entry of this run took, that is not the archive and that is
     // not a link, folder or other non-file on disk. An existing plain file may be replaced.
     Slot reserve(int folderFd, const QStringList& folders, const QString& fileName);
+
+    // Names that no entry may take directly in the target folder, as if an earlier entry had them.
+    void reserveNames(const QStringList& names);
 
     // Writes the file of a slot from the chunks that read gives (0 at the end, -1 on a read
     // failure) and renames it into place. Answers 0, or the errno of a write failure; a read

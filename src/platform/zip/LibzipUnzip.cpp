@@ -163,6 +163,7 @@ public:
                 ExtractFolder::FileIdentity{archiveStat.st_dev, archiveStat.st_ino}, m_write);
             if (const int error = m_folder->open(); error != 0)
                 return isDiskFull(error) ? PK_DISK : PK_PARAM;
+            m_folder->reserveNames(reservedNames());
         }
 
         const zip_int64_t count = zip_get_num_entries(m_archive, 0);
@@ -207,6 +208,14 @@ private:
         const char* strict = zip_get_name(m_archive, index, ZIP_FL_ENC_STRICT);
         const bool flagged = strict && std::strcmp(raw, strict) == 0;
         return EntryName::decode(QByteArray(raw), flagged);
+    }
+
+    QStringList reservedNames() const
+    {
+        QStringList names;
+        for (const char* const* name = m_options.lpszReservedNames; name && *name; ++name)
+            names.append(QString::fromUtf8(*name));
+        return names;
     }
 
     bool selected(const QString& name) const
@@ -330,10 +339,21 @@ private:
         if (!entry)
             return;
         int readError = 0;
+        // An entry that gives more than the size it declares is refused before the excess is
+        // written, so that a forged size cannot fill the disk.
+        const bool sized = (stat.valid & ZIP_STAT_SIZE) != 0;
+        zip_uint64_t total = 0;
         auto read = [&](char* buffer, std::size_t size) -> long {
             const zip_int64_t got = zip_fread(entry.get(), buffer, size);
-            if (got < 0)
+            if (got < 0) {
                 readError = zip_error_code_zip(zip_file_get_error(entry.get()));
+                return -1;
+            }
+            total += static_cast<zip_uint64_t>(got);
+            if (sized && total > stat.size) {
+                readError = ZIP_ER_INCONS;
+                return -1;
+            }
             return static_cast<long>(got);
         };
 

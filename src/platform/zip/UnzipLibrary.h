@@ -26,6 +26,10 @@ struct DCL
     int fPrivilege = 0;
     const char* lpszZipFN = nullptr;
     const char* lpszExtractDir = nullptr;
+    // Beyond the original record: names that no extracted file may take directly in the target
+    // folder (compared without regard to case), ended by a null pointer; null for none. An entry
+    // of such a name is numbered as a second entry of one name is.
+    const char* const* lpszReservedNames = nullptr;
 };
 
 // Callback record of the unzip32 interface. The library calls these on the caller's thread from

@@ -1,3 +1,5 @@
+#include <cstdio>
+
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -15,6 +17,7 @@
 #include "platform/diadoc/DiadocOrganization.h"
 #include "platform/diadoc/SandboxLoader.h"
 #include "platform/diadoc/SandboxService.h"
+#include "support/SmallDisk.h"
 
 using namespace Qt::StringLiterals;
 using namespace platform::diadoc;
@@ -524,3 +527,48 @@ TEST_F(SandboxClientTest, DocumentFieldsKeepNothingNullAndValuesApart)
 }
 
 } // namespace
+
+// A save that meets a full disk fails with the text the program's own file layer gives for one,
+// and leaves neither a partial file nor an empty archive; a file of an earlier save stays whole.
+TEST_F(SandboxClientTest, AFullDiskFailsTheSaveWithDiskFullAndLeavesNoPartialFile)
+{
+    const auto task = organization()->GetDocumentsTask();
+    task->setCategory(u"Invoice.Inbound"_s);
+    const auto doc = task->GetDocuments()->itemAs<DiadocDocument>(0);
+    QTemporaryDir out;
+    const QString disk = out.filePath(u"disk"_s);
+    const auto answer = testsupport::onSmallDisk(disk, 256 * 1024, [&]() -> int {
+        const QString folder = disk + u"/doc"_s;
+        QDir().mkpath(folder);
+        QFile earlier(folder + u"/Счёт.pdf"_s);
+        if (!earlier.open(QIODevice::WriteOnly) || earlier.write("earlier") != 7)
+            return 10;
+        earlier.close();
+        if (!testsupport::fillDisk(disk))
+            return 11;
+        const auto folderSave = doc->SaveAllContentAsync(folder, true);
+        while (!folderSave->IsCompleted()) {
+        }
+        if (const QString error = errorOf([&] { folderSave->Result(); }); error != u"Disk full"_s) {
+            std::fprintf(stderr, "folder mode: %s\n", error.toUtf8().constData());
+            return 12;
+        }
+        const QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+        if (left != QStringList{u"Счёт.pdf"_s} || !earlier.open(QIODevice::ReadOnly)
+            || earlier.readAll() != "earlier") {
+            std::fprintf(stderr, "folder mode left: %s\n", left.join(u", "_s).toUtf8().constData());
+            return 13;
+        }
+        const auto zipSave = doc->SaveAllContentZipAsync(disk + u"/content.zip"_s);
+        while (!zipSave->IsCompleted()) {
+        }
+        if (const QString error = errorOf([&] { zipSave->Result(); }); error != u"Disk full"_s) {
+            std::fprintf(stderr, "zip mode: %s\n", error.toUtf8().constData());
+            return 14;
+        }
+        return QDir(disk).entryList(QDir::Files | QDir::Hidden) == QStringList{u"filler"_s} ? 0 : 15;
+    });
+    if (!answer)
+        GTEST_SKIP() << "this machine lets no test mount a small disk";
+    EXPECT_EQ(*answer, 0);
+}

@@ -175,6 +175,38 @@ TEST_F(ExcelRenderTest, NumbersAndSizesKeepThePointUnderRussianSettings)
     EXPECT_EQ(read.sheet(u"Выгружены"_s).rows.at(1).height, 30);
 }
 
+// libxlsxwriter takes zero-terminated texts, so a NUL would cut a cell short; it and the other
+// control characters are dropped from every cell text, tab and line ends kept.
+TEST_F(ExcelRenderTest, CellsLoseWhatNoProtocolHoldsAndKeepTheRest)
+{
+    Workbook& book = m_app.Workbooks().Add();
+    Worksheet& sheet = book.ActiveSheet();
+    const struct
+    {
+        QString value;
+        QString read;
+    } cases[] = {
+        {u"Акт"_s + QChar(0) + u" 12 и дальше"_s, u"Акт 12 и дальше"_s},
+        {u"\x01\x02А\x1F\x7F\u0085Б\x1B"_s, u"АБ"_s},
+        {u"А"_s + QChar(0xD800) + u"Б\uFFFE"_s, u"АБ"_s},
+        {u"А\tБ\nВ"_s, u"А\tБ\nВ"_s},
+    };
+    int row = 0;
+    for (const auto& c : cases)
+        sheet.Cells(++row, 1).setValue(c.value);
+    sheet.Cells(1, 2).setValue(u"ссылка"_s + QChar(0) + u"\x01 дальше"_s);
+    sheet.Hyperlinks().Add(sheet.Cells(1, 2), u"https://diadoc.example/doc/1"_s);
+    book.SaveAs(path(u"cleaned.xlsx"_s));
+
+    const test::XlsxSheet read = test::readXlsx(path(u"cleaned.xlsx"_s)).sheets.at(0);
+    row = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value.toStdString());
+        EXPECT_EQ(read.cells.at(u"A"_s + QString::number(++row)).text, c.read);
+    }
+    EXPECT_EQ(read.cells.at(u"B1"_s).text, u"ссылка дальше"_s);
+}
+
 TEST_F(ExcelRenderTest, EachDistinctFormatIsOneStyle)
 {
     Workbook& book = m_app.Workbooks().Add();

@@ -215,3 +215,59 @@ TEST_F(JsonRegistryTest, AFolderThatCannotBeReadIsReportedByName)
     EXPECT_THROW(lockedAgain.read(Hive::User, kKey, u"Path"_s), core::Error);
     QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
+
+TEST_F(JsonRegistryTest, ABatchIsSeenByItsOwnReadsAndStoredByOneReplacementOfTheFile)
+{
+    store.write(Hive::User, kKey, u"TasksLimit"_s, quint32{5});
+    store.write(Hive::User, kKey, u"DocsLimit"_s, quint32{7});
+    int replacements = 0;
+    store.setBeforeCommitHook([&] { ++replacements; });
+    JsonRegistry other(folder.path());
+
+    store.beginBatch(Hive::User);
+    store.write(Hive::User, kKey, u"TasksLimit"_s, quint32{6});
+    store.write(Hive::User, kKey, u"Path"_s, u"/srv/выгрузка"_s);
+    store.removeValue(Hive::User, kKey, u"DocsLimit"_s);
+    EXPECT_EQ(store.read(Hive::User, kKey, u"TasksLimit"_s), Value(quint32{6}));
+    EXPECT_FALSE(store.read(Hive::User, kKey, u"DocsLimit"_s));
+    EXPECT_EQ(store.valueNames(Hive::User, kKey), (QStringList{u"Path"_s, u"TasksLimit"_s}));
+    EXPECT_EQ(other.read(Hive::User, kKey, u"TasksLimit"_s), Value(quint32{5})) << "nothing is stored yet";
+    EXPECT_EQ(replacements, 0);
+    // Another program writes meanwhile: its value survives the commit.
+    other.write(Hive::User, kKey, u"TimeOut"_s, quint32{100});
+
+    store.commitBatch();
+    EXPECT_EQ(replacements, 1);
+    EXPECT_EQ(other.read(Hive::User, kKey, u"TasksLimit"_s), Value(quint32{6}));
+    EXPECT_EQ(other.read(Hive::User, kKey, u"Path"_s), Value(u"/srv/выгрузка"_s));
+    EXPECT_FALSE(other.read(Hive::User, kKey, u"DocsLimit"_s));
+    EXPECT_EQ(other.read(Hive::User, kKey, u"TimeOut"_s), Value(quint32{100}));
+
+    store.write(Hive::User, kKey, u"TasksLimit"_s, quint32{8});
+    EXPECT_EQ(replacements, 2) << "after the commit every write is stored at once again";
+}
+
+TEST_F(JsonRegistryTest, ADiscardedOrFailedBatchStoresNothing)
+{
+    store.write(Hive::User, kKey, u"TasksLimit"_s, quint32{5});
+    store.beginBatch(Hive::User);
+    store.write(Hive::User, kKey, u"TasksLimit"_s, quint32{6});
+    store.discardBatch();
+    EXPECT_EQ(store.read(Hive::User, kKey, u"TasksLimit"_s), Value(quint32{5}));
+
+    store.setBeforeCommitHook([] { throw core::Error(28, u"Disk full"_s); });
+    store.beginBatch(Hive::User);
+    store.write(Hive::User, kKey, u"TasksLimit"_s, quint32{6});
+    store.write(Hive::User, kKey, u"DocsLimit"_s, quint32{9});
+    EXPECT_THROW(store.commitBatch(), core::Error);
+    store.setBeforeCommitHook({});
+    JsonRegistry reopened(folder.path());
+    EXPECT_EQ(reopened.read(Hive::User, kKey, u"TasksLimit"_s), Value(quint32{5}));
+    EXPECT_FALSE(reopened.read(Hive::User, kKey, u"DocsLimit"_s));
+    EXPECT_EQ(store.read(Hive::User, kKey, u"TasksLimit"_s), Value(quint32{5})) << "the failed batch is closed";
+
+    store.beginBatch(Hive::User);
+    EXPECT_THROW(store.beginBatch(Hive::User), core::Error) << "one batch at a time";
+    store.discardBatch();
+    EXPECT_THROW(store.beginBatch(Hive::Machine), core::Error) << "the machine hive stays read only";
+}

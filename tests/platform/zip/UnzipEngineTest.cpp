@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <unistd.h>
 #include <zip.h>
 
@@ -159,6 +160,38 @@ TEST_F(UnzipEngineTest, AnExistingFileFromAnEarlierRunIsReplaced)
     EXPECT_EQ(TestArchive::read(target() + u"/doc.txt"_s), "new");
 }
 
+// The caller writes files of its own beside the content: an entry of such a name, in any case and
+// from any folder of the archive, is numbered; the same name in a subfolder that is kept is free.
+TEST_F(UnzipEngineTest, ReservedNamesAreNumberedAsTakenNames)
+{
+    build({{"DCInfo.n7l", "content 1"},
+           {"sub/dcinfo.N7L", "content 2"},
+           {"diadoc.documentID=e41b.url", "content 3"},
+           {"DCInfo (2).n7l", "content 4"},
+           {"keep/DCInfo.n7l", "content 5"}});
+    const QByteArray first = "DCInfo.n7l";
+    const QByteArray second = "diadoc.documentID=e41b.url";
+    const char* const reserved[] = {first.constData(), second.constData(), nullptr};
+    LibzipUnzip engine;
+    DCL options;
+    options.noflag = 1;
+    options.lpszReservedNames = reserved;
+    EXPECT_EQ(unzip(engine, options), 0);
+    const QMap<QString, QByteArray> expected = {{u"DCInfo (2).n7l"_s, "content 1"},
+                                                {u"dcinfo (3).N7L"_s, "content 2"},
+                                                {u"diadoc.documentID=e41b (2).url"_s, "content 3"},
+                                                {u"DCInfo (2) (2).n7l"_s, "content 4"},
+                                                {u"DCInfo (4).n7l"_s, "content 5"}};
+    EXPECT_EQ(extracted(), expected);
+
+    QDir(target()).removeRecursively();
+    options.ndflag = 1;
+    EXPECT_EQ(unzip(engine, options), 0);
+    EXPECT_EQ(TestArchive::read(target() + u"/keep/DCInfo.n7l"_s), "content 5");
+    EXPECT_EQ(TestArchive::read(target() + u"/sub/dcinfo.N7L"_s), "content 2");
+    EXPECT_EQ(TestArchive::read(target() + u"/DCInfo (2).n7l"_s), "content 1");
+}
+
 TEST_F(UnzipEngineTest, AnEntryNamedLikeTheArchiveLeavesTheArchiveAlone)
 {
     // The live caller downloads content.zip into the very folder it unpacks into.
@@ -282,6 +315,59 @@ TEST_F(UnzipEngineTest, AFullDiskGivesCodeFiftyAndNoHalfFile)
     EXPECT_EQ(unzip(engine, options), 50);
     EXPECT_EQ(TestArchive::filesBelow(target()), QStringList{u"a.txt"_s});
     EXPECT_EQ(reported, QStringList{u"a.txt"_s});
+}
+
+// Puts a 32-bit little-endian value into the bytes at a place.
+void putLe32(QByteArray& bytes, qsizetype at, quint32 value)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xff);
+}
+
+TEST_F(UnzipEngineTest, AnEntryLargerThanItDeclaresStopsBeingWrittenAtItsDeclaredSize)
+{
+    // Four MiB of zeros that declare a thousand bytes, in the local header and the central directory.
+    build({{"bomb.bin", QByteArray(4 * 1024 * 1024, '\0')}, {"ok.txt", "fine"}});
+    QByteArray bytes = TestArchive::read(archive());
+    const qsizetype local = bytes.indexOf("PK\x03\x04");
+    const qsizetype central = bytes.indexOf("PK\x01\x02");
+    ASSERT_GE(local, 0);
+    ASSERT_GT(central, local);
+    putLe32(bytes, local + 22, 1000);
+    putLe32(bytes, central + 24, 1000);
+    TestArchive::writeFile(archive(), bytes);
+
+    qint64 written = 0;
+    LibzipUnzip engine([&written](int fd, const char* data, std::size_t size) -> long {
+        const long put = static_cast<long>(::write(fd, data, size));
+        written += put > 0 ? put : 0;
+        return put;
+    });
+    DCL options;
+    options.noflag = 1;
+    EXPECT_NE(unzip(engine, options), 0);
+    EXPECT_LE(written, 1000 + 4) << "no more than the declared size (and the other entry) reached the disk";
+    EXPECT_EQ(TestArchive::filesBelow(target()), QStringList{u"ok.txt"_s});
+    expectNothingOutside();
+}
+
+TEST_F(UnzipEngineTest, TemporaryFilesOfAKilledExtractionGoWithTheNextOne)
+{
+    build({{"a.txt", "a"}});
+    const QString killed = target() + u"/.n7unzip-1f2e3d.tmp"_s;
+    const QString alive = target() + u"/.n7unzip-4c5b6a.tmp"_s;
+    TestArchive::writeFile(killed, "half of a file");
+    TestArchive::writeFile(alive, "still being written");
+    TestArchive::writeFile(target() + u"/.n7unzip-notes.txt"_s, "not ours");
+    TestArchive::writeFile(target() + u"/report.tmp"_s, "not ours");
+    // Another extraction, still running, holds the lock on its file.
+    QFile writer(alive);
+    ASSERT_TRUE(writer.open(QIODevice::ReadOnly));
+    ASSERT_EQ(::flock(writer.handle(), LOCK_EX | LOCK_NB), 0);
+
+    EXPECT_EQ(extract(), 0);
+    EXPECT_EQ(TestArchive::filesBelow(target()),
+              (QStringList{u".n7unzip-4c5b6a.tmp"_s, u".n7unzip-notes.txt"_s, u"a.txt"_s, u"report.tmp"_s}));
 }
 
 TEST_F(UnzipEngineTest, ListingReportsTheStoredNamesAndWritesNothing)

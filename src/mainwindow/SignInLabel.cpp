@@ -1,0 +1,58 @@
+#include "SignInLabel.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPalette>
+#include <QWidget>
+
+#include "core/widgets/mN7GraphLight.h"
+
+namespace mainwindow {
+
+SignInLabel::SignInLabel(QWidget& box, QLabel& label, QWidget& firstButton, QObject* parent)
+    : QObject(parent)
+    , m_box(box)
+    , m_label(label)
+    , m_firstButton(firstButton)
+{
+    // The layout moves the button whenever the strip changes its width.
+    m_box.installEventFilter(this);
+    m_firstButton.installEventFilter(this);
+    place();
+}
+
+void SignInLabel::showOutcome(const run::SignIn::Outcome& outcome)
+{
+    m_label.setText(outcome.text);
+    QPalette palette = m_label.palette();
+    palette.setColor(QPalette::WindowText, outcome.failed ? QColor(kFailureRed, 0, 0)
+                                                          : QGuiApplication::palette().color(QPalette::WindowText));
+    m_label.setPalette(palette);
+    if (outcome.result == run::SignIn::Result::SignedIn && outcome.byLogin) {
+        m_top = kDesignTop;
+    } else {
+        m_top = kTwoLineTop;
+        m_height = m_box.height() * core::TwipsPerPixelY() - kTwoLineTop;
+    }
+    place();
+}
+
+bool SignInLabel::eventFilter(QObject* watched, QEvent* event)
+{
+    if ((watched == &m_box && event->type() == QEvent::Resize)
+        || (watched == &m_firstButton && event->type() == QEvent::Move))
+        place();
+    return QObject::eventFilter(watched, event);
+}
+
+void SignInLabel::place()
+{
+    const int tx = core::TwipsPerPixelX();
+    const int ty = core::TwipsPerPixelY();
+    const int width = m_firstButton.x() - (kLeft + kGap) / tx;
+    // A strip too narrow for the label leaves it at its last width.
+    m_label.setGeometry(kLeft / tx, m_top / ty, width > 0 ? width : m_label.width(), m_height / ty);
+}
+
+} // namespace mainwindow
