@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTabBar>
 
+#include "QueueViews.h"
 #include "RunStatus.h"
 #include "core/ApplicationTitle.h"
 #include "core/Clock.h"
@@ -17,6 +18,7 @@
 #include "core/mFetchlingOptions.h"
 #include "core/mOther.h"
 #include "core/widgets/DProgressBar.h"
+#include "engine/Fetchling.h"
 #include "frmDiadocUnloadDocs.h"
 #include "run/DateRules.h"
 #include "run/Services.h"
@@ -272,13 +274,30 @@ void RunControl::runBegins(const QDateTime& start)
     m_window.fStartTime = start.time();
 }
 
-void RunControl::runStarted(engine::Fetchling&)
+void RunControl::runStarted(engine::Fetchling& engine)
 {
-    guarded(m_services.ui, u"DoUnloadExecute", [this] { m_services.ui.processEvents(); });
+    guarded(m_services.ui, u"DoUnloadExecute", [this, &engine] {
+        m_window.queueViews().bind(engine.AsyncTasks(), engine.AsyncDocs());
+        m_services.ui.processEvents();
+    });
 }
 
 void RunControl::releasingEngine(engine::Fetchling&)
 {
+    m_window.queueViews().unbind();
+}
+
+void RunControl::failureListed(const std::shared_ptr<diadoc::AsyncTskRecord>& rec, int position)
+{
+    m_window.queueViews().fAsyncTasks_OnAddedInSecondaryQueue(rec, position);
+}
+
+void RunControl::failureListed(const std::shared_ptr<diadoc::AsyncDocRecord>& rec, bool ignored)
+{
+    if (ignored)
+        m_window.queueViews().fAsyncDocs_OnAddedInПустыеЗапросы(rec);
+    else
+        m_window.queueViews().fAsyncDocs_OnAddedInSecondaryQueue(rec);
 }
 
 void RunControl::tasksChanged(const run::TaskCounts& counts)

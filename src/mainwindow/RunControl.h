@@ -39,6 +39,8 @@ public:
     void runBegins(const QDateTime& start) override;
     void runStarted(engine::Fetchling& engine) override;
     void releasingEngine(engine::Fetchling& engine) override;
+    void failureListed(const std::shared_ptr<diadoc::AsyncTskRecord>& rec, int position) override;
+    void failureListed(const std::shared_ptr<diadoc::AsyncDocRecord>& rec, bool ignored) override;
     void tasksChanged(const run::TaskCounts& counts) override;
     void docsChanged(const run::DocCounts& counts) override;
     void waiting() override;

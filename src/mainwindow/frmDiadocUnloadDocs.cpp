@@ -20,6 +20,7 @@
 
 #include "OrganisationTree.h"
 #include "Prerequisites.h"
+#include "QueueViews.h"
 #include "RunControl.h"
 #include "SSSplitter.h"
 #include "SignInLabel.h"
@@ -127,6 +128,9 @@ frmDiadocUnloadDocs::frmDiadocUnloadDocs(MainWindowServices services, QWidget* p
         new SignInLabel(*m_c.theBoxAuthorization, *m_c.theLabelAuthorization, *m_c.theButtonAuthorization, this);
     if (m_services.runServices != nullptr)
         m_runControl = std::make_unique<RunControl>(*this, *m_services.runServices);
+    m_queueViews =
+        std::make_unique<QueueViews>(*m_c.theTabsTasks, *m_c.theGridTasks, *m_c.theTabsDocs, *m_c.theGridDocs, ui(),
+                                     m_services.clock, [this] { return fPersons.get(); });
     setWindowTitle(QString::fromUtf16(kDesignCaption));
     resize(kDesignWidth / core::TwipsPerPixelX(), kDesignHeight / core::TwipsPerPixelY());
     connectControls();

@@ -41,6 +41,7 @@ namespace mainwindow {
 
 class OrganisationTree;
 class Prerequisites;
+class QueueViews;
 class SignInLabel;
 class RunControl;
 
@@ -166,6 +167,9 @@ protected:
     core::mFetchlingOptions& options() const { return m_services.options; }
     core::UiServices& ui() const { return m_services.ui; }
     const diadoc::mDiadoc& diadocAccess() const { return m_services.diadoc; }
+    // The queue tabs and grids: the run binds its queues here when it starts and lets go of them
+    // before they go.
+    QueueViews& queueViews() const { return *m_queueViews; }
 
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -224,6 +228,7 @@ private:
     double m_designPaneFiltersWidth = kDesignPaneFiltersWidth;
     // Nothing without the run's services.
     std::unique_ptr<RunControl> m_runControl;
+    std::unique_ptr<QueueViews> m_queueViews;
 };
 
 } // namespace mainwindow

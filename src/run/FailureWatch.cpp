@@ -7,6 +7,8 @@
 #include "base/FailureTexts.h"
 #include "core/Clock.h"
 #include "core/MsgBox.h"
+#include "core/UiServices.h"
+#include "core/mErrorHandling.h"
 #include "core/mFetchlingOptions.h"
 #include "core/mOther.h"
 #include "diadoc/AsyncDocRecord.h"
@@ -19,6 +21,7 @@ namespace run {
 
 namespace {
 
+constexpr char16_t kModule[] = u"FailureWatch";
 const QString kCrLf = u"\r\n"_s;
 const QString kTasksHead =
     u"Обращение к Диадок API (для запроса списка документов) завершилось с критической ошибкой: "_s;
@@ -130,28 +133,46 @@ QString FailureWatch::ignoredMessage(const QString& error, const QString& path, 
                  u"Освободить место на диске или выгружать на другой диск."_s});
 }
 
-void FailureWatch::OnAddedInSecondaryQueue(const AsyncTasksListener::Record& rec, int /*position*/)
+// The three failure handlers are event procedures: an error inside one is shown and the queue
+// goes on; a stop already set stays set.
+void FailureWatch::OnAddedInSecondaryQueue(const AsyncTasksListener::Record& rec, int position)
 {
-    ++m_listFailures;
-    m_observer.failuresCounted(m_listFailures, m_downloadFailures);
-    pause();
-    if (const QString message = listFailureMessage(rec->ErrorDescription); !message.isEmpty())
-        fatal(message, rec->ErrorDescription);
+    try {
+        ++m_listFailures;
+        m_observer.failuresCounted(m_listFailures, m_downloadFailures);
+        pause();
+        m_observer.failureListed(rec, position);
+        if (const QString message = listFailureMessage(rec->ErrorDescription); !message.isEmpty())
+            fatal(message, rec->ErrorDescription);
+    } catch (...) {
+        core::ReportError(m_ui, kModule, u"fAsyncTasks_OnAddedInSecondaryQueue");
+    }
 }
 
 void FailureWatch::OnAddedInSecondaryQueue(const AsyncContentsListener::Record& rec)
 {
-    ++m_downloadFailures;
-    m_observer.failuresCounted(m_listFailures, m_downloadFailures);
-    pause();
-    if (const QString message = downloadFailureMessage(rec->ErrorDescription, rec->Path, m_probe); !message.isEmpty())
-        fatal(message, rec->ErrorDescription);
+    try {
+        ++m_downloadFailures;
+        m_observer.failuresCounted(m_listFailures, m_downloadFailures);
+        pause();
+        m_observer.failureListed(rec, false);
+        if (const QString message = downloadFailureMessage(rec->ErrorDescription, rec->Path, m_probe);
+            !message.isEmpty())
+            fatal(message, rec->ErrorDescription);
+    } catch (...) {
+        core::ReportError(m_ui, kModule, u"fAsyncDocs_OnAddedInSecondaryQueue");
+    }
 }
 
 void FailureWatch::OnAddedInПустыеЗапросы(const AsyncContentsListener::Record& rec)
 {
-    if (const QString message = ignoredMessage(rec->ErrorDescription, rec->Path, m_probe); !message.isEmpty())
-        fatal(message, kDiskFullTitle);
+    try {
+        m_observer.failureListed(rec, true);
+        if (const QString message = ignoredMessage(rec->ErrorDescription, rec->Path, m_probe); !message.isEmpty())
+            fatal(message, kDiskFullTitle);
+    } catch (...) {
+        core::ReportError(m_ui, kModule, u"fAsyncDocs_OnAddedInПустыеЗапросы");
+    }
 }
 
 void FailureWatch::pause()
@@ -165,9 +186,10 @@ void FailureWatch::pause()
 
 void FailureWatch::fatal(const QString& message, const QString& reason)
 {
-    core::mOther::iMsgBox(m_ui, message, core::msgbox::vbOKOnly | core::msgbox::vbCritical);
+    // The stop comes before the box: a box that cannot be shown must not let the run go on.
     m_stopReason = reason;
     m_stop = true;
+    core::mOther::iMsgBox(m_ui, message, core::msgbox::vbOKOnly | core::msgbox::vbCritical);
 }
 
 } // namespace run

@@ -65,6 +65,7 @@ public:
 private:
     // The delay before a failed request or download is tried again (TimeOut is in hundredths).
     void pause();
+    // Stops the run with its reason, then shows the message.
     void fatal(const QString& message, const QString& reason);
 
     const core::mFetchlingOptions& m_options;

@@ -1,7 +1,14 @@
 #pragma once
 
+#include <memory>
+
 #include <QDateTime>
 #include <QString>
+
+namespace diadoc {
+class AsyncDocRecord;
+class AsyncTskRecord;
+} // namespace diadoc
 
 namespace engine {
 class Fetchling;
@@ -69,6 +76,20 @@ public:
     {
         static_cast<void>(listFailures);
         static_cast<void>(downloadFailures);
+    }
+    // A failure put a record into a list: a list request into its secondary queue (at position,
+    // counted from 1), a download into its secondary queue, or a document among the ignored.
+    // Called after the failure was counted and paused for, and before it is judged, so that a
+    // window shows the list again before any message about it.
+    virtual void failureListed(const std::shared_ptr<diadoc::AsyncTskRecord>& rec, int position)
+    {
+        static_cast<void>(rec);
+        static_cast<void>(position);
+    }
+    virtual void failureListed(const std::shared_ptr<diadoc::AsyncDocRecord>& rec, bool ignored)
+    {
+        static_cast<void>(rec);
+        static_cast<void>(ignored);
     }
     // The largest document count of one list so far.
     virtual void maxDocsInOneListChanged(int count) { static_cast<void>(count); }

@@ -123,6 +123,39 @@ TEST_F(RunTest, ARunRefusesToStartFromItsOwnEventsAndTheStopEndsItBeforeTheNextN
     EXPECT_GT(second.unloaded, 100);
 }
 
+// Writes down which engine each call names, with the size of its download queue then.
+class BindingObserver final : public run::RunObserver
+{
+public:
+    QStringList calls;
+    std::vector<const engine::Fetchling*> engines;
+    void runStarted(engine::Fetchling& engine) override
+    {
+        calls.append(u"started"_s);
+        engines.push_back(&engine);
+    }
+    void releasingEngine(engine::Fetchling& engine) override
+    {
+        calls.append(u"releasing %1"_s.arg(engine.AsyncDocs().Count()));
+        engines.push_back(&engine);
+    }
+};
+
+TEST_F(RunTest, TheQueuesAWindowShowsAreLetGoWhileTheyStillStandBeforeTheNextRun)
+{
+    BindingObserver binding;
+    run::Run runner(services, binding);
+    const auto signedIn = run::SignIn(options, diadoc, ui).signIn();
+    const run::RunRequest request = requestFor(signedIn, out());
+    QDir().mkpath(out());
+    const auto first = runner.execute(request, signedIn.organisations);
+    runner.execute(request, signedIn.organisations);
+    const QString documents = QString::number(first.unloaded + first.ignored);
+    EXPECT_EQ(binding.calls, (QStringList{u"started"_s, u"releasing "_s + documents, u"started"_s}));
+    ASSERT_EQ(binding.engines.size(), 3u);
+    EXPECT_EQ(binding.engines[0], binding.engines[1]);
+}
+
 TEST_F(RunTest, TheRunsSummaryKeepsTheChoicesItStartedWith)
 {
     ActingObserver acting;
