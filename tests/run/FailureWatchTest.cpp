@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "FailureMessages.h"
 #include "base/Error.h"
 #include "core/ApplicationTitle.h"
 #include "core/MsgBox.h"
@@ -27,30 +28,15 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+using namespace testsupport::failure;
+
 const QString kSentence = u"Свободное место на диске /srv/ = 47,68 МБ из 9,31 ГБ."_s;
-const QString kTasksHead =
-    u"Обращение к Диадок API (для запроса списка документов) завершилось с критической ошибкой: "_s;
-const QString kContentHead =
-    u"Обращение к Диадок API (для выгрузки контента документов) завершилось с критической ошибкой: "_s;
-const QString kContentInline =
-    u"Обращение к Диадок API (для выгрузки контента документов) завершилось с критической ошибкой \""_s;
-const QString kStop = u"Процесс выгрузки документов будет остановлен."_s;
-const QString kMemoryCause = u"Вероятно исчерпана доступная процессу оперативная память."_s;
-const QString kMemoryAdvice = u"Рекомендуется: За один запуск программы выгружать меньшее количество документов. "
-                              u"Например, выбирая меньший диапазон дат документов."_s;
-const QString kServiceCause = u"Вероятно проблема с Diadoc (DiadocAPI)."_s;
-const QString kServiceAdvice = u"Рекомендуется: Обратиться к разработчикам программы."_s;
-const QString kDiskCause = u"Вероятно исчерпано свободное место на диске."_s;
-const QString kDiskAdvice = u"Рекомендуется: Освободить место на диске или выгружать на другой диск."_s;
 const QString kDiskFullTitle = u"Исчерпано свободное место на диске."_s;
 
-const QString kMemory = u"bad allocation"_s;
 const QString kMissingBox = u"##100[Ошибка сервера Диадок]code:404, HTTP error: Unknown box: 4f1e2d3c@diadoc.ru"_s;
 const QString kBoxAccess = u"##100[Ошибка сервера Диадок]code:403, HTTP error: Access to Box 4f1e2d3c denied"_s;
 const QString kInvalidType = u"##100[Ошибка сервера Диадок]code:400, HTTP error: "
                              u"ReturnInventoryAcceptanceCertificate is not a valid document type (x)"_s;
-const QString kWriteError = u"Ошибка записи в файл"_s;
-const QString kDiskFull = u"Disk full"_s;
 
 // Boxes are recorded with what the run's stop looked like while each was open; a box can be made
 // to fail as a broken window would.

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "FailureMessages.h"
 #include "RunFixture.h"
 #include "core/MsgBox.h"
 #include "run/FailureWatch.h"
@@ -13,35 +14,20 @@ using platform::diadoc::FaultRule;
 
 namespace {
 
+using namespace testsupport::failure;
+
 enum class Queue
 {
     Lists,     // a list request of one box fails at its start, every time
     Downloads, // one document's download fails, every time (at the cap it goes among the ignored)
 };
 
-const QString kTasksHead =
-    u"Обращение к Диадок API (для запроса списка документов) завершилось с критической ошибкой: "_s;
-const QString kContentHead =
-    u"Обращение к Диадок API (для выгрузки контента документов) завершилось с критической ошибкой: "_s;
-const QString kContentInline =
-    u"Обращение к Диадок API (для выгрузки контента документов) завершилось с критической ошибкой \""_s;
-const QString kStop = u"Процесс выгрузки документов будет остановлен."_s;
-const QString kMemoryCause = u"Вероятно исчерпана доступная процессу оперативная память."_s;
-const QString kMemoryAdvice = u"Рекомендуется: За один запуск программы выгружать меньшее количество документов. "
-                              u"Например, выбирая меньший диапазон дат документов."_s;
-const QString kServiceCause = u"Вероятно проблема с Diadoc (DiadocAPI)."_s;
-const QString kServiceAdvice = u"Рекомендуется: Обратиться к разработчикам программы."_s;
-const QString kDiskCause = u"Вероятно исчерпано свободное место на диске."_s;
-const QString kDiskAdvice = u"Рекомендуется: Освободить место на диске или выгружать на другой диск."_s;
 const QString kProbeSentence = u"Свободное место на диске /srv/ = 1,00 МБ из 10,0 ГБ."_s;
 
-const QString kMemory = u"bad allocation"_s;
 const QString kMissingBox = u"##100[Ошибка сервера Диадок]code:404, HTTP error: Unknown box: box-404"_s;
 const QString kBoxAccess = u"##100[Ошибка сервера Диадок]code:403, HTTP error: Access to Box box-1 is denied"_s;
 const QString kInvalidType = u"##100[Ошибка сервера Диадок]code:400, HTTP error: ReturnInventoryAcceptanceCertificate "
                              u"is not a valid document type"_s;
-const QString kWriteError = u"Ошибка записи в файл"_s;
-const QString kDiskFull = u"Disk full"_s;
 
 struct Case
 {
