@@ -181,6 +181,9 @@ TEST_F(QueueViewsRunTest, AFailuresListIsShownBeforeItsBoxAndTheGridsFollowEachR
     EXPECT_EQ(observer.boxesAtFailure.front(), static_cast<int>(boxesBefore)) << "no box before the refresh";
     EXPECT_GT(ui.boxes.size(), boxesBefore);
     EXPECT_EQ(docs.rowCount(), runner.engine()->AsyncDocs().SecondaryQueue().Count());
+
+    // The views go before the run and its queues, as in the window, which declares them after it.
+    views.reset();
 }
 
 } // namespace
