@@ -108,9 +108,45 @@ private:
     QByteArray m_name;
 };
 
+// Writes all bytes, taking a short write as progress; answers the failure's message.
+QString writeAll(int fd, const QByteArray& content)
+{
+    for (qsizetype written = 0; written < content.size();) {
+        const ssize_t n = ::write(fd, content.constData() + written, static_cast<size_t>(content.size() - written));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return FileFailure::messageOfErrno(n < 0 ? errno : ENOSPC);
+        written += n;
+    }
+    return {};
+}
+
+bool isDevice(const struct stat& info)
+{
+    return !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode) && !S_ISLNK(info.st_mode);
+}
+
 } // namespace
 
 QString WholeFileReplacer::replace(const QString& fileName, const std::function<QString(QIODevice&)>& writer)
+{
+    return replaceThrough(fileName, false, [&writer](int fd) {
+        QFile file;
+        if (!file.open(fd, QIODevice::WriteOnly, QFileDevice::DontCloseHandle))
+            return FileFailure::messageOfDevice(file);
+        if (QString message = writer(file); !message.isEmpty())
+            return message;
+        return file.flush() ? QString() : FileFailure::messageOfDevice(file);
+    });
+}
+
+QString WholeFileReplacer::replace(const QString& fileName, const QByteArray& content)
+{
+    return replaceThrough(fileName, true, [&content](int fd) { return writeAll(fd, content); });
+}
+
+QString WholeFileReplacer::replaceThrough(const QString& fileName, bool devicesInPlace, const Filler& fill)
 {
     // One look at the name tells the usual case, a new file, from the rest: a run writes thousands
     // of small files, each costing a path walk per look.
@@ -127,24 +163,27 @@ QString WholeFileReplacer::replace(const QString& fileName, const std::function<
     }
     const QString finalPath = link ? finalPathOf(fileName) : fileName;
     const QByteArray target = QFile::encodeName(finalPath);
-    const QByteArray folder = QFile::encodeName(QFileInfo(finalPath).absolutePath());
-
     const bool replacing = link ? ::stat(target.constData(), &old) == 0 : present;
+
+    if (devicesInPlace && replacing && isDevice(old)) {
+        const int fd = ::open(target.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        if (fd < 0)
+            return FileFailure::messageOfErrno(errno);
+        QString message = fill(fd);
+        if (::close(fd) != 0 && message.isEmpty())
+            message = FileFailure::messageOfErrno(errno);
+        return message;
+    }
+
+    const QByteArray folder = QFile::encodeName(QFileInfo(finalPath).absolutePath());
     TemporaryFile temporary;
     // Until it has the old file's permissions, the new content is readable by the owner only.
     if (!temporary.open(folder, target, replacing ? 0600 : 0666))
         return FileFailure::messageOfErrno(errno);
     if (replacing && ::fchmod(temporary.fd(), old.st_mode & 07777) != 0)
         return FileFailure::messageOfErrno(errno);
-    {
-        QFile file;
-        if (!file.open(temporary.fd(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle))
-            return FileFailure::messageOfDevice(file);
-        if (QString message = writer(file); !message.isEmpty())
-            return message;
-        if (!file.flush())
-            return FileFailure::messageOfDevice(file);
-    }
+    if (QString message = fill(temporary.fd()); !message.isEmpty())
+        return message;
     if (!temporary.commit(target, replacing))
         return FileFailure::messageOfErrno(errno);
     return {};

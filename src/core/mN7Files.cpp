@@ -100,11 +100,16 @@ void ClearReadOnlyAttributeFromFile(UiServices& ui, const QString& path)
 void DeleteFile(UiServices& ui, const QString& path, bool ignoreFailures)
 {
     try {
-        ClearReadOnlyAttributeFromFile(ui, path);
-        if (::unlink(QFile::encodeName(path).constData()) != 0 && !ignoreFailures) {
-            const int code = errno;
-            RaiseApiError(code, u"Ошибка при удалении файла \""_s + path + u"\":\r\n"_s);
+        // Most files asked for are missing or removable at once (a run asks for thousands): the
+        // read-only attribute is cleared only when a first attempt is refused.
+        const QByteArray name = QFile::encodeName(path);
+        int code = ::unlink(name.constData()) == 0 ? 0 : errno;
+        if (code != 0 && code != ENOENT) {
+            ClearReadOnlyAttributeFromFile(ui, path);
+            code = ::unlink(name.constData()) == 0 ? 0 : errno;
         }
+        if (code != 0 && !ignoreFailures)
+            RaiseApiError(code, u"Ошибка при удалении файла \""_s + path + u"\":\r\n"_s);
     } catch (...) {
         showFailure(ui, u"DeleteFile");
     }

@@ -1,5 +1,7 @@
 #include "mOther.h"
 
+#include <cerrno>
+
 #include <sys/stat.h>
 
 #include <QDir>
@@ -23,6 +25,29 @@ namespace core::mOther {
 namespace {
 
 constexpr char16_t kModule[] = u"mOther";
+
+enum class FolderStep
+{
+    Ready,
+    ParentMissing,
+    Failed
+};
+
+// Makes one folder whose parent should exist. A folder that is there already (also one made by
+// another process meanwhile, or a link to a folder) is ready; a file or a broken link in its place
+// is a failure.
+FolderStep makeOrFindFolder(const QString& folder)
+{
+    const QByteArray name = QFile::encodeName(folder);
+    if (::mkdir(name.constData(), 0777) == 0)
+        return FolderStep::Ready;
+    if (errno == ENOENT)
+        return FolderStep::ParentMissing;
+    struct stat info = {};
+    if (errno == EEXIST && ::stat(name.constData(), &info) == 0 && S_ISDIR(info.st_mode))
+        return FolderStep::Ready;
+    return FolderStep::Failed;
+}
 
 } // namespace
 
@@ -72,7 +97,6 @@ QString CreateFolderTree(const QString& path)
         if (lastSeparator < 0)
             return {};
         QString built = path.startsWith(u'/') ? u"/"_s : QString();
-        QString deepest;
         const QStringList parts = path.left(lastSeparator).split(u'/', Qt::SkipEmptyParts);
         QStringList folders;
         folders.reserve(parts.size());
@@ -82,26 +106,24 @@ QString CreateFolderTree(const QString& path)
             built += part;
             folders.append(GetShortPathEx(built, false));
         }
-        // A path resolves only through folders, so every folder above the deepest one that exists
-        // is there already: a document's folder costs a look or two, not one per level.
-        qsizetype first = folders.size();
-        while (first > 0 && !QFileInfo(folders.at(first - 1)).isDir())
-            --first;
-        if (first > 0)
-            deepest = folders.at(first - 1);
-        for (qsizetype i = first; i < folders.size(); ++i) {
-            const QString& folder = folders.at(i);
-            const QFileInfo info(folder);
-            if (!info.exists() && !info.isSymLink()) {
-                // Another process may create the same folder meanwhile: that is no failure.
-                if (!QDir().mkdir(folder) && !QFileInfo(folder).isDir())
-                    return {};
-            } else if (!info.isDir()) {
-                return {}; // a file or a broken link stands where a folder is needed
-            }
-            deepest = folder;
+        // A document's folder is usually the only one missing (its parent was made for an earlier
+        // document): the deepest folder is made first, and a level higher only while the one above
+        // it is missing, so the common case costs one call.
+        qsizetype made = folders.size() - 1;
+        for (;; --made) {
+            if (made < 0)
+                return {};
+            const FolderStep step = makeOrFindFolder(folders.at(made));
+            if (step == FolderStep::Failed)
+                return {};
+            if (step != FolderStep::ParentMissing)
+                break;
         }
-        return deepest;
+        for (qsizetype i = made + 1; i < folders.size(); ++i) {
+            if (makeOrFindFolder(folders.at(i)) != FolderStep::Ready)
+                return {};
+        }
+        return folders.last();
     } catch (...) {
         return {};
     }
@@ -130,20 +152,10 @@ QString SaveStringToDevice(QIODevice& device, const QString& text, bool characte
 QString SaveStringToFile(const QString& fileName, const QString& text, bool characterReferences)
 {
     try {
-        const QString target = GetShortPathEx(fileName, false);
-        struct stat info = {};
-        const bool present = ::stat(QFile::encodeName(target).constData(), &info) == 0;
-        if (present && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) {
-            // A device or the like cannot be replaced by a new file: it is written in place.
-            QFile device(target);
-            if (!device.open(QIODevice::WriteOnly | QIODevice::Truncate))
-                return FileFailure::messageOfDevice(device);
-            return SaveStringToDevice(device, text, characterReferences);
-        }
-        // The new content replaces the old one only when it is complete.
-        return WholeFileReplacer::replace(target, [&text, characterReferences](QIODevice& file) {
-            return SaveStringToDevice(file, text, characterReferences);
-        });
+        const QByteArray bytes =
+            characterReferences ? TextCodec::toCp1251WithReferences(text) : TextCodec::toCp1251(text);
+        // The new content replaces the old one only when it is complete; a device is written in place.
+        return WholeFileReplacer::replace(GetShortPathEx(fileName, false), bytes);
     } catch (...) {
         return currentError().description();
     }

@@ -5,6 +5,8 @@
 #include <optional>
 #include <system_error>
 
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -170,7 +172,9 @@ int AsyncContents::InitDocSaveContent(const Record& aAsyncDocRecord)
 
         QString call;
         if (rec.LoadContentByZip) {
-            core::mN7Files::DeleteFile(m_ui, rec.ContentZipFile(), true);
+            // A folder made a moment ago holds no archive of an earlier run.
+            if (existed)
+                core::mN7Files::DeleteFile(m_ui, rec.ContentZipFile(), true);
             call = u"aDocument.SaveAllContentZipAsync("_s + quoted(rec.ContentZipFile()) + u')';
         } else {
             // In a folder of its own a download is judged by the content the folder holds after
@@ -229,11 +233,11 @@ int AsyncContents::InitDocSaveContent(const Record& aAsyncDocRecord)
 bool AsyncContents::madeWritable(const QString& path, const QString& made)
 {
     // The folder test makes and removes a probe file, a cost per document; a folder that was
-    // missing a moment ago, now stands, and that the system lets this process write to takes files.
+    // missing a moment ago, now stands (the folder tree answers only a folder that stands), and
+    // that the system lets this process write to takes files.
     if (made.isEmpty() || folderKey(made) != folderKey(path))
         return false;
-    const QFileInfo info(made);
-    return info.isAbsolute() && info.isDir() && info.isWritable();
+    return QDir::isAbsolutePath(made) && ::access(QFile::encodeName(made).constData(), W_OK) == 0;
 }
 
 bool AsyncContents::ПереименоватьПапку(const QString& folder, const Record& owner)
