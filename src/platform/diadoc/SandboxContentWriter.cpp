@@ -25,14 +25,6 @@ namespace {
 
 constexpr int kFailure = -2147467259;
 
-QByteArray readContent(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        SandboxService::raise(QString::fromUtf16(sandboxtext::kCannotOpenFile), kFailure);
-    return file.readAll();
-}
-
 // A full disk gives the text that the program's own file layer gives for it; any other failure
 // the client's own text for the step that failed.
 [[noreturn]] void raiseFileFailure(int error, const char16_t* text, int number)
@@ -149,11 +141,11 @@ void requireFolder(const QString& folder)
         SandboxService::raise(QString::fromUtf16(sandboxtext::kPathNotFound), kFailure);
 }
 
-QList<std::pair<QString, QByteArray>> entriesOf(const DocumentData& document)
+QList<std::pair<QString, QByteArray>> entriesOf(const DocumentData& document, SandboxService& service)
 {
     QList<std::pair<QString, QByteArray>> entries;
     for (const QString& path : document.content)
-        entries.append({QFileInfo(path).fileName(), readContent(path)});
+        entries.append({QFileInfo(path).fileName(), service.contentBytes(path)});
     return entries;
 }
 
@@ -216,22 +208,24 @@ QByteArray buildZip(const QList<std::pair<QString, QByteArray>>& entries)
 
 } // namespace
 
-void SandboxContentWriter::writeFolder(const DocumentData& document, const QString& folder, bool withProtocol)
+void SandboxContentWriter::writeFolder(const DocumentData& document, const QString& folder, bool withProtocol,
+                                       SandboxService& service)
 {
     requireFolder(folder);
-    QList<std::pair<QString, QByteArray>> entries = entriesOf(document);
+    QList<std::pair<QString, QByteArray>> entries = entriesOf(document, service);
     if (withProtocol && !document.protocolFile.isEmpty())
-        entries.append({QFileInfo(document.protocolFile).fileName(), readContent(document.protocolFile)});
+        entries.append({QFileInfo(document.protocolFile).fileName(), service.contentBytes(document.protocolFile)});
     QList<std::pair<QString, QByteArray>> files;
     for (const auto& [name, bytes] : entries)
         files.append({QDir(folder).filePath(name), bytes});
     writeFiles(files);
 }
 
-void SandboxContentWriter::writeZip(const DocumentData& document, const QString& zipPath, FaultEffect damage)
+void SandboxContentWriter::writeZip(const DocumentData& document, const QString& zipPath, FaultEffect damage,
+                                    SandboxService& service)
 {
     requireFolder(QFileInfo(zipPath).absolutePath());
-    QList<std::pair<QString, QByteArray>> entries = entriesOf(document);
+    QList<std::pair<QString, QByteArray>> entries = entriesOf(document, service);
     if (damage == FaultEffect::Hostile) {
         entries.append({u"../вне папки.txt"_s, QByteArrayLiteral("escaped")});
         entries.append({u"/tmp/absolute.txt"_s, QByteArrayLiteral("absolute")});

@@ -6,6 +6,8 @@
 
 namespace platform::diadoc {
 
+class SandboxService;
+
 // Writes what a completed content save of the emulated client leaves on disk: the document's
 // content files in a folder, or one ZIP archive (sound, or damaged as a fault rule asks). A
 // missing folder or a file that cannot be written raises the texts the real client gives; a full
@@ -14,8 +16,11 @@ namespace platform::diadoc {
 class SandboxContentWriter final
 {
 public:
-    static void writeFolder(const DocumentData& document, const QString& folder, bool withProtocol);
-    static void writeZip(const DocumentData& document, const QString& zipPath, FaultEffect damage);
+    // The content files' bytes come from the service that holds the sandbox.
+    static void writeFolder(const DocumentData& document, const QString& folder, bool withProtocol,
+                            SandboxService& service);
+    static void writeZip(const DocumentData& document, const QString& zipPath, FaultEffect damage,
+                         SandboxService& service);
 };
 
 } // namespace platform::diadoc

@@ -133,7 +133,9 @@ std::shared_ptr<DiadocAsyncResult> SandboxDocument::startSave(const QString& ope
     const auto resultRule = m_service->findFault(query(u"SaveContentResult"_s));
     const AsyncTiming timing = SandboxService::timing(m_service->data().contentPolicy, startRule, resultRule);
     const DocumentData* data = m_data;
-    auto work = [data, target, zip, withProtocol, resultRule]() -> Variant {
+    // The operation holds the service for as long as it runs.
+    SandboxService* service = m_service.get();
+    auto work = [data, service, target, zip, withProtocol, resultRule]() -> Variant {
         FaultEffect damage = FaultEffect::Late;
         if (resultRule) {
             switch (resultRule->effect) {
@@ -159,9 +161,9 @@ std::shared_ptr<DiadocAsyncResult> SandboxDocument::startSave(const QString& ope
             }
         }
         if (zip)
-            SandboxContentWriter::writeZip(*data, target, damage);
+            SandboxContentWriter::writeZip(*data, target, damage, *service);
         else
-            SandboxContentWriter::writeFolder(*data, target, withProtocol);
+            SandboxContentWriter::writeFolder(*data, target, withProtocol, *service);
         return Variant(true);
     };
     return std::make_shared<SandboxAsyncResult>(m_service, SandboxMeter::Operation::Content, timing.polls,

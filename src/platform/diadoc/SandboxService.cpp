@@ -4,10 +4,18 @@
 #include <limits>
 #include <utility>
 
+#include <QFile>
+
 #include "DiadocClient.h"
 #include "base/Error.h"
 
 namespace platform::diadoc {
+
+namespace {
+
+constexpr int kCannotOpenNumber = -2147467259; // the client's general failure
+
+} // namespace
 
 SandboxService::SandboxService(SandboxData data, std::function<qint64()> clockMs)
     : m_data(std::move(data))
@@ -178,6 +186,27 @@ AsyncTiming SandboxService::timing(const AsyncPolicy& policy, const std::optiona
         }
     }
     return timing;
+}
+
+QByteArray SandboxService::contentBytes(const QString& path)
+{
+    // Enough for any sandbox made for tests and benchmarks; a larger one is read file by file.
+    constexpr qsizetype kMostKept = 64 * 1024 * 1024;
+    {
+        const std::lock_guard lock(m_contentMutex);
+        if (const auto kept = m_contentBytes.constFind(path); kept != m_contentBytes.cend())
+            return kept.value();
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        raise(QString::fromUtf16(sandboxtext::kCannotOpenFile), kCannotOpenNumber);
+    QByteArray bytes = file.readAll();
+    const std::lock_guard lock(m_contentMutex);
+    if (m_contentKept + bytes.size() <= kMostKept) {
+        m_contentKept += bytes.size();
+        m_contentBytes.insert(path, bytes);
+    }
+    return bytes;
 }
 
 } // namespace platform::diadoc

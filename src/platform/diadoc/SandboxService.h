@@ -71,6 +71,11 @@ public:
     const QList<const DocumentData*>& packageOf(const QString& organizationId, const QString& packageId) const;
     const DocumentData* document(const QString& documentId) const;
 
+    // The bytes of a content file of the sandbox. The files belong to the sandbox as its data does
+    // and are read once (a run saves the same few files for thousands of documents), up to a bound
+    // on what is kept; a file that cannot be read raises the client's text.
+    QByteArray contentBytes(const QString& path);
+
     // A moment as its clock reads, in milliseconds: send moments and their bounds compare as
     // written, whatever the zone of this machine or of the text, as the service compares them in
     // its own zone.
@@ -90,6 +95,9 @@ private:
     QList<FaultRule> m_faults;
     QList<int> m_attempts;
     SandboxMeter m_meter;
+    std::mutex m_contentMutex;
+    QHash<QString, QByteArray> m_contentBytes;
+    qsizetype m_contentKept = 0;
 };
 
 // Texts of the emulated service's own refusals.

@@ -364,6 +364,35 @@ TEST_F(SandboxClientTest, ContentIsSavedIntoAFolderOrOneArchive)
     zip_close(archive);
 }
 
+TEST_F(SandboxClientTest, AContentFileThatCannotBeReadFailsTheSaveAndAFileReadOnceIsKept)
+{
+    const auto task = organization()->GetDocumentsTask();
+    task->setCategory(u"Invoice.Inbound"_s);
+    const auto doc = task->GetDocuments()->itemAs<DiadocDocument>(0);
+    QTemporaryDir out;
+    const QString act = QDir(sandbox.folder()).filePath(u"content/Акт.xml"_s);
+    ASSERT_TRUE(QFile::rename(act, act + u".away"_s));
+    const auto refused = doc->SaveAllContentZipAsync(out.filePath(u"content.zip"_s));
+    ASSERT_TRUE(refused->IsCompleted());
+    EXPECT_EQ(errorOf([&] { refused->Result(); }), QString::fromUtf16(sandboxtext::kCannotOpenFile));
+    EXPECT_TRUE(QDir(out.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
+        << "a failed save leaves no file";
+
+    ASSERT_TRUE(QFile::rename(act + u".away"_s, act));
+    const auto first = doc->SaveAllContentAsync(out.path(), false);
+    ASSERT_TRUE(first->IsCompleted());
+    EXPECT_TRUE(first->Result().toBool());
+    // The content belongs to the sandbox as its data does: once read, it is what the service sends.
+    ASSERT_TRUE(QFile::remove(act));
+    QTemporaryDir again;
+    const auto second = doc->SaveAllContentAsync(again.path(), false);
+    ASSERT_TRUE(second->IsCompleted());
+    EXPECT_TRUE(second->Result().toBool());
+    QFile copy(again.filePath(u"Акт.xml"_s));
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copy.readAll(), QByteArrayLiteral("<act/>"));
+}
+
 TEST_F(SandboxClientTest, FaultRulesRaiseTheExactTexts)
 {
     const QString texts[] = {
