@@ -83,11 +83,15 @@ ExtractFolder::~ExtractFolder()
 
 int ExtractFolder::open()
 {
-    std::error_code error;
-    std::filesystem::create_directories(std::filesystem::path(m_path.toStdString()), error);
-    if (error && error != std::errc::file_exists)
-        return error.value();
+    // The folder is usually there (the archive lies in it): it is made only when opening it fails.
     m_rootFd = ::open(m_path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (m_rootFd < 0 && errno == ENOENT) {
+        std::error_code error;
+        std::filesystem::create_directories(std::filesystem::path(m_path.toStdString()), error);
+        if (error && error != std::errc::file_exists)
+            return error.value();
+        m_rootFd = ::open(m_path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    }
     if (m_rootFd < 0)
         return errno;
     removeLeftovers(m_rootFd);

@@ -45,6 +45,44 @@ struct EntryCloser
 using Archive = std::unique_ptr<zip_t, ArchiveCloser>;
 using Entry = std::unique_ptr<zip_file_t, EntryCloser>;
 
+// Archives up to this size are read into memory whole.
+constexpr off_t kReadWholeUpTo = 1024 * 1024;
+
+bool readWhole(int fd, off_t size, QByteArray& bytes)
+{
+    bytes.resize(static_cast<qsizetype>(size));
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t got = ::read(fd, bytes.data() + done, static_cast<std::size_t>(bytes.size() - done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            if (got == 0)
+                errno = 0;
+            return false; // the archive shrank while it was read: it is damaged for this run
+        }
+        done += got;
+    }
+    return true;
+}
+
+// The bytes outlive the archive: libzip reads them in place.
+Archive openInMemory(const QByteArray& bytes, int& zipError)
+{
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* source =
+        zip_source_buffer_create(bytes.constData(), static_cast<zip_uint64_t>(bytes.size()), 0, &error);
+    zip_t* archive = source ? zip_open_from_source(source, ZIP_RDONLY, &error) : nullptr;
+    if (!archive) {
+        if (source)
+            zip_source_free(source);
+        zipError = zip_error_code_zip(&error);
+    }
+    zip_error_fini(&error);
+    return Archive(archive);
+}
+
 int codeOfOpenError(int zipError)
 {
     switch (zipError) {
@@ -139,12 +177,25 @@ public:
             ::close(fd);
             return PK_NOZIP;
         }
+        // A small archive (a document's content) is read at once and parsed in memory, which saves
+        // the library's own seeks and reads of the file; a large one is read as it is needed.
+        QByteArray bytes;
         int zipError = 0;
-        Archive archive(zip_fdopen(fd, 0, &zipError));
-        if (!archive) {
+        Archive archive;
+        if (archiveStat.st_size > 0 && archiveStat.st_size <= kReadWholeUpTo) {
+            const bool whole = readWhole(fd, archiveStat.st_size, bytes);
+            const int readError = errno;
             ::close(fd);
-            return codeOfOpenError(zipError);
+            if (!whole)
+                return readError == ENOMEM ? PK_MEM : PK_EOF;
+            archive = openInMemory(bytes, zipError);
+        } else {
+            archive.reset(zip_fdopen(fd, 0, &zipError));
+            if (!archive)
+                ::close(fd);
         }
+        if (!archive)
+            return codeOfOpenError(zipError);
         m_archive = archive.get();
 
         if (m_options.nzflag) {

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMap>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -272,29 +273,42 @@ TEST_F(UnzipEngineTest, ADamagedArchiveGivesACodeAndLeavesNoFileOutsideOrHalfWri
     QByteArray big;
     for (int i = 0; i < 20000; ++i)
         big += QByteArray::number(i * 7919 % 10007);
-    build({{"one.txt", big}, {"two.txt", "second"}, {"three.bin", big.left(5000)}});
-    const QByteArray whole = TestArchive::read(archive());
-    for (const qsizetype length :
-         {qsizetype(0), qsizetype(10), qsizetype(100), whole.size() / 2, whole.size() - 22, whole.size() - 1}) {
-        SCOPED_TRACE(length);
+    // A document's archive is read whole; one of more than a mebibyte as it is needed.
+    QByteArray noise(3 * 512 * 1024, '\0');
+    QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(noise.data()), noise.size() / 4);
+    for (const bool large : {false, true}) {
+        SCOPED_TRACE(large ? "read as needed" : "read whole");
+        QList<TestArchive::Entry> entries = {{"one.txt", big}, {"two.txt", "second"}, {"three.bin", big.left(5000)}};
+        if (large)
+            entries.append({"noise.bin", noise});
+        build(entries);
+        const QByteArray whole = TestArchive::read(archive());
+        ASSERT_EQ(whole.size() > 1024 * 1024, large);
+        for (const qsizetype length :
+             {qsizetype(0), qsizetype(10), qsizetype(100), whole.size() / 2, whole.size() - 22, whole.size() - 1}) {
+            SCOPED_TRACE(length);
+            QDir(target()).removeRecursively();
+            TestArchive::writeFile(archive(), whole.left(length));
+            const int code = extract();
+            EXPECT_TRUE(code == 9 || code == 3 || code == 51 || code == 2) << code;
+            expectNothingOutside();
+            for (const QString& name : TestArchive::filesBelow(target()))
+                EXPECT_FALSE(name.endsWith(u".tmp"_s)) << name.toStdString();
+        }
+        // A damaged byte in the stored data: the entry fails its check and is not kept.
+        QByteArray damaged = whole;
+        const qsizetype at = damaged.indexOf("second");
+        ASSERT_GT(at, 0);
+        damaged[at] = 'S';
         QDir(target()).removeRecursively();
-        TestArchive::writeFile(archive(), whole.left(length));
-        const int code = extract();
-        EXPECT_TRUE(code == 9 || code == 3 || code == 51 || code == 2) << code;
-        expectNothingOutside();
-        for (const QString& name : TestArchive::filesBelow(target()))
-            EXPECT_FALSE(name.endsWith(u".tmp"_s)) << name.toStdString();
+        TestArchive::writeFile(archive(), damaged);
+        EXPECT_EQ(extract(), 2);
+        EXPECT_FALSE(QFile::exists(target() + u"/two.txt"_s));
+        EXPECT_EQ(TestArchive::read(target() + u"/one.txt"_s), big);
+        if (large) {
+            EXPECT_EQ(TestArchive::read(target() + u"/noise.bin"_s), noise);
+        }
     }
-    // A damaged byte in the stored data: the entry fails its check and is not kept.
-    QByteArray damaged = whole;
-    const qsizetype at = damaged.indexOf("second");
-    ASSERT_GT(at, 0);
-    damaged[at] = 'S';
-    QDir(target()).removeRecursively();
-    TestArchive::writeFile(archive(), damaged);
-    EXPECT_EQ(extract(), 2);
-    EXPECT_FALSE(QFile::exists(target() + u"/two.txt"_s));
-    EXPECT_EQ(TestArchive::read(target() + u"/one.txt"_s), big);
 }
 
 TEST_F(UnzipEngineTest, AFullDiskGivesCodeFiftyAndNoHalfFile)
