@@ -1,6 +1,7 @@
 #include "WholeFileReplacer.h"
 
 #include <cerrno>
+#include <optional>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -122,6 +123,29 @@ QString writeAll(int fd, const QByteArray& content)
     return {};
 }
 
+// The usual case, a new file, costs no look at the name (a run writes thousands of small files,
+// each costing a path walk per look): the content is written unnamed and then given the name,
+// which fails when anything at all stands there. Answers nothing when the careful way must take
+// over: a name that is taken, or a file system without unnamed files.
+std::optional<QString> writeNewFile(const QString& fileName, const std::function<QString(int fd)>& fill)
+{
+    const QByteArray folder = QFile::encodeName(QFileInfo(fileName).absolutePath());
+    const int fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return std::nullopt;
+    QString message = fill(fd);
+    if (message.isEmpty()) {
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+        const QByteArray target = QFile::encodeName(fileName);
+        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, target.constData(), AT_SYMLINK_FOLLOW) != 0) {
+            ::close(fd);
+            return std::nullopt;
+        }
+    }
+    ::close(fd);
+    return message;
+}
+
 bool isDevice(const struct stat& info)
 {
     return !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode) && !S_ISLNK(info.st_mode);
@@ -148,8 +172,9 @@ QString WholeFileReplacer::replace(const QString& fileName, const QByteArray& co
 
 QString WholeFileReplacer::replaceThrough(const QString& fileName, bool devicesInPlace, const Filler& fill)
 {
-    // One look at the name tells the usual case, a new file, from the rest: a run writes thousands
-    // of small files, each costing a path walk per look.
+    if (std::optional<QString> message = writeNewFile(fileName, fill))
+        return *message;
+
     struct stat old = {};
     const QByteArray given = QFile::encodeName(fileName);
     const bool present = ::lstat(given.constData(), &old) == 0;
