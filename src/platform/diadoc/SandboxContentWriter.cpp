@@ -1,6 +1,7 @@
 #include "SandboxContentWriter.h"
 
 #include <cerrno>
+#include <ctime>
 #include <memory>
 #include <vector>
 
@@ -150,8 +151,8 @@ QList<std::pair<QString, QByteArray>> entriesOf(const DocumentData& document, Sa
 }
 
 // Builds a ZIP archive in memory: libzip writes it into a buffer source, so that no scratch folder
-// and file are made and removed for every document.
-QByteArray buildZip(const QList<std::pair<QString, QByteArray>>& entries)
+// and file are made and removed for every document. Every entry bears the given moment.
+QByteArray buildZip(const QList<std::pair<QString, QByteArray>>& entries, time_t modified)
 {
     zip_error_t error;
     zip_error_init(&error);
@@ -176,9 +177,15 @@ QByteArray buildZip(const QList<std::pair<QString, QByteArray>>& entries)
         // The entries outlive zip_close, which is when libzip reads them, so they are not copied.
         zip_source_t* source =
             zip_source_buffer(archive, bytes.constData(), static_cast<zip_uint64_t>(bytes.size()), 0);
-        if (!source || zip_file_add(archive, name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8) < 0) {
+        const zip_int64_t index =
+            source ? zip_file_add(archive, name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8) : -1;
+        if (index < 0) {
             if (source)
                 zip_source_free(source);
+            zip_discard(archive);
+            fail();
+        }
+        if (zip_file_set_mtime(archive, static_cast<zip_uint64_t>(index), modified, 0) < 0) {
             zip_discard(archive);
             fail();
         }
@@ -225,17 +232,19 @@ void SandboxContentWriter::writeZip(const DocumentData& document, const QString&
                                     SandboxService& service)
 {
     requireFolder(QFileInfo(zipPath).absolutePath());
-    QList<std::pair<QString, QByteArray>> entries = entriesOf(document, service);
-    if (damage == FaultEffect::Hostile) {
-        entries.append({u"../вне папки.txt"_s, QByteArrayLiteral("escaped")});
-        entries.append({u"/tmp/absolute.txt"_s, QByteArrayLiteral("absolute")});
-        entries.append({u"sub/../../climb.txt"_s, QByteArrayLiteral("climb")});
-    }
+    const time_t now = std::time(nullptr);
     QByteArray bytes;
     if (damage == FaultEffect::Corrupt) {
         bytes = QByteArrayLiteral("PK\x03\x04 this is not a ZIP archive at all");
+    } else if (damage == FaultEffect::Hostile) {
+        QList<std::pair<QString, QByteArray>> entries = entriesOf(document, service);
+        entries.append({u"../вне папки.txt"_s, QByteArrayLiteral("escaped")});
+        entries.append({u"/tmp/absolute.txt"_s, QByteArrayLiteral("absolute")});
+        entries.append({u"sub/../../climb.txt"_s, QByteArrayLiteral("climb")});
+        bytes = buildZip(entries, now);
     } else {
-        bytes = buildZip(entries);
+        bytes = service.archiveOf(document.content, now,
+                                  [&document, &service, now] { return buildZip(entriesOf(document, service), now); });
         if (damage == FaultEffect::Truncated)
             bytes.truncate(bytes.size() / 2);
     }

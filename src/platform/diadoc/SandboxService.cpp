@@ -209,4 +209,27 @@ QByteArray SandboxService::contentBytes(const QString& path)
     return bytes;
 }
 
+QByteArray SandboxService::archiveOf(const QStringList& contentPaths, qint64 second,
+                                     const std::function<QByteArray()>& build)
+{
+    // The archives of one second only: a few files' worth.
+    constexpr qsizetype kMostKept = 64;
+    {
+        const std::lock_guard lock(m_contentMutex);
+        if (second == m_archivesSecond) {
+            if (const auto kept = m_archives.constFind(contentPaths); kept != m_archives.cend())
+                return kept.value();
+        }
+    }
+    QByteArray bytes = build();
+    const std::lock_guard lock(m_contentMutex);
+    if (second != m_archivesSecond) {
+        m_archives.clear();
+        m_archivesSecond = second;
+    }
+    if (m_archives.size() < kMostKept)
+        m_archives.insert(contentPaths, bytes);
+    return bytes;
+}
+
 } // namespace platform::diadoc

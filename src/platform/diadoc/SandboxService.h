@@ -75,6 +75,9 @@ public:
     // and are read once (a run saves the same few files for thousands of documents), up to a bound
     // on what is kept; a file that cannot be read raises the client's text.
     QByteArray contentBytes(const QString& path);
+    // The archive of these content files made at this second, built once: the documents of a run
+    // share a few files, and an archive of the same files made at the same second is the same.
+    QByteArray archiveOf(const QStringList& contentPaths, qint64 second, const std::function<QByteArray()>& build);
 
     // A moment as its clock reads, in milliseconds: send moments and their bounds compare as
     // written, whatever the zone of this machine or of the text, as the service compares them in
@@ -98,6 +101,8 @@ private:
     std::mutex m_contentMutex;
     QHash<QString, QByteArray> m_contentBytes;
     qsizetype m_contentKept = 0;
+    qint64 m_archivesSecond = -1;
+    QHash<QStringList, QByteArray> m_archives;
 };
 
 // Texts of the emulated service's own refusals.

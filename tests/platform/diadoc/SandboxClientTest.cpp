@@ -1,4 +1,6 @@
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 
 #include <QDir>
 #include <QFile>
@@ -361,6 +363,9 @@ TEST_F(SandboxClientTest, ContentIsSavedIntoAFolderOrOneArchive)
     ASSERT_TRUE(archive);
     ASSERT_EQ(zip_get_num_entries(archive, 0), 2);
     EXPECT_EQ(QString::fromUtf8(zip_get_name(archive, 0, 0)), u"Счёт.pdf"_s);
+    zip_stat_t entry;
+    ASSERT_EQ(zip_stat_index(archive, 1, 0, &entry), 0);
+    EXPECT_LE(std::abs(entry.mtime - std::time(nullptr)), 5) << "the entries bear the moment of the save";
     zip_close(archive);
 }
 
