@@ -1,5 +1,6 @@
 #include "TextCodec.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -51,23 +52,40 @@ std::optional<char> cp1251Byte(char32_t character)
 
 template <typename Unmappable> QByteArray encode(QStringView text, Unmappable&& unmappable)
 {
-    QByteArray bytes;
-    bytes.reserve(text.size());
+    // A character takes one byte, or none more than its code units, but for an unmappable one,
+    // whose replacement may be longer: the bytes are written in place and made room for then.
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    char* out = bytes.data();
+    qsizetype length = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar unit = text[i];
         char32_t character = unit.unicode();
+        if (character < 0x80) {
+            out[length++] = static_cast<char>(character);
+            continue;
+        }
         if (unit.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
             character = QChar::surrogateToUcs4(unit, text[i + 1]);
             ++i;
         } else if (unit.isSurrogate()) {
-            bytes.append('?'); // half a pair is no character at all
+            out[length++] = '?'; // half a pair is no character at all
             continue;
         }
-        if (const auto byte = cp1251Byte(character))
-            bytes.append(*byte);
-        else
-            unmappable(bytes, character);
+        if (const auto byte = cp1251Byte(character)) {
+            out[length++] = *byte;
+            continue;
+        }
+        QByteArray replacement;
+        unmappable(replacement, character);
+        const qsizetype needed = length + replacement.size() + (text.size() - i - 1);
+        if (needed > bytes.size()) {
+            bytes.resize(needed);
+            out = bytes.data();
+        }
+        std::copy(replacement.cbegin(), replacement.cend(), out + length);
+        length += replacement.size();
     }
+    bytes.truncate(length);
     return bytes;
 }
 
