@@ -114,7 +114,9 @@ std::shared_ptr<DiadocList> SandboxDocumentsTask::select() const
 
     // The documents come in the service's list order: the first sent after the lower bound is
     // found at once, and the list ends at the upper bound or at its hundredth document.
-    const std::vector<ListedDocument>& listed = m_service->listOrderOf(m_organization->id);
+    const bool anyType = category.type == u"Any"_s;
+    const std::vector<ListedDocument>& listed = anyType ? m_service->listOrderOf(m_organization->id)
+                                                        : m_service->listOrderOf(m_organization->id, category.type);
     auto it = listed.begin();
     if (isBound(m_fromSendDate)) {
         const qint64 from = SandboxService::wallClockMs(m_fromSendDate);
@@ -122,7 +124,6 @@ std::shared_ptr<DiadocList> SandboxDocumentsTask::select() const
                               [](const ListedDocument& entry, qint64 ms) { return entry.sentMs < ms; });
     }
     const qint64 to = isBound(m_toSendDate) ? SandboxService::wallClockMs(m_toSendDate) : 0;
-    const bool anyType = category.type == u"Any"_s;
     const QString status = category.documentClass + category.status;
     QList<const DocumentData*> chosen;
     for (; it != listed.end() && !(m_top100 && chosen.size() >= kTop); ++it) {

@@ -45,10 +45,18 @@ void SandboxService::index()
         }
         m_listOrderOf[doc.organizationId].push_back({wallClockMs(doc.timestamp), day, &doc});
     }
-    for (std::vector<ListedDocument>& listed : m_listOrderOf) {
+    for (auto organization = m_listOrderOf.begin(); organization != m_listOrderOf.end(); ++organization) {
+        std::vector<ListedDocument>& listed = organization.value();
         std::stable_sort(listed.begin(), listed.end(),
                          [](const ListedDocument& a, const ListedDocument& b) { return a.sentMs < b.sentMs; });
+        for (const ListedDocument& entry : listed)
+            m_listOrderOfType[typeKey(organization.key(), entry.data->type)].push_back(entry);
     }
+}
+
+QString SandboxService::typeKey(const QString& organizationId, const QString& type)
+{
+    return organizationId + u'\n' + type;
 }
 
 qint64 SandboxService::wallClockMs(const QDateTime& value)
@@ -154,6 +162,13 @@ const std::vector<ListedDocument>& SandboxService::listOrderOf(const QString& or
     static const std::vector<ListedDocument> none;
     const auto found = m_listOrderOf.constFind(organizationId);
     return found != m_listOrderOf.cend() ? found.value() : none;
+}
+
+const std::vector<ListedDocument>& SandboxService::listOrderOf(const QString& organizationId, const QString& type) const
+{
+    static const std::vector<ListedDocument> none;
+    const auto found = m_listOrderOfType.constFind(typeKey(organizationId, type));
+    return found != m_listOrderOfType.cend() ? found.value() : none;
 }
 
 const QList<const DocumentData*>& SandboxService::packageOf(const QString& organizationId,

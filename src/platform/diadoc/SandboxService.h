@@ -68,6 +68,8 @@ public:
     // sandbox may hold 100,000 documents.
     const QList<const DocumentData*>& documentsOf(const QString& organizationId) const;
     const std::vector<ListedDocument>& listOrderOf(const QString& organizationId) const;
+    // Only the documents of one type, in the same order: a list request asks for one type.
+    const std::vector<ListedDocument>& listOrderOf(const QString& organizationId, const QString& type) const;
     const QList<const DocumentData*>& packageOf(const QString& organizationId, const QString& packageId) const;
     const DocumentData* document(const QString& documentId) const;
 
@@ -87,10 +89,12 @@ public:
 private:
     static bool matches(const FaultRule& rule, const FaultQuery& query);
     void index();
+    static QString typeKey(const QString& organizationId, const QString& type);
 
     SandboxData m_data;
     QHash<QString, QList<const DocumentData*>> m_documentsOf;
     QHash<QString, std::vector<ListedDocument>> m_listOrderOf;
+    QHash<QString, std::vector<ListedDocument>> m_listOrderOfType; // by organisation and type
     QHash<QString, QHash<QString, QList<const DocumentData*>>> m_packagesOf;
     QHash<QString, const DocumentData*> m_documentById;
     std::function<qint64()> m_clockMs;
