@@ -77,7 +77,8 @@ Variant SandboxDocument::ToDepartment() const
 
 std::shared_ptr<DiadocList> SandboxDocument::Metadata() const
 {
-    const SandboxMeter::Call call(m_service->meter());
+    // Not metered: reading the clock costs more than the few objects made here, which count as
+    // the program's own time.
     const auto rule = m_service->checkFault(query(u"Metadata"_s));
     if ((rule && rule->effect == FaultEffect::Nothing) || !m_data->metadata)
         return nullptr;
@@ -103,7 +104,8 @@ std::shared_ptr<DiadocDocumentPackage> SandboxDocument::GetDocumentPackage()
 
 std::shared_ptr<DiadocList> SandboxDocument::GetPowersOfAttorney()
 {
-    const SandboxMeter::Call call(m_service->meter());
+    // Not metered: reading the clock costs more than the few objects made here, which count as
+    // the program's own time.
     const auto rule = m_service->checkFault(query(u"GetPowersOfAttorney"_s));
     if ((rule && rule->effect == FaultEffect::Nothing) || !m_data->powersOfAttorney)
         return nullptr;
