@@ -4,11 +4,14 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <new>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <zip.h>
+#include <zlib.h>
 
 #include "ExcelError.h"
 #include "SheetLinks.h"
@@ -112,6 +115,275 @@ void writeSheetWithLinks(zip_t* archive, zip_uint64_t index, const QString& elem
         raiseFile(target);
 }
 
+[[noreturn]] void raiseBroken(const QString& fileName)
+{
+    error::raise(error::kApplicationDefined, u"The sheet's packed part cannot be read: "_s + fileName);
+}
+
+// The part of a sheet as a raw deflate stream in a file, with what the zip's directory tells of it.
+struct PackedPart
+{
+    QString file;
+    uLong crc = 0;
+    zip_uint64_t size = 0;
+};
+
+struct InflateEnder
+{
+    void operator()(z_stream* stream) const { inflateEnd(stream); }
+};
+struct DeflateEnder
+{
+    void operator()(z_stream* stream) const { deflateEnd(stream); }
+};
+
+// Packs the pieces given one after another into the file, after what it holds already.
+class Packer final
+{
+public:
+    // `window` is the text packed just before (the distances may reach into it); the first
+    // `bits` bits of `lastByte` are the end of that packed text, not yet written.
+    Packer(QFile& target, const QByteArray& window, int bits, uchar lastByte)
+        : m_target(target)
+        , m_output(kChunk, Qt::Uninitialized)
+    {
+        if (deflateInit2(&m_stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+            throw std::bad_alloc();
+        m_ender.reset(&m_stream);
+        if (!window.isEmpty()
+            && deflateSetDictionary(&m_stream, reinterpret_cast<const Bytef*>(window.constData()), uInt(window.size()))
+                   != Z_OK)
+            raiseBroken(target.fileName());
+        if (bits > 0 && deflatePrime(&m_stream, bits, lastByte & ((1 << bits) - 1)) != Z_OK)
+            raiseBroken(target.fileName());
+    }
+
+    void add(const char* data, qsizetype size)
+    {
+        m_crc = crc32_z(m_crc, reinterpret_cast<const Bytef*>(data), z_size_t(size));
+        m_size += zip_uint64_t(size);
+        m_stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
+        m_stream.avail_in = uInt(size);
+        pack(Z_NO_FLUSH);
+    }
+    void addFile(const QString& fileName)
+    {
+        QFile source(fileName);
+        if (!source.open(QIODevice::ReadOnly))
+            raiseFile(source);
+        QByteArray chunk(kChunk, Qt::Uninitialized);
+        for (qint64 read; (read = source.read(chunk.data(), chunk.size())) > 0;)
+            add(chunk.constData(), read);
+    }
+    void finish() { pack(Z_FINISH); }
+
+    uLong crc() const { return m_crc; }
+    zip_uint64_t size() const { return m_size; }
+
+private:
+    void pack(int flush)
+    {
+        for (;;) {
+            m_stream.next_out = reinterpret_cast<Bytef*>(m_output.data());
+            m_stream.avail_out = uInt(m_output.size());
+            const int result = deflate(&m_stream, flush);
+            if (result == Z_STREAM_ERROR)
+                raiseBroken(m_target.fileName());
+            writeAll(m_target, m_output.constData(), m_output.size() - qsizetype(m_stream.avail_out));
+            if (flush == Z_FINISH ? result == Z_STREAM_END : m_stream.avail_out != 0)
+                return;
+        }
+    }
+
+    QFile& m_target;
+    QByteArray m_output;
+    z_stream m_stream{};
+    std::unique_ptr<z_stream, DeflateEnder> m_ender;
+    uLong m_crc = crc32_z(0, nullptr, 0);
+    zip_uint64_t m_size = 0;
+};
+
+// Writes the sheet's part, with the <hyperlinks> element before the page margins, as a raw
+// deflate stream into the file. The part is large and the element comes near its end: the blocks
+// libxlsxwriter packed before the page margins are kept bit for bit, and only the text from the
+// last block boundary ahead of the margins on is packed again, going on from the kept bits.
+PackedPart packSheetWithLinks(zip_t* archive, zip_uint64_t index, const QString& elementFile, const QString& fileName)
+{
+    const std::unique_ptr<zip_file_t, EntryCloser> entry(zip_fopen_index(archive, index, ZIP_FL_COMPRESSED));
+    if (!entry)
+        raiseZip(fileName, archive);
+    QFile target(fileName);
+    if (!target.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        raiseFile(target);
+
+    z_stream stream{};
+    if (inflateInit2(&stream, -MAX_WBITS) != Z_OK)
+        throw std::bad_alloc();
+    const std::unique_ptr<z_stream, InflateEnder> ender(&stream);
+
+    constexpr qsizetype kWindow = 32 * 1024;
+    QByteArray input(kChunk, Qt::Uninitialized);
+    QByteArray output(kChunk, Qt::Uninitialized);
+    QByteArray unsent; // packed bytes from the last boundary on; the first may hold the end of the kept blocks
+    int keptBits = 0;  // how many low bits of unsent's first byte are kept blocks
+    QByteArray window; // the last unpacked bytes before the boundary
+    QByteArray tail;   // unpacked since the boundary
+    uLong crc = crc32_z(0, nullptr, 0);
+    zip_uint64_t size = 0;
+    qsizetype marker = -1;
+    qsizetype searched = 0;
+    bool ended = false;
+    while (!ended) {
+        const zip_int64_t read = zip_fread(entry.get(), input.data(), zip_uint64_t(input.size()));
+        if (read < 0)
+            raiseZip(fileName, archive);
+        if (read == 0)
+            raiseBroken(fileName);
+        unsent.append(input.constData(), read);
+        stream.next_in = reinterpret_cast<Bytef*>(input.data());
+        stream.avail_in = uInt(read);
+        for (;;) {
+            stream.next_out = reinterpret_cast<Bytef*>(output.data());
+            stream.avail_out = uInt(output.size());
+            const int result = inflate(&stream, Z_BLOCK);
+            if (result == Z_STREAM_END)
+                ended = true;
+            else if (result != Z_OK && result != Z_BUF_ERROR)
+                raiseBroken(fileName);
+            tail.append(output.constData(), output.size() - qsizetype(stream.avail_out));
+            if (marker < 0) {
+                marker = tail.indexOf(kMarker, std::max<qsizetype>(0, searched - (kMarkerLength - 1)));
+                searched = tail.size();
+            }
+            // Inflate stops after every block; after the last one it has yet to say that the stream ended.
+            const bool afterBlock = (stream.data_type & 128) != 0;
+            const bool atBoundary = afterBlock && (stream.data_type & 64) == 0;
+            if (marker < 0 && !ended && atBoundary) {
+                const int unused = stream.data_type & 7;
+                const qsizetype taken = unsent.size() - qsizetype(stream.avail_in);
+                const qsizetype whole = unused > 0 ? taken - 1 : taken;
+                writeAll(target, unsent.constData(), whole);
+                unsent.remove(0, whole);
+                keptBits = unused > 0 ? 8 - unused : 0;
+                crc = crc32_z(crc, reinterpret_cast<const Bytef*>(tail.constData()), z_size_t(tail.size()));
+                size += zip_uint64_t(tail.size());
+                window.append(tail);
+                window.remove(0, std::max<qsizetype>(0, window.size() - kWindow));
+                tail.clear();
+                searched = 0;
+            }
+            if (ended || (stream.avail_in == 0 && stream.avail_out != 0 && !(afterBlock && result == Z_OK)))
+                break;
+        }
+    }
+    if (marker < 0)
+        error::raise(error::kApplicationDefined, u"The sheet has no place for its hyperlinks"_s);
+
+    Packer packer(target, window, keptBits, unsent.isEmpty() ? 0 : uchar(unsent.at(0)));
+    packer.add(tail.constData(), marker);
+    packer.addFile(elementFile);
+    packer.add(tail.constData() + marker, tail.size() - marker);
+    packer.finish();
+    if (!target.flush())
+        raiseFile(target);
+    PackedPart part;
+    part.file = fileName;
+    part.crc = crc32_combine64(crc, packer.crc(), z_off64_t(packer.size()));
+    part.size = size + packer.size();
+    return part;
+}
+
+// Hands a packed part to libzip as it stands: libzip copies it without packing it again.
+class PackedSource final
+{
+public:
+    explicit PackedSource(PackedPart part)
+        : m_part(std::move(part))
+        , m_file(m_part.file)
+    {
+        zip_error_init(&m_error);
+    }
+    ~PackedSource() { zip_error_fini(&m_error); }
+    PackedSource(const PackedSource&) = delete;
+    PackedSource& operator=(const PackedSource&) = delete;
+
+    static zip_int64_t callback(void* self, void* data, zip_uint64_t length, zip_source_cmd_t command)
+    {
+        auto* source = static_cast<PackedSource*>(self);
+        if (command == ZIP_SOURCE_FREE) {
+            const std::unique_ptr<PackedSource> owned(source);
+            return 0;
+        }
+        return source->handle(data, length, command);
+    }
+
+private:
+    zip_int64_t handle(void* data, zip_uint64_t length, zip_source_cmd_t command)
+    {
+        switch (command) {
+        case ZIP_SOURCE_OPEN:
+            if (!m_file.open(QIODevice::ReadOnly))
+                return failed();
+            return 0;
+        case ZIP_SOURCE_READ: {
+            const qint64 read = m_file.read(static_cast<char*>(data), qint64(length));
+            return read < 0 ? failed() : read;
+        }
+        case ZIP_SOURCE_CLOSE:
+            m_file.close();
+            return 0;
+        case ZIP_SOURCE_STAT: {
+            zip_stat_t* stat = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, length, &m_error);
+            if (!stat)
+                return -1;
+            zip_stat_init(stat);
+            stat->valid =
+                ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_CRC | ZIP_STAT_ENCRYPTION_METHOD;
+            stat->size = m_part.size;
+            stat->comp_size = zip_uint64_t(QFileInfo(m_part.file).size());
+            stat->comp_method = ZIP_CM_DEFLATE;
+            stat->encryption_method = ZIP_EM_NONE;
+            stat->crc = zip_uint32_t(m_part.crc);
+            return sizeof(zip_stat_t);
+        }
+        case ZIP_SOURCE_ERROR:
+            return zip_error_to_data(&m_error, data, length);
+        case ZIP_SOURCE_SUPPORTS:
+            return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
+                                                  ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, ZIP_SOURCE_SUPPORTS, -1);
+        default:
+            zip_error_set(&m_error, ZIP_ER_OPNOTSUPP, 0);
+            return -1;
+        }
+    }
+
+    zip_int64_t failed()
+    {
+        zip_error_set(&m_error, ZIP_ER_READ, m_file.error() == QFileDevice::ResourceError ? ENOSPC : EIO);
+        return -1;
+    }
+
+    PackedPart m_part;
+    QFile m_file;
+    zip_error_t m_error;
+};
+
+void addPacked(zip_t* archive, const QString& name, PackedPart part, time_t mtime)
+{
+    const QString fileName = part.file;
+    auto state = std::make_unique<PackedSource>(std::move(part));
+    zip_source_t* source = zip_source_function(archive, &PackedSource::callback, state.get());
+    if (!source)
+        raiseZip(fileName, archive);
+    state.release(); // the source owns it now and frees it with itself
+    const zip_int64_t index = zip_file_add(archive, name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8);
+    if (index < 0) {
+        zip_source_free(source);
+        raiseZip(fileName, archive);
+    }
+    zip_file_set_mtime(archive, zip_uint64_t(index), mtime, 0);
+}
+
 void addFile(zip_t* archive, const QString& name, const QString& fileName, time_t mtime, zip_uint32_t level = 0)
 {
     zip_source_t* source = zip_source_file(archive, QFile::encodeName(fileName).constData(), 0, -1);
@@ -168,10 +440,15 @@ void XlsxPackageLinks::insert(const QString& path, const QString& tempFolder,
         if (!relationshipsAdded && name.startsWith(u"docProps/"_s))
             addRelationships();
         if (const auto found = bySheetPart.find(name); found != bySheetPart.end()) {
-            const QString unpacked = QDir(tempFolder).filePath(u"sheet%1.xml"_s.arg(found->second->sheet()));
-            writeSheetWithLinks(source.get(), index, found->second->elementFile(), unpacked);
+            const QString sheetFile = QDir(tempFolder).filePath(u"sheet%1.xml"_s.arg(found->second->sheet()));
+            if (stat.comp_method == ZIP_CM_DEFLATE) {
+                addPacked(target.get(), name,
+                          packSheetWithLinks(source.get(), index, found->second->elementFile(), sheetFile), mtime);
+                continue;
+            }
+            writeSheetWithLinks(source.get(), index, found->second->elementFile(), sheetFile);
             // Packed as libxlsxwriter packs its parts (zlib's default level): the file keeps its size.
-            addFile(target.get(), name, unpacked, mtime, 6);
+            addFile(target.get(), name, sheetFile, mtime, 6);
             continue;
         }
         zip_source_t* copy = zip_source_zip(target.get(), source.get(), index, 0, 0, -1);
