@@ -57,9 +57,11 @@ diadoc::PersonRecord& protocolPerson(const PersonsCollection* persons, const QSt
     return *person;
 }
 
-ExcelProtocolDocuments::ExcelProtocolDocuments(const PersonsCollection* persons, QString basePath)
+ExcelProtocolDocuments::ExcelProtocolDocuments(const PersonsCollection* persons, QString basePath,
+                                               ProtocolFolders* folders)
     : m_persons(persons)
     , m_basePath(std::move(basePath))
+    , m_folders(folders)
 {
 }
 
@@ -172,7 +174,7 @@ QString ExcelProtocolDocuments::YearMonthText(const QString& receivedCell)
 
 QString ExcelProtocolDocuments::relativeFolder(const QString& pathForDownload) const
 {
-    return core::Trim(ProtocolTexts::relativeFolder(pathForDownload, m_basePath));
+    return core::Trim(ProtocolTexts::relativeFolder(pathForDownload, m_basePath, m_folders));
 }
 
 } // namespace engine

@@ -70,13 +70,30 @@ TEST_F(ProtocolTextsTest, RelativeFolderIsCutOnlyWhereTheFolderReallyLiesBelow)
     const QString sibling = dir.path() + u"-sibling/"_s;
     QDir().mkpath(sibling);
     const QString unterminatedBase = dir.path();
-    EXPECT_EQ(ProtocolTexts::relativeFolder(inside, base), u"А/Б/"_s);
-    EXPECT_EQ(ProtocolTexts::relativeFolder(base, base), QString());
-    EXPECT_EQ(ProtocolTexts::relativeFolder(inside, unterminatedBase), u"/А/Б/"_s);
-    EXPECT_EQ(ProtocolTexts::relativeFolder(sibling, unterminatedBase), sibling) << "a common prefix is not enough";
-    EXPECT_EQ(ProtocolTexts::relativeFolder(sibling, base), sibling);
-    EXPECT_EQ(ProtocolTexts::relativeFolder(base + u"нет/"_s, base), QString());
-    EXPECT_EQ(ProtocolTexts::relativeFolder(QString(), base), QString());
+    struct Case
+    {
+        QString folder;
+        QString base;
+        QString expected;
+    };
+    const Case cases[] = {
+        {inside, base, u"А/Б/"_s},
+        {base, base, QString()},
+        {inside, unterminatedBase, u"/А/Б/"_s},
+        {sibling, unterminatedBase, sibling}, // a common prefix is not enough
+        {sibling, base, sibling},
+        {base + u"нет/"_s, base, QString()},
+        {QString(), base, QString()},
+    };
+    // The protocols of a run share their lookups: the texts are the same, asked twice or not.
+    engine::ProtocolFolders folders;
+    for (int pass = 0; pass < 2; ++pass) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.folder.toStdString() + " below " + c.base.toStdString());
+            EXPECT_EQ(ProtocolTexts::relativeFolder(c.folder, c.base), c.expected);
+            EXPECT_EQ(ProtocolTexts::relativeFolder(c.folder, c.base, &folders), c.expected);
+        }
+    }
     QDir().rmdir(sibling);
 }
 
