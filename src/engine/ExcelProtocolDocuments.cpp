@@ -114,7 +114,7 @@ bool ExcelProtocolDocuments::writeRow(platform::excel::Worksheet& sheet, int row
 
     cell(1).setValue(record.DocumentName);
     QString received;
-    if (!diadoc::mDiadocDocuments::IsDateEmpty(platform::diadoc::Variant(record.Timestamp)))
+    if (!ProtocolTexts::isDateEmpty(record.Timestamp))
         received = core::Trim(record.Timestamp);
     if (!received.isEmpty())
         cell(2).setValue(received);

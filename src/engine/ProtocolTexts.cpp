@@ -145,6 +145,13 @@ QString ProtocolTexts::dateReceivedText(const QString& timestamp)
     return platform::diadoc::parseDateText(timestamp).toString(u"dd.MM.yyyy"_s);
 }
 
+bool ProtocolTexts::isDateEmpty(const QString& timestamp)
+{
+    // The marker's text is made once: making it for every row cost more than reading the date.
+    static const QString kMarker = diadoc::mDiadocDocuments::EmptyDateMarkerText();
+    return timestamp == kMarker || !platform::diadoc::parseDateText(timestamp).isValid();
+}
+
 QString ProtocolTexts::directionText(const diadoc::AsyncDocRecord& doc)
 {
     return diadoc::mDiadocDocuments::GetDocClass(doc.Direction).Name;

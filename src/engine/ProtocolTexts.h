@@ -71,6 +71,9 @@ public:
 
     // The sending date as "dd.mm.yyyy"; empty for a document without one (or with the marker).
     static QString dateReceivedText(const QString& timestamp);
+    // Whether the record's date text is empty as mDiadocDocuments::IsDateEmpty tells of a text:
+    // no date that can be read, or the marker of an empty date.
+    static bool isDateEmpty(const QString& timestamp);
 
     // The name of the document's class ("Входящий", "Исходящий", "Внутренний"), else empty.
     static QString directionText(const diadoc::AsyncDocRecord& doc);
