@@ -320,7 +320,9 @@ SheetRow RowSpill::get(int row) const
     if (it == m_entries.end())
         return {};
     QByteArray bytes(it->size, Qt::Uninitialized);
-    if (!m_file->seek(it->offset) || m_file->read(bytes.data(), it->size) != it->size)
+    // Rows are mostly read back in the order they went out: a seek to where the file stands
+    // would drop its read buffer and ask the system again.
+    if ((m_file->pos() != it->offset && !m_file->seek(it->offset)) || m_file->read(bytes.data(), it->size) != it->size)
         raiseReadFailure(m_file->fileName());
     bool ok = false;
     SheetRow data = deserialize(bytes, ok);
