@@ -147,9 +147,14 @@ QString ProtocolTexts::dateReceivedText(const QString& timestamp)
 
 bool ProtocolTexts::isDateEmpty(const QString& timestamp)
 {
+    return isDateEmpty(timestamp, platform::diadoc::parseDateText(timestamp));
+}
+
+bool ProtocolTexts::isDateEmpty(const QString& timestamp, const QDateTime& read)
+{
     // The marker's text is made once: making it for every row cost more than reading the date.
     static const QString kMarker = diadoc::mDiadocDocuments::EmptyDateMarkerText();
-    return timestamp == kMarker || !platform::diadoc::parseDateText(timestamp).isValid();
+    return timestamp == kMarker || !read.isValid();
 }
 
 QString ProtocolTexts::directionText(const diadoc::AsyncDocRecord& doc)

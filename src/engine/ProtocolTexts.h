@@ -74,6 +74,8 @@ public:
     // Whether the record's date text is empty as mDiadocDocuments::IsDateEmpty tells of a text:
     // no date that can be read, or the marker of an empty date.
     static bool isDateEmpty(const QString& timestamp);
+    // The same for a text already read with platform::diadoc::parseDateText.
+    static bool isDateEmpty(const QString& timestamp, const QDateTime& read);
 
     // The name of the document's class ("Входящий", "Исходящий", "Внутренний"), else empty.
     static QString directionText(const diadoc::AsyncDocRecord& doc);
