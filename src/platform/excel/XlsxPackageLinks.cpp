@@ -278,9 +278,10 @@ PackedPart packSheetWithLinks(zip_t* archive, zip_uint64_t index, const QString&
                 keptBits = unused > 0 ? 8 - unused : 0;
                 crc = crc32_z(crc, reinterpret_cast<const Bytef*>(tail.constData()), z_size_t(tail.size()));
                 size += zip_uint64_t(tail.size());
-                window.append(tail);
-                window.remove(0, std::max<qsizetype>(0, window.size() - kWindow));
-                tail.clear();
+                // Only the window's worth is kept, so that it never grows to a block's size.
+                const qsizetype fromWindow = std::max<qsizetype>(0, kWindow - tail.size());
+                window = window.right(fromWindow) + tail.right(kWindow);
+                tail.resize(0); // keeps its room for the next block
                 searched = 0;
             }
             if (ended || (stream.avail_in == 0 && stream.avail_out != 0 && !(afterBlock && result == Z_OK)))
