@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <map>
 #include <memory>
 #include <new>
@@ -12,8 +11,8 @@
 #include <QFileInfo>
 
 #include <zip.h>
-#include <zlib.h>
 
+#include "DeflateSplice.h"
 #include "ExcelError.h"
 #include "SheetLinks.h"
 #include "base/Error.h"
@@ -118,106 +117,17 @@ void writeSheetWithLinks(zip_t* archive, zip_uint64_t index, const QString& elem
         raiseFile(target);
 }
 
-// Where the page margins begin in the text from `from` on, or -1; glibc's memmem is several times
-// quicker than a search that stops at every "<" of the sheet.
-qsizetype findMarker(const QByteArray& text, qsizetype from)
-{
-    const void* found = memmem(text.constData() + from, std::size_t(text.size() - from), kMarker, kMarkerLength);
-    return found ? static_cast<const char*>(found) - text.constData() : -1;
-}
-
-[[noreturn]] void raiseBroken(const QString& fileName)
-{
-    error::raise(error::kApplicationDefined, u"The sheet's packed part cannot be read: "_s + fileName);
-}
-
 // The part of a sheet as a raw deflate stream in a file, with what the zip's directory tells of it.
 struct PackedPart
 {
     QString file;
-    uLong crc = 0;
+    quint32 crc = 0;
     zip_uint64_t size = 0;
 };
 
-struct InflateEnder
-{
-    void operator()(z_stream* stream) const { inflateEnd(stream); }
-};
-struct DeflateEnder
-{
-    void operator()(z_stream* stream) const { deflateEnd(stream); }
-};
-
-// Packs the pieces given one after another into the file, after what it holds already.
-class Packer final
-{
-public:
-    // `window` is the text packed just before (the distances may reach into it); the first
-    // `bits` bits of `lastByte` are the end of that packed text, not yet written.
-    Packer(QFile& target, const QByteArray& window, int bits, uchar lastByte)
-        : m_target(target)
-        , m_output(kChunk, Qt::Uninitialized)
-    {
-        if (deflateInit2(&m_stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
-            throw std::bad_alloc();
-        m_ender.reset(&m_stream);
-        if (!window.isEmpty()
-            && deflateSetDictionary(&m_stream, reinterpret_cast<const Bytef*>(window.constData()), uInt(window.size()))
-                   != Z_OK)
-            raiseBroken(target.fileName());
-        if (bits > 0 && deflatePrime(&m_stream, bits, lastByte & ((1 << bits) - 1)) != Z_OK)
-            raiseBroken(target.fileName());
-    }
-
-    void add(const char* data, qsizetype size)
-    {
-        m_crc = crc32_z(m_crc, reinterpret_cast<const Bytef*>(data), z_size_t(size));
-        m_size += zip_uint64_t(size);
-        m_stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
-        m_stream.avail_in = uInt(size);
-        pack(Z_NO_FLUSH);
-    }
-    void addFile(const QString& fileName)
-    {
-        QFile source(fileName);
-        if (!source.open(QIODevice::ReadOnly))
-            raiseFile(source);
-        QByteArray chunk(kChunk, Qt::Uninitialized);
-        for (qint64 read; (read = source.read(chunk.data(), chunk.size())) > 0;)
-            add(chunk.constData(), read);
-    }
-    void finish() { pack(Z_FINISH); }
-
-    uLong crc() const { return m_crc; }
-    zip_uint64_t size() const { return m_size; }
-
-private:
-    void pack(int flush)
-    {
-        for (;;) {
-            m_stream.next_out = reinterpret_cast<Bytef*>(m_output.data());
-            m_stream.avail_out = uInt(m_output.size());
-            const int result = deflate(&m_stream, flush);
-            if (result == Z_STREAM_ERROR)
-                raiseBroken(m_target.fileName());
-            writeAll(m_target, m_output.constData(), m_output.size() - qsizetype(m_stream.avail_out));
-            if (flush == Z_FINISH ? result == Z_STREAM_END : m_stream.avail_out != 0)
-                return;
-        }
-    }
-
-    QFile& m_target;
-    QByteArray m_output;
-    z_stream m_stream{};
-    std::unique_ptr<z_stream, DeflateEnder> m_ender;
-    uLong m_crc = crc32_z(0, nullptr, 0);
-    zip_uint64_t m_size = 0;
-};
-
 // Writes the sheet's part, with the <hyperlinks> element before the page margins, as a raw
-// deflate stream into the file. The part is large and the element comes near its end: the blocks
-// libxlsxwriter packed before the page margins are kept bit for bit, and only the text from the
-// last block boundary ahead of the margins on is packed again, going on from the kept bits.
+// deflate stream into the file. The part is large and the element comes near its end: only the
+// end is packed again (DeflateSplice).
 PackedPart packSheetWithLinks(zip_t* archive, zip_uint64_t index, const QString& elementFile, const QString& fileName)
 {
     const std::unique_ptr<zip_file_t, EntryCloser> entry(zip_fopen_index(archive, index, ZIP_FL_COMPRESSED));
@@ -226,82 +136,26 @@ PackedPart packSheetWithLinks(zip_t* archive, zip_uint64_t index, const QString&
     QFile target(fileName);
     if (!target.open(QIODevice::WriteOnly | QIODevice::Truncate))
         raiseFile(target);
-
-    z_stream stream{};
-    if (inflateInit2(&stream, -MAX_WBITS) != Z_OK)
-        throw std::bad_alloc();
-    const std::unique_ptr<z_stream, InflateEnder> ender(&stream);
-
-    constexpr qsizetype kWindow = 32 * 1024;
-    QByteArray input(kChunk, Qt::Uninitialized);
-    QByteArray output(kChunk, Qt::Uninitialized);
-    QByteArray unsent; // packed bytes from the last boundary on; the first may hold the end of the kept blocks
-    int keptBits = 0;  // how many low bits of unsent's first byte are kept blocks
-    QByteArray window; // the last unpacked bytes before the boundary
-    QByteArray tail;   // unpacked since the boundary
-    uLong crc = crc32_z(0, nullptr, 0);
-    zip_uint64_t size = 0;
-    qsizetype marker = -1;
-    qsizetype searched = 0;
-    bool ended = false;
-    while (!ended) {
-        const zip_int64_t read = zip_fread(entry.get(), input.data(), zip_uint64_t(input.size()));
-        if (read < 0)
+    QFile element(elementFile);
+    if (!element.open(QIODevice::ReadOnly))
+        raiseFile(element);
+    const auto read = [&](char* buffer, qint64 size) {
+        const zip_int64_t taken = zip_fread(entry.get(), buffer, zip_uint64_t(size));
+        if (taken < 0)
             raiseZip(fileName, archive);
-        if (read == 0)
-            raiseBroken(fileName);
-        unsent.append(input.constData(), read);
-        stream.next_in = reinterpret_cast<Bytef*>(input.data());
-        stream.avail_in = uInt(read);
-        for (;;) {
-            stream.next_out = reinterpret_cast<Bytef*>(output.data());
-            stream.avail_out = uInt(output.size());
-            const int result = inflate(&stream, Z_BLOCK);
-            if (result == Z_STREAM_END)
-                ended = true;
-            else if (result != Z_OK && result != Z_BUF_ERROR)
-                raiseBroken(fileName);
-            tail.append(output.constData(), output.size() - qsizetype(stream.avail_out));
-            if (marker < 0) {
-                marker = findMarker(tail, std::max<qsizetype>(0, searched - (kMarkerLength - 1)));
-                searched = tail.size();
-            }
-            // Inflate stops after every block; after the last one it has yet to say that the stream ended.
-            const bool afterBlock = (stream.data_type & 128) != 0;
-            const bool atBoundary = afterBlock && (stream.data_type & 64) == 0;
-            if (marker < 0 && !ended && atBoundary) {
-                const int unused = stream.data_type & 7;
-                const qsizetype taken = unsent.size() - qsizetype(stream.avail_in);
-                const qsizetype whole = unused > 0 ? taken - 1 : taken;
-                writeAll(target, unsent.constData(), whole);
-                unsent.remove(0, whole);
-                keptBits = unused > 0 ? 8 - unused : 0;
-                crc = crc32_z(crc, reinterpret_cast<const Bytef*>(tail.constData()), z_size_t(tail.size()));
-                size += zip_uint64_t(tail.size());
-                // Only the window's worth is kept, so that it never grows to a block's size.
-                const qsizetype fromWindow = std::max<qsizetype>(0, kWindow - tail.size());
-                window = window.right(fromWindow) + tail.right(kWindow);
-                tail.resize(0); // keeps its room for the next block
-                searched = 0;
-            }
-            if (ended || (stream.avail_in == 0 && stream.avail_out != 0 && !(afterBlock && result == Z_OK)))
-                break;
-        }
-    }
-    if (marker < 0)
-        error::raise(error::kApplicationDefined, u"The sheet has no place for its hyperlinks"_s);
-
-    Packer packer(target, window, keptBits, unsent.isEmpty() ? 0 : uchar(unsent.at(0)));
-    packer.add(tail.constData(), marker);
-    packer.addFile(elementFile);
-    packer.add(tail.constData() + marker, tail.size() - marker);
-    packer.finish();
+        return qint64(taken);
+    };
+    const auto write = [&](const char* data, qint64 size) { writeAll(target, data, size); };
+    const DeflateSplice::Result spliced =
+        DeflateSplice::splice(read, write, QByteArrayView(kMarker, kMarkerLength), element);
+    if (element.error() != QFileDevice::NoError)
+        raiseFile(element);
     if (!target.flush())
         raiseFile(target);
     PackedPart part;
     part.file = fileName;
-    part.crc = crc32_combine64(crc, packer.crc(), z_off64_t(packer.size()));
-    part.size = size + packer.size();
+    part.crc = spliced.crc;
+    part.size = spliced.size;
     return part;
 }
 
