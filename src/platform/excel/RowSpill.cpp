@@ -223,9 +223,25 @@ template <typename T, typename Read> void readList(RowReader& in, std::vector<st
     }
 }
 
+// Room for the whole row at once: growing a row's bytes append by append cost more than writing them.
+qsizetype serializedSize(const SheetRow& row)
+{
+    constexpr qsizetype kLayer = 6 * 9;
+    qsizetype size = 16 + kLayer + 12 + qsizetype(row.cellFormats.size()) * (4 + kLayer);
+    for (const auto& [column, value] : row.cells) {
+        const auto* text = std::get_if<QString>(&value);
+        const auto* formula = std::get_if<Formula>(&value);
+        size += 9 + 2 * (text ? text->size() : formula ? formula->r1c1.size() : 4);
+    }
+    for (const auto& [column, link] : row.links)
+        size += 8 + 2 * link.size();
+    return size;
+}
+
 QByteArray serialize(const SheetRow& row)
 {
     QByteArray bytes;
+    bytes.reserve(serializedSize(row));
     RowWriter out(bytes);
     out.put(quint8(row.formatted ? 1 : 0));
     out.put(quint8(row.height ? 1 : 0));
