@@ -110,7 +110,7 @@ QString CsvProtocol::line(const diadoc::AsyncDocRecord& doc) const
         {ProtocolTexts::directionText(doc), Source::Program},
         {ProtocolTexts::statusesText(doc, u";"), Source::Outside},
         {doc.Counteragent, Source::Outside},
-        {ProtocolTexts::relativeFolder(doc.PathForDownload, m_source.path), Source::Outside},
+        {ProtocolTexts::relativeFolder(doc.PathForDownload, m_source.path, m_source.folders), Source::Outside},
     }};
     QString text;
     for (std::size_t i = 0; i < fields.size(); ++i) {

@@ -179,7 +179,7 @@ bool ExcelProtocol::writeSheets(platform::excel::Workbook& book, const SummaryRo
     if (step())
         return false;
 
-    const ExcelProtocolDocuments documents(s.persons, s.path);
+    const ExcelProtocolDocuments documents(s.persons, s.path, s.folders);
     for (const DocumentSheet& sheet : documentSheets) {
         if (sheet.list.isEmpty())
             continue;

@@ -57,9 +57,11 @@ diadoc::PersonRecord& protocolPerson(const PersonsCollection* persons, const QSt
     return *person;
 }
 
-ExcelProtocolDocuments::ExcelProtocolDocuments(const PersonsCollection* persons, QString basePath)
+ExcelProtocolDocuments::ExcelProtocolDocuments(const PersonsCollection* persons, QString basePath,
+                                               ProtocolFolders* folders)
     : m_persons(persons)
     , m_basePath(std::move(basePath))
+    , m_folders(folders)
 {
 }
 
@@ -111,8 +113,11 @@ bool ExcelProtocolDocuments::writeRow(platform::excel::Worksheet& sheet, int row
     const auto cell = [&](int column) { return sheet.Cells(row, column); };
 
     cell(1).setValue(record.DocumentName);
+    // The sending date is read once, for its emptiness and for its year and month: reading it
+    // asks the time zone. Blanks around it change nothing, as the date reading trims them itself.
+    const QDateTime sent = platform::diadoc::parseDateText(record.Timestamp);
     QString received;
-    if (!diadoc::mDiadocDocuments::IsDateEmpty(platform::diadoc::Variant(record.Timestamp)))
+    if (!ProtocolTexts::isDateEmpty(record.Timestamp, sent))
         received = core::Trim(record.Timestamp);
     if (!received.isEmpty())
         cell(2).setValue(received);
@@ -128,7 +133,8 @@ bool ExcelProtocolDocuments::writeRow(platform::excel::Worksheet& sheet, int row
     switch (kind) {
     case Sheet::Unloaded:
         cell(10).setValue(relativeFolder(record.PathForDownload));
-        cell(11).setValue(YearMonthText(received));
+        // YearMonthText(received), with the date read above.
+        cell(11).setValue(received.isEmpty() ? QString::fromUtf16(kNoYearMonth) : sent.toString(u"yyyy/MM"_s));
         cell(12).setValue(person.Name);
         cell(13).setValue(record.DocumentId);
         sheet.Hyperlinks().Add(cell(13), link);
@@ -172,7 +178,7 @@ QString ExcelProtocolDocuments::YearMonthText(const QString& receivedCell)
 
 QString ExcelProtocolDocuments::relativeFolder(const QString& pathForDownload) const
 {
-    return core::Trim(ProtocolTexts::relativeFolder(pathForDownload, m_basePath));
+    return core::Trim(ProtocolTexts::relativeFolder(pathForDownload, m_basePath, m_folders));
 }
 
 } // namespace engine

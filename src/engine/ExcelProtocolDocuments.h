@@ -31,7 +31,8 @@ public:
     static constexpr char16_t kNoYearMonth[] = u"0000/00";
 
     // basePath is the run's base unload folder: the folder column shows the part after it.
-    ExcelProtocolDocuments(const PersonsCollection* persons, QString basePath);
+    // With folders, the download folders are asked about as ProtocolTexts::relativeFolder tells.
+    ExcelProtocolDocuments(const PersonsCollection* persons, QString basePath, ProtocolFolders* folders = nullptr);
 
     static QString sheetName(Sheet sheet);
     ExcelProtocolColumns columns(Sheet sheet) const;
@@ -55,6 +56,7 @@ private:
 
     const PersonsCollection* m_persons;
     QString m_basePath;
+    ProtocolFolders* m_folders = nullptr;
 };
 
 // The organisation record of a protocol row: the one keyed by the record's organisation key.

@@ -272,15 +272,17 @@ ProtocolProgress& Fetchling::protocolProgress(ProtocolKind kind)
     return *m_htmlRelay;
 }
 
-bool Fetchling::WriteProtocolHtml(const QString& aFileName, const SummaryRows& aAddText)
+bool Fetchling::WriteProtocolHtml(const QString& aFileName, const SummaryRows& aAddText, ProtocolFolders* folders)
 {
-    const ProtocolSource source = protocolSource();
+    ProtocolSource source = protocolSource();
+    source.folders = folders;
     return HtmlProtocol(source, aAddText, *m_htmlRelay, m_ui).write(aFileName);
 }
 
-bool Fetchling::WriteProtocolCsv(const QString& aFileName)
+bool Fetchling::WriteProtocolCsv(const QString& aFileName, ProtocolFolders* folders)
 {
-    const ProtocolSource source = protocolSource();
+    ProtocolSource source = protocolSource();
+    source.folders = folders;
     return CsvProtocol(source, *m_csvRelay, m_ui).write(aFileName);
 }
 
@@ -289,9 +291,11 @@ int Fetchling::picturecode(const QString& sss)
     return HtmlProtocol::picturecode(sss);
 }
 
-QString Fetchling::WriteProtocolExcel(platform::excel::Workbook& aBook, const SummaryRows& aAddText)
+QString Fetchling::WriteProtocolExcel(platform::excel::Workbook& aBook, const SummaryRows& aAddText,
+                                      ProtocolFolders* folders)
 {
-    const ProtocolSource source = protocolSource();
+    ProtocolSource source = protocolSource();
+    source.folders = folders;
     ExcelProtocol writer(source, *m_excelRelay);
     return writer.WriteProtocolExcel(aBook, aAddText);
 }

@@ -87,15 +87,16 @@ public:
     diadoc::AsyncTasks& AsyncTasks();
 
     // Writes the HTML protocol of the run into the file; False after a failure (already shown).
-    // Raises the HTML protocol events.
-    bool WriteProtocolHtml(const QString& aFileName, const SummaryRows& aAddText);
+    // Raises the HTML protocol events. The protocols of one run may share their folder lookups.
+    bool WriteProtocolHtml(const QString& aFileName, const SummaryRows& aAddText, ProtocolFolders* folders = nullptr);
     // Writes the CSV protocol of the run; False after a failure (already shown).
-    bool WriteProtocolCsv(const QString& aFileName);
+    bool WriteProtocolCsv(const QString& aFileName, ProtocolFolders* folders = nullptr);
     // The row-icon class of a status text in the HTML protocol.
     static int picturecode(const QString& sss);
     // Fills the Excel protocol workbook that the main window made (sheets "Итоги", "Выгружены",
     // "Не выгружены" first); empty when done, else the error text. Raises the Excel protocol events.
-    QString WriteProtocolExcel(platform::excel::Workbook& aBook, const SummaryRows& aAddText);
+    QString WriteProtocolExcel(platform::excel::Workbook& aBook, const SummaryRows& aAddText,
+                               ProtocolFolders* folders = nullptr);
 
     // What the protocol writers read: the unload folder, the organisations and every list of both
     // queues as they stand.

@@ -253,7 +253,8 @@ QString HtmlProtocol::documentRow(const diadoc::AsyncDocRecord& doc, LastCell la
     case LastCell::None:
         return row + u"</td></tr>"_s;
     case LastCell::Folder:
-        row += u"</td><td>"_s + escaped(ProtocolTexts::relativeFolder(doc.PathForDownload, m_source.path));
+        row += u"</td><td>"_s
+               + escaped(ProtocolTexts::relativeFolder(doc.PathForDownload, m_source.path, m_source.folders));
         break;
     case LastCell::ErrorDescription:
         row += u"</td><td>"_s + escaped(doc.ErrorDescription);

@@ -16,6 +16,8 @@ class PersonRecord;
 
 namespace engine {
 
+class ProtocolFolders;
+
 using PersonsCollection = core::KeyedCollection<std::shared_ptr<diadoc::PersonRecord>>;
 using DocRecordList = QList<std::shared_ptr<diadoc::AsyncDocRecord>>;
 using TaskRecordList = QList<std::shared_ptr<diadoc::AsyncTskRecord>>;
@@ -35,6 +37,9 @@ struct ProtocolSource
 {
     QString path; // the base unload folder of the run, as the engine's Path gives it
     const PersonsCollection* persons = nullptr;
+    // The download folders the protocols of the run already asked the disk about; without it each
+    // writer asks the disk about every folder itself.
+    ProtocolFolders* folders = nullptr;
 
     DocRecordList unloadedList;
     DocRecordList ignoredList;

@@ -108,9 +108,20 @@ std::shared_ptr<diadoc::PersonRecord> ProtocolTexts::personOf(const PersonsColle
     return persons.Item(doc.KeyОрганизацииВКоллекции);
 }
 
-QString ProtocolTexts::relativeFolder(const QString& pathForDownload, const QString& basePath)
+bool ProtocolFolders::exists(const QString& folder)
 {
-    const QString folder = core::mN7Files::GetLongPathName(pathForDownload);
+    const auto found = m_exists.constFind(folder);
+    if (found != m_exists.constEnd())
+        return found.value();
+    const bool present = !core::mN7Files::GetLongPathName(folder).isEmpty();
+    m_exists.insert(folder, present);
+    return present;
+}
+
+QString ProtocolTexts::relativeFolder(const QString& pathForDownload, const QString& basePath, ProtocolFolders* folders)
+{
+    const QString folder = folders ? (folders->exists(pathForDownload) ? pathForDownload : QString())
+                                   : core::mN7Files::GetLongPathName(pathForDownload);
     // Only a folder that really lies below the base folder loses the base folder's part; cutting
     // a fixed count of characters off any other folder would show a wrong one.
     if (basePath.isEmpty() || !folder.startsWith(basePath))
@@ -132,6 +143,18 @@ QString ProtocolTexts::dateReceivedText(const QString& timestamp)
     if (diadoc::mDiadocDocuments::IsDateEmpty(value))
         return {};
     return platform::diadoc::parseDateText(timestamp).toString(u"dd.MM.yyyy"_s);
+}
+
+bool ProtocolTexts::isDateEmpty(const QString& timestamp)
+{
+    return isDateEmpty(timestamp, platform::diadoc::parseDateText(timestamp));
+}
+
+bool ProtocolTexts::isDateEmpty(const QString& timestamp, const QDateTime& read)
+{
+    // The marker's text is made once: making it for every row cost more than reading the date.
+    static const QString kMarker = diadoc::mDiadocDocuments::EmptyDateMarkerText();
+    return timestamp == kMarker || !read.isValid();
 }
 
 QString ProtocolTexts::directionText(const diadoc::AsyncDocRecord& doc)

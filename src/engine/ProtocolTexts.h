@@ -3,6 +3,7 @@
 #include <memory>
 
 #include <QDateTime>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -15,6 +16,17 @@ class PersonRecord;
 } // namespace diadoc
 
 namespace engine {
+
+// Whether each download folder exists, asked of the disk once for all the protocols of one run:
+// the HTML, Excel and CSV protocols each show the folder of every document.
+class ProtocolFolders final
+{
+public:
+    bool exists(const QString& folder);
+
+private:
+    QHash<QString, bool> m_exists; // the keys share the records' texts
+};
 
 // The texts that the HTML, CSV and Excel protocols show alike for one document (its statuses, its
 // organisation, its folder below the unload folder, its sending date) and the protocols' file names.
@@ -53,10 +65,17 @@ public:
 
     // The download folder as it exists on disk, below the base unload folder when it lies there;
     // any other folder is shown whole, and a folder that no longer exists gives the empty text.
-    static QString relativeFolder(const QString& pathForDownload, const QString& basePath);
+    // With folders, a folder the disk was asked about for another protocol is not asked about again.
+    static QString relativeFolder(const QString& pathForDownload, const QString& basePath,
+                                  ProtocolFolders* folders = nullptr);
 
     // The sending date as "dd.mm.yyyy"; empty for a document without one (or with the marker).
     static QString dateReceivedText(const QString& timestamp);
+    // Whether the record's date text is empty as mDiadocDocuments::IsDateEmpty tells of a text:
+    // no date that can be read, or the marker of an empty date.
+    static bool isDateEmpty(const QString& timestamp);
+    // The same for a text already read with platform::diadoc::parseDateText.
+    static bool isDateEmpty(const QString& timestamp, const QDateTime& read);
 
     // The name of the document's class ("Входящий", "Исходящий", "Внутренний"), else empty.
     static QString directionText(const diadoc::AsyncDocRecord& doc);

@@ -37,18 +37,20 @@ Protocols::Written Protocols::write(engine::Fetchling& engine, const QString& fa
     Written written;
     written.folder = engine.Path().isEmpty() ? fallbackFolder : engine.Path();
     const QString base = written.folder + engine::ProtocolTexts::protocolBaseName(m_services.clock.currentDateTime());
+    // Each protocol shows every document's folder: the disk is asked about each folder once.
+    engine::ProtocolFolders folders;
     if (options.Get_HtmlProtocol() != 0) {
         const QString file = base + QString::fromUtf16(engine::ProtocolTexts::kHtmlExtension);
-        if (engine.WriteProtocolHtml(file, rows(u"html"_s)))
+        if (engine.WriteProtocolHtml(file, rows(u"html"_s), &folders))
             written.files.append(file);
         else
             written.failed.append(file);
     }
     if (excelWanted() && options.Get_ExcelProtocol() != 0)
-        writeExcel(engine, base, rows, written);
+        writeExcel(engine, base, rows, folders, written);
     if (options.Get_CsvProtocol() != 0) {
         const QString file = base + QString::fromUtf16(engine::ProtocolTexts::kCsvExtension);
-        if (engine.WriteProtocolCsv(file))
+        if (engine.WriteProtocolCsv(file, &folders))
             written.files.append(file);
         else
             written.failed.append(file);
@@ -56,7 +58,8 @@ Protocols::Written Protocols::write(engine::Fetchling& engine, const QString& fa
     return written;
 }
 
-bool Protocols::writeExcel(engine::Fetchling& engine, const QString& base, const RowsOf& rows, Written& written)
+bool Protocols::writeExcel(engine::Fetchling& engine, const QString& base, const RowsOf& rows,
+                           engine::ProtocolFolders& folders, Written& written)
 {
     auto& ui = m_services.ui;
     platform::excel::Application excel;
@@ -68,7 +71,7 @@ bool Protocols::writeExcel(engine::Fetchling& engine, const QString& base, const
     book.Sheets().Item(1).setName(u"Итоги"_s);
     book.Sheets().Item(2).setName(u"Выгружены"_s);
     book.Sheets().Item(3).setName(u"Не выгружены"_s);
-    const QString error = engine.WriteProtocolExcel(book, rows(u"xls"_s));
+    const QString error = engine.WriteProtocolExcel(book, rows(u"xls"_s), &folders);
     book.Sheets().Item(1).Activate();
     written.excelFilled = error.isEmpty();
     if (!written.excelFilled) {

@@ -9,7 +9,8 @@
 
 namespace engine {
 class Fetchling;
-}
+class ProtocolFolders;
+} // namespace engine
 
 namespace run {
 
@@ -46,7 +47,8 @@ public:
     static QString endMessage(const QString& endText, const Written& written);
 
 private:
-    bool writeExcel(engine::Fetchling& engine, const QString& base, const RowsOf& rows, Written& written);
+    bool writeExcel(engine::Fetchling& engine, const QString& base, const RowsOf& rows,
+                    engine::ProtocolFolders& folders, Written& written);
 
     const Services& m_services;
 };

@@ -5,8 +5,10 @@
 #include "ProtocolFixture.h"
 #include "diadoc/AsyncDocRecord.h"
 #include "diadoc/PersonRecord.h"
+#include "diadoc/mDiadocDocuments.h"
 #include "engine/HtmlProtocol.h"
 #include "engine/ProtocolTexts.h"
+#include "platform/diadoc/Variant.h"
 
 using namespace Qt::StringLiterals;
 using engine::HtmlProtocol;
@@ -70,13 +72,30 @@ TEST_F(ProtocolTextsTest, RelativeFolderIsCutOnlyWhereTheFolderReallyLiesBelow)
     const QString sibling = dir.path() + u"-sibling/"_s;
     QDir().mkpath(sibling);
     const QString unterminatedBase = dir.path();
-    EXPECT_EQ(ProtocolTexts::relativeFolder(inside, base), u"А/Б/"_s);
-    EXPECT_EQ(ProtocolTexts::relativeFolder(base, base), QString());
-    EXPECT_EQ(ProtocolTexts::relativeFolder(inside, unterminatedBase), u"/А/Б/"_s);
-    EXPECT_EQ(ProtocolTexts::relativeFolder(sibling, unterminatedBase), sibling) << "a common prefix is not enough";
-    EXPECT_EQ(ProtocolTexts::relativeFolder(sibling, base), sibling);
-    EXPECT_EQ(ProtocolTexts::relativeFolder(base + u"нет/"_s, base), QString());
-    EXPECT_EQ(ProtocolTexts::relativeFolder(QString(), base), QString());
+    struct Case
+    {
+        QString folder;
+        QString base;
+        QString expected;
+    };
+    const Case cases[] = {
+        {inside, base, u"А/Б/"_s},
+        {base, base, QString()},
+        {inside, unterminatedBase, u"/А/Б/"_s},
+        {sibling, unterminatedBase, sibling}, // a common prefix is not enough
+        {sibling, base, sibling},
+        {base + u"нет/"_s, base, QString()},
+        {QString(), base, QString()},
+    };
+    // The protocols of a run share their lookups: the texts are the same, asked twice or not.
+    engine::ProtocolFolders folders;
+    for (int pass = 0; pass < 2; ++pass) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.folder.toStdString() + " below " + c.base.toStdString());
+            EXPECT_EQ(ProtocolTexts::relativeFolder(c.folder, c.base), c.expected);
+            EXPECT_EQ(ProtocolTexts::relativeFolder(c.folder, c.base, &folders), c.expected);
+        }
+    }
     QDir().rmdir(sibling);
 }
 
@@ -91,6 +110,21 @@ TEST_F(ProtocolTextsTest, DateReceivedIsTheDayOrNothing)
     EXPECT_EQ(ProtocolTexts::dateReceivedText(u"31.02.2024 10:00:00"_s), QString()) << "no such day";
     EXPECT_EQ(ProtocolTexts::dateReceivedText(u"06.09.2024 25:00:00"_s), QString()) << "no such hour";
     EXPECT_EQ(ProtocolTexts::dateReceivedText(u"2024-09-06T10:32:23"_s), u"06.09.2024"_s) << "other date forms";
+}
+
+TEST_F(ProtocolTextsTest, AnEmptyDateIsWhatTheDocumentsModuleCallsEmpty)
+{
+    const QString texts[] = {u"06.09.2024 10:32:23"_s, u"06.09.2024"_s,          QString(),
+                             u"30.11.1999 00:00:00"_s, u"30.11.1999"_s,          u"вчера"_s,
+                             u"31.02.2024 10:00:00"_s, u"06.09.2024 25:00:00"_s, u"2024-09-06T10:32:23"_s,
+                             u" 06.09.2024 "_s,        u"01.01.0050"_s,          u"30.11.1999 00:00:00 "_s};
+    for (const QString& text : texts) {
+        EXPECT_EQ(ProtocolTexts::isDateEmpty(text),
+                  diadoc::mDiadocDocuments::IsDateEmpty(platform::diadoc::Variant(text)))
+            << text.toStdString();
+    }
+    EXPECT_TRUE(ProtocolTexts::isDateEmpty(u"30.11.1999 00:00:00"_s)) << "the empty-date marker";
+    EXPECT_FALSE(ProtocolTexts::isDateEmpty(u"06.09.2024"_s));
 }
 
 TEST_F(ProtocolTextsTest, PersonOfAMissingKeyIsAnError)

@@ -2,6 +2,7 @@
 
 #include <compare>
 #include <cstdint>
+#include <iterator>
 #include <optional>
 
 #include <QString>
@@ -50,7 +51,9 @@ struct CellFormat
     XlVAlign vertical = XlVAlign::Bottom;
     bool wrapText = false;
     bool bold = false;
-    QString numberFormat = QString::fromUtf16(kGeneralFormat);
+    // Refers to the constant's characters: a format is made for every cell rendered.
+    QString numberFormat =
+        QString::fromRawData(reinterpret_cast<const QChar*>(kGeneralFormat), qsizetype(std::size(kGeneralFormat) - 1));
     bool hyperlink = false;
 
     bool isDefault() const { return *this == CellFormat{}; }

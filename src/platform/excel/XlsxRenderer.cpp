@@ -168,6 +168,12 @@ public:
         const auto found = m_formats.find(format);
         if (found != m_formats.end())
             return found->second;
+        return make(format);
+    }
+
+private:
+    lxw_format* make(const CellFormat& format)
+    {
         lxw_format* created = workbook_add_format(m_workbook);
         if (!created)
             throw std::bad_alloc();
@@ -189,9 +195,37 @@ public:
         return created;
     }
 
-private:
     lxw_workbook* m_workbook;
     std::map<CellFormat, lxw_format*> m_formats;
+};
+
+// The formats of one sheet's cells: a column's cells mostly share one format, so the format last
+// used in a column is tried before the workbook's formats are searched.
+class ColumnFormats final
+{
+public:
+    explicit ColumnFormats(FormatCache& formats)
+        : m_formats(formats)
+    {
+    }
+
+    lxw_format* get(int column, const CellFormat& format)
+    {
+        if (column < 1 || column > kRemembered)
+            return m_formats.get(format);
+        if (std::size_t(column) > m_last.size())
+            m_last.resize(std::size_t(column));
+        auto& last = m_last[std::size_t(column - 1)];
+        if (!last || last->first != format)
+            last.emplace(format, m_formats.get(format));
+        return last->second;
+    }
+    lxw_format* get(const CellFormat& format) { return m_formats.get(format); }
+
+private:
+    static constexpr int kRemembered = 256;
+    FormatCache& m_formats;
+    std::vector<std::optional<std::pair<CellFormat, lxw_format*>>> m_last;
 };
 
 // Writes one sheet of the model, row by row in row order as constant-memory mode requires.
@@ -263,7 +297,7 @@ private:
                 const CellFormat shown =
                     rowLayer ? resolveFormat(nullptr, rowLayer, nullptr) : resolveFormat(columnLayer, nullptr, nullptr);
                 if (format != shown)
-                    check(worksheet_write_blank(m_target, rowIndex, columnIndex, m_formats.get(format)));
+                    check(worksheet_write_blank(m_target, rowIndex, columnIndex, m_formats.get(column, format)));
                 continue;
             }
             if (const QString* link = SheetRow::find(data.links, column))
@@ -278,20 +312,20 @@ private:
         const lxw_row_t r = static_cast<lxw_row_t>(row - 1);
         const lxw_col_t c = static_cast<lxw_col_t>(column - 1);
         if (const auto* text = std::get_if<QString>(&value)) {
-            check(worksheet_write_string(m_target, r, c, cellText(*text).constData(), m_formats.get(format)));
+            check(worksheet_write_string(m_target, r, c, cellText(*text).constData(), m_formats.get(column, format)));
         } else if (const auto* number = std::get_if<double>(&value)) {
-            check(worksheet_write_number(m_target, r, c, *number, m_formats.get(format)));
+            check(worksheet_write_number(m_target, r, c, *number, m_formats.get(column, format)));
         } else if (const auto* flag = std::get_if<bool>(&value)) {
-            check(worksheet_write_boolean(m_target, r, c, *flag ? 1 : 0, m_formats.get(format)));
+            check(worksheet_write_boolean(m_target, r, c, *flag ? 1 : 0, m_formats.get(column, format)));
         } else if (const auto* dateTime = std::get_if<QDateTime>(&value)) {
             writeDateTime(r, c, *dateTime, format);
         } else if (const auto* formula = std::get_if<Formula>(&value)) {
             const std::optional<QString> a1 = r1c1ToA1(formula->r1c1, row, column);
             if (a1)
-                check(worksheet_write_formula(m_target, r, c, a1->toUtf8().constData(), m_formats.get(format)));
+                check(worksheet_write_formula(m_target, r, c, a1->toUtf8().constData(), m_formats.get(column, format)));
             else
-                check(
-                    worksheet_write_string(m_target, r, c, formula->r1c1.toUtf8().constData(), m_formats.get(format)));
+                check(worksheet_write_string(m_target, r, c, formula->r1c1.toUtf8().constData(),
+                                             m_formats.get(column, format)));
         }
     }
 
@@ -302,14 +336,14 @@ private:
         if (date.year() < 1900 || date.year() > 9999) {
             // Outside the spreadsheet's calendar: kept readable as text.
             const QString text = dateTime.toString(u"dd.MM.yyyy hh:mm:ss"_s);
-            check(worksheet_write_string(m_target, r, c, text.toUtf8().constData(), m_formats.get(format)));
+            check(worksheet_write_string(m_target, r, c, text.toUtf8().constData(), m_formats.get(int(c) + 1, format)));
             return;
         }
         if (format.numberFormat == QStringView(kGeneralFormat))
             format.numberFormat = time == QTime(0, 0) ? u"dd.mm.yyyy"_s : u"dd.mm.yyyy hh:mm:ss"_s;
         lxw_datetime value{date.year(), date.month(),  date.day(),
                            time.hour(), time.minute(), time.second() + time.msec() / 1000.0};
-        check(worksheet_write_datetime(m_target, r, c, &value, m_formats.get(format)));
+        check(worksheet_write_datetime(m_target, r, c, &value, m_formats.get(int(c) + 1, format)));
     }
 
     void writeLinkedCell(int row, int column, const CellValue& value, const CellFormat& format, const QString& address)
@@ -324,8 +358,9 @@ private:
             return;
         }
         if (!m_ownLinks && m_links < LXW_MAX_NUMBER_URLS) {
-            const lxw_error result = worksheet_write_url_opt(m_target, r, c, linkTarget(address).constData(),
-                                                             m_formats.get(format), text.toUtf8().constData(), nullptr);
+            const lxw_error result =
+                worksheet_write_url_opt(m_target, r, c, linkTarget(address).constData(), m_formats.get(column, format),
+                                        text.toUtf8().constData(), nullptr);
             if (result == LXW_NO_ERROR) {
                 ++m_links;
                 if (!std::holds_alternative<QString>(value))
@@ -340,8 +375,8 @@ private:
         if (address.size() <= kMaxFormulaTextLength && text.size() <= kMaxFormulaTextLength) {
             const QString formula =
                 u"=HYPERLINK("_s + quotedFormulaText(address) + u',' + quotedFormulaText(text) + u')';
-            check(worksheet_write_formula_str(m_target, r, c, formula.toUtf8().constData(), m_formats.get(format),
-                                              text.toUtf8().constData()));
+            check(worksheet_write_formula_str(m_target, r, c, formula.toUtf8().constData(),
+                                              m_formats.get(column, format), text.toUtf8().constData()));
             return;
         }
         writeValue(row, column, value, format);
@@ -349,7 +384,7 @@ private:
 
     const Worksheet& m_sheet;
     lxw_worksheet* m_target;
-    FormatCache& m_formats;
+    ColumnFormats m_formats;
     SheetLinks* m_ownLinks = nullptr;
     std::vector<int> m_formattedColumns;
     std::vector<int> m_columns;

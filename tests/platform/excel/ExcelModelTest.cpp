@@ -179,6 +179,13 @@ TEST_F(ExcelModelTest, RowsThatWentToTheTemporaryFileComeBackAsTheyWere)
     sheet.Cells(1, 6).setValue(-0.125);
     sheet.Cells(1, 7).setNumberFormat(u"0.00"_s);
     sheet.Rows(1).setVerticalAlignment(XlVAlign::Top);
+    sheet.Rows(1).setRowHeight(22.5);
+    sheet.Cells(1, 8).setValue(QString());
+    sheet.Cells(1, 9).setValue(QString(u"x"_s).left(0));
+    sheet.Cells(1, 10).setValue(u"ссылка"_s);
+    sheet.Hyperlinks().Add(sheet.Cells(1, 10), u"https://diadoc.example/doc?id=1&n=ё"_s);
+    const CellValue nullText = sheet.Cells(1, 8).Value();
+    const CellValue emptyText = sheet.Cells(1, 9).Value();
     for (int row = 2; row <= 5000; ++row)
         sheet.Cells(row, 1).setValue(row);
 
@@ -191,6 +198,17 @@ TEST_F(ExcelModelTest, RowsThatWentToTheTemporaryFileComeBackAsTheyWere)
     EXPECT_EQ(sheet.Cells(1, 6).Value(), CellValue(-0.125));
     EXPECT_EQ(sheet.Cells(1, 7).NumberFormat(), u"0.00"_s);
     EXPECT_EQ(sheet.Cells(1, 6).VerticalAlignment(), XlVAlign::Top);
+    EXPECT_EQ(sheet.Rows(1).RowHeight(), 22.5);
+    const auto sameText = [](const CellValue& read, const CellValue& written) {
+        const auto* text = std::get_if<QString>(&read);
+        const auto* original = std::get_if<QString>(&written);
+        return read.index() == written.index()
+               && (!text || (*text == *original && text->isNull() == original->isNull()));
+    };
+    EXPECT_TRUE(sameText(sheet.Cells(1, 8).Value(), nullText)) << "a null text stays apart from an empty one";
+    EXPECT_TRUE(sameText(sheet.Cells(1, 9).Value(), emptyText));
+    EXPECT_EQ(sheet.hyperlinks().at({1, 10}), u"https://diadoc.example/doc?id=1&n=ё"_s);
+    EXPECT_TRUE(sheet.Cells(1, 10).format().hyperlink);
     EXPECT_EQ(sheet.Cells(2, 1).Value(), CellValue(2.0));
     EXPECT_EQ(sheet.rowCount(), 5000);
     EXPECT_EQ(sheet.rows().size(), 5000u);
