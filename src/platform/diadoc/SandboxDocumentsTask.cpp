@@ -115,8 +115,8 @@ std::shared_ptr<DiadocList> SandboxDocumentsTask::select() const
     // The documents come in the service's list order: the first sent after the lower bound is
     // found at once, and the list ends at the upper bound or at its hundredth document.
     const bool anyType = category.type == u"Any"_s;
-    const std::vector<ListedDocument>& listed = anyType ? m_service->listOrderOf(m_organization->id)
-                                                        : m_service->listOrderOf(m_organization->id, category.type);
+    const std::vector<ListedDocument>& listed =
+        m_service->listOrderOf(m_organization->id, category.documentClass, anyType ? QString() : category.type);
     auto it = listed.begin();
     if (isBound(m_fromSendDate)) {
         const qint64 from = SandboxService::wallClockMs(m_fromSendDate);

@@ -28,6 +28,7 @@ SandboxService::SandboxService(SandboxData data, std::function<qint64()> clockMs
 
 void SandboxService::index()
 {
+    QHash<QString, std::vector<ListedDocument>> listOrder; // of each organisation
     for (const DocumentData& doc : std::as_const(m_data.documents)) {
         m_documentsOf[doc.organizationId].append(&doc);
         if (!doc.packageId.isEmpty())
@@ -43,20 +44,23 @@ void SandboxService::index()
         } catch (const core::Error&) {
             // A date that cannot be read matches no period of document dates.
         }
-        m_listOrderOf[doc.organizationId].push_back({wallClockMs(doc.timestamp), day, &doc});
+        listOrder[doc.organizationId].push_back({wallClockMs(doc.timestamp), day, &doc});
     }
-    for (auto organization = m_listOrderOf.begin(); organization != m_listOrderOf.end(); ++organization) {
+    for (auto organization = listOrder.begin(); organization != listOrder.end(); ++organization) {
         std::vector<ListedDocument>& listed = organization.value();
         std::stable_sort(listed.begin(), listed.end(),
                          [](const ListedDocument& a, const ListedDocument& b) { return a.sentMs < b.sentMs; });
-        for (const ListedDocument& entry : listed)
-            m_listOrderOfType[typeKey(organization.key(), entry.data->type)].push_back(entry);
+        for (const ListedDocument& entry : listed) {
+            const DocumentData& doc = *entry.data;
+            m_listOrderOfKind[kindKey(organization.key(), doc.direction, {})].push_back(entry);
+            m_listOrderOfKind[kindKey(organization.key(), doc.direction, doc.type)].push_back(entry);
+        }
     }
 }
 
-QString SandboxService::typeKey(const QString& organizationId, const QString& type)
+QString SandboxService::kindKey(const QString& organizationId, const QString& direction, const QString& type)
 {
-    return organizationId + u'\n' + type;
+    return organizationId + u'\n' + direction + u'\n' + type;
 }
 
 qint64 SandboxService::wallClockMs(const QDateTime& value)
@@ -157,18 +161,12 @@ const QList<const DocumentData*>& SandboxService::documentsOf(const QString& org
     return found != m_documentsOf.cend() ? found.value() : none;
 }
 
-const std::vector<ListedDocument>& SandboxService::listOrderOf(const QString& organizationId) const
+const std::vector<ListedDocument>& SandboxService::listOrderOf(const QString& organizationId, const QString& direction,
+                                                               const QString& type) const
 {
     static const std::vector<ListedDocument> none;
-    const auto found = m_listOrderOf.constFind(organizationId);
-    return found != m_listOrderOf.cend() ? found.value() : none;
-}
-
-const std::vector<ListedDocument>& SandboxService::listOrderOf(const QString& organizationId, const QString& type) const
-{
-    static const std::vector<ListedDocument> none;
-    const auto found = m_listOrderOfType.constFind(typeKey(organizationId, type));
-    return found != m_listOrderOfType.cend() ? found.value() : none;
+    const auto found = m_listOrderOfKind.constFind(kindKey(organizationId, direction, type));
+    return found != m_listOrderOfKind.cend() ? found.value() : none;
 }
 
 const QList<const DocumentData*>& SandboxService::packageOf(const QString& organizationId,

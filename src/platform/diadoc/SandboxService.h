@@ -63,13 +63,13 @@ public:
     [[noreturn]] static void raise(const QString& text, int number);
 
     const OrganizationData* organization(const QString& id) const;
-    // The documents of an organisation in the order of the sandbox file, and in the service's list
-    // order; the documents of one of its packages in file order. Looked up, never searched: a
-    // sandbox may hold 100,000 documents.
+    // The documents of an organisation in the order of the sandbox file; those of one direction
+    // and of one type (of any type when it is empty) in the service's list order, as a list request
+    // asks for them; the documents of one of its packages in file order. Looked up, never searched:
+    // a sandbox may hold 100,000 documents.
     const QList<const DocumentData*>& documentsOf(const QString& organizationId) const;
-    const std::vector<ListedDocument>& listOrderOf(const QString& organizationId) const;
-    // Only the documents of one type, in the same order: a list request asks for one type.
-    const std::vector<ListedDocument>& listOrderOf(const QString& organizationId, const QString& type) const;
+    const std::vector<ListedDocument>& listOrderOf(const QString& organizationId, const QString& direction,
+                                                   const QString& type) const;
     const QList<const DocumentData*>& packageOf(const QString& organizationId, const QString& packageId) const;
     const DocumentData* document(const QString& documentId) const;
 
@@ -89,12 +89,11 @@ public:
 private:
     static bool matches(const FaultRule& rule, const FaultQuery& query);
     void index();
-    static QString typeKey(const QString& organizationId, const QString& type);
+    static QString kindKey(const QString& organizationId, const QString& direction, const QString& type);
 
     SandboxData m_data;
     QHash<QString, QList<const DocumentData*>> m_documentsOf;
-    QHash<QString, std::vector<ListedDocument>> m_listOrderOf;
-    QHash<QString, std::vector<ListedDocument>> m_listOrderOfType; // by organisation and type
+    QHash<QString, std::vector<ListedDocument>> m_listOrderOfKind; // by organisation, direction and type
     QHash<QString, QHash<QString, QList<const DocumentData*>>> m_packagesOf;
     QHash<QString, const DocumentData*> m_documentById;
     std::function<qint64()> m_clockMs;
