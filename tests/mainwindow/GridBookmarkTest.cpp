@@ -35,7 +35,7 @@ TEST_P(GridBookmarkTable, StepsToTheRowOrToNull)
     EXPECT_EQ(approximate, c.approximate);
 }
 
-// The Part's own cases with rows from 1 are the exclusion grid's; these count from 0 and step to
+// The cases with rows from 1 are the exclusion grid's; these count from 0 and step to
 // the edges.
 INSTANTIATE_TEST_SUITE_P(
     Rows, GridBookmarkTable,

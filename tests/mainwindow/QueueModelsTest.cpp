@@ -51,7 +51,7 @@ class TasksCells : public ::testing::TestWithParam<TaskCell>
 {
 };
 
-TEST_P(TasksCells, ShowTheRequestAsThePartSays)
+TEST_P(TasksCells, ShowTheRequestsFieldsForTheTab)
 {
     const TaskCell& c = GetParam();
     Organisations organisations;
@@ -138,7 +138,7 @@ class DocsCells : public ::testing::TestWithParam<DocCell>
 {
 };
 
-TEST_P(DocsCells, ShowTheDocumentAsThePartSays)
+TEST_P(DocsCells, ShowTheDocumentsFieldsForTheTab)
 {
     const DocCell& c = GetParam();
     Organisations organisations;
