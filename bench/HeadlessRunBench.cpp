@@ -10,7 +10,9 @@
 // download of the service that latency on a real clock and prints documents a second and how many downloads and list
 // requests the queues kept busy against DocsLimit and TasksLimit. With --no-zip the service saves each document's files
 // into its folder instead of a content.zip that the run unpacks and deletes. Run one size per process, so that the peak
-// memory belongs to that size alone.
+// memory belongs to that size alone. With FETCHLING_BENCH_PERF_FIFO naming the control fifo of a
+// "perf record -D -1 --control fifo:<fifo>", perf samples the run alone (not the generator, the copies
+// or the clean-up).
 #include <algorithm>
 #include <cstdio>
 
@@ -135,6 +137,17 @@ int filesBelow(const QString& folder, qint64& bytes)
     return count;
 }
 
+// Tells a waiting "perf record" to start or stop sampling; nothing when no fifo is named.
+void tellProfiler(const char* command)
+{
+    const QString fifo = qEnvironmentVariable("FETCHLING_BENCH_PERF_FIFO");
+    if (fifo.isEmpty())
+        return;
+    QFile control(fifo);
+    if (control.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        control.write(command);
+}
+
 double ratio(double a, double b)
 {
     return b > 0 ? a / b : 0.0;
@@ -165,6 +178,12 @@ int main(int argc, char** argv)
     }
     const int documents = args.value(0, latencyMs > 0 ? u"2000"_s : u"10000"_s).toInt();
     QTemporaryDir scratch(args.size() > 1 ? args.at(1) + u"/headless-bench-XXXXXX"_s : QString());
+    if (!scratch.isValid()) {
+        // Without this check an empty path would send the sandbox and the tree to the root folder.
+        std::fprintf(stderr, "cannot make a work folder%s: %s\n",
+                     args.size() > 1 ? qPrintable(u" below "_s + args.at(1)) : "", qPrintable(scratch.errorString()));
+        return 2;
+    }
     const QString work = scratch.path();
 
     try {
@@ -216,6 +235,7 @@ int main(int argc, char** argv)
         const long long rssBefore = app::PeakMemory::currentKilobytes();
         const qint64 serviceCpuBefore = service->meter().cpuNs();
 
+        tellProfiler("enable\n");
         const CpuTime cpuBefore = cpuTime(RUSAGE_SELF);
         timer.restart();
         diadoc::mDiadoc diadoc(factory, options);
@@ -230,6 +250,7 @@ int main(int argc, char** argv)
         const auto result = run.run();
         const qint64 runMs = timer.elapsed();
         const CpuTime runCpu = cpuTime(RUSAGE_SELF) - cpuBefore;
+        tellProfiler("disable\n");
         const long long peak = app::PeakMemory::kilobytes();
         const double serviceCpu = double(service->meter().cpuNs() - serviceCpuBefore) / 1e9;
         const double ownCpu = runCpu.total() - serviceCpu;

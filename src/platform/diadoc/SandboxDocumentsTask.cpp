@@ -113,23 +113,44 @@ std::shared_ptr<DiadocList> SandboxDocumentsTask::select() const
         departments = departmentTree(*m_organization, m_departmentId);
 
     // The documents come in the service's list order: the first sent after the lower bound is
-    // found at once, and the list ends at the upper bound or at its hundredth document.
+    // found at once, and the list ends at the upper bound or at its hundredth document. A request
+    // by document dates reads only the documents of its dates, taken back into list order.
     const bool anyType = category.type == u"Any"_s;
-    const std::vector<ListedDocument>& listed =
-        m_service->listOrderOf(m_organization->id, category.documentClass, anyType ? QString() : category.type);
-    auto it = listed.begin();
-    if (isBound(m_fromSendDate)) {
-        const qint64 from = SandboxService::wallClockMs(m_fromSendDate);
-        it = std::lower_bound(listed.begin(), listed.end(), from,
-                              [](const ListedDocument& entry, qint64 ms) { return entry.sentMs < ms; });
+    const QString status = category.status.isEmpty() ? QString() : category.documentClass + category.status;
+    const ListOrder& order =
+        m_service->listOrderOf(m_organization->id, category.documentClass, anyType ? QString() : category.type, status);
+    const std::vector<ListedDocument>& listed = order.listed;
+    const bool byDocumentDate = isBound(m_fromDocumentDate) || isBound(m_toDocumentDate);
+    std::vector<quint32> places;
+    if (byDocumentDate) {
+        const auto dayOf = [&listed](quint32 place) { return listed[place].documentDay; };
+        auto first = order.byDay.begin();
+        auto last = order.byDay.end();
+        if (isBound(m_fromDocumentDate))
+            first = std::partition_point(first, last, [&](quint32 p) { return dayOf(p) < m_fromDocumentDate.date(); });
+        if (isBound(m_toDocumentDate))
+            last = std::partition_point(first, last, [&](quint32 p) { return !(dayOf(p) > m_toDocumentDate.date()); });
+        places.assign(first, last);
+        std::sort(places.begin(), places.end());
     }
+    const qint64 from = isBound(m_fromSendDate) ? SandboxService::wallClockMs(m_fromSendDate) : 0;
     const qint64 to = isBound(m_toSendDate) ? SandboxService::wallClockMs(m_toSendDate) : 0;
-    const QString status = category.documentClass + category.status;
+    std::size_t next = 0; // in list order, or in places
+    if (!byDocumentDate && isBound(m_fromSendDate)) {
+        next = static_cast<std::size_t>(
+            std::lower_bound(listed.begin(), listed.end(), from,
+                             [](const ListedDocument& entry, qint64 ms) { return entry.sentMs < ms; })
+            - listed.begin());
+    }
+    const std::size_t count = byDocumentDate ? places.size() : listed.size();
     QList<const DocumentData*> chosen;
-    for (; it != listed.end() && !(m_top100 && chosen.size() >= kTop); ++it) {
-        const DocumentData* doc = it->data;
-        if (isBound(m_toSendDate) && it->sentMs > to)
+    for (; next < count && !(m_top100 && chosen.size() >= kTop); ++next) {
+        const ListedDocument& entry = listed[byDocumentDate ? places[next] : next];
+        const DocumentData* doc = entry.data;
+        if (isBound(m_toSendDate) && entry.sentMs > to)
             break;
+        if (isBound(m_fromSendDate) && entry.sentMs < from)
+            continue;
         if (!anyType && doc->type != category.type)
             continue;
         if (doc->direction != category.documentClass)
@@ -138,14 +159,6 @@ std::shared_ptr<DiadocList> SandboxDocumentsTask::select() const
             continue;
         if (!everyDepartment && !departments.contains(doc->departmentId))
             continue;
-        if (isBound(m_fromDocumentDate) || isBound(m_toDocumentDate)) {
-            if (!it->documentDay.isValid())
-                continue;
-            if (isBound(m_fromDocumentDate) && it->documentDay < m_fromDocumentDate.date())
-                continue;
-            if (isBound(m_toDocumentDate) && it->documentDay > m_toDocumentDate.date())
-                continue;
-        }
         chosen.append(doc);
     }
     if (m_top100 && chosen.size() > kTop)

@@ -52,15 +52,31 @@ void SandboxService::index()
                          [](const ListedDocument& a, const ListedDocument& b) { return a.sentMs < b.sentMs; });
         for (const ListedDocument& entry : listed) {
             const DocumentData& doc = *entry.data;
-            m_listOrderOfKind[kindKey(organization.key(), doc.direction, {})].push_back(entry);
-            m_listOrderOfKind[kindKey(organization.key(), doc.direction, doc.type)].push_back(entry);
+            // A document without a type or a status is listed once under "any".
+            const QStringList types = doc.type.isEmpty() ? QStringList{QString()} : QStringList{QString(), doc.type};
+            const QStringList statuses =
+                doc.status.isEmpty() ? QStringList{QString()} : QStringList{QString(), doc.status};
+            for (const QString& type : types) {
+                for (const QString& status : statuses)
+                    m_listOrderOfKind[kindKey(organization.key(), doc.direction, type, status)].listed.push_back(entry);
+            }
         }
+    }
+    for (ListOrder& order : m_listOrderOfKind) {
+        for (std::size_t place = 0; place < order.listed.size(); ++place) {
+            if (order.listed[place].documentDay.isValid())
+                order.byDay.push_back(static_cast<quint32>(place));
+        }
+        std::stable_sort(order.byDay.begin(), order.byDay.end(), [&order](quint32 a, quint32 b) {
+            return order.listed[a].documentDay < order.listed[b].documentDay;
+        });
     }
 }
 
-QString SandboxService::kindKey(const QString& organizationId, const QString& direction, const QString& type)
+QString SandboxService::kindKey(const QString& organizationId, const QString& direction, const QString& type,
+                                const QString& status)
 {
-    return organizationId + u'\n' + direction + u'\n' + type;
+    return organizationId + u'\n' + direction + u'\n' + type + u'\n' + status;
 }
 
 qint64 SandboxService::wallClockMs(const QDateTime& value)
@@ -161,11 +177,11 @@ const QList<const DocumentData*>& SandboxService::documentsOf(const QString& org
     return found != m_documentsOf.cend() ? found.value() : none;
 }
 
-const std::vector<ListedDocument>& SandboxService::listOrderOf(const QString& organizationId, const QString& direction,
-                                                               const QString& type) const
+const ListOrder& SandboxService::listOrderOf(const QString& organizationId, const QString& direction,
+                                             const QString& type, const QString& status) const
 {
-    static const std::vector<ListedDocument> none;
-    const auto found = m_listOrderOfKind.constFind(kindKey(organizationId, direction, type));
+    static const ListOrder none;
+    const auto found = m_listOrderOfKind.constFind(kindKey(organizationId, direction, type, status));
     return found != m_listOrderOfKind.cend() ? found.value() : none;
 }
 

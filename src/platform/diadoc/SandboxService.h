@@ -36,6 +36,15 @@ struct ListedDocument
     const DocumentData* data = nullptr;
 };
 
+// Documents in the service's list order (by the time they were sent) and, for a request by
+// document dates, the places in that order of those whose date can be read, by that date (in list
+// order where dates are equal).
+struct ListOrder
+{
+    std::vector<ListedDocument> listed;
+    std::vector<quint32> byDay;
+};
+
 // The state one sandbox folder shares between every client object that reaches it: its data, its
 // fault rules with their attempt counters, and the clock that delayed operations are measured on.
 class SandboxService final
@@ -63,13 +72,13 @@ public:
     [[noreturn]] static void raise(const QString& text, int number);
 
     const OrganizationData* organization(const QString& id) const;
-    // The documents of an organisation in the order of the sandbox file; those of one direction
-    // and of one type (of any type when it is empty) in the service's list order, as a list request
-    // asks for them; the documents of one of its packages in file order. Looked up, never searched:
-    // a sandbox may hold 100,000 documents.
+    // The documents of an organisation in the order of the sandbox file; those of one direction,
+    // of one type and of one status (any type or status where it is empty) in the service's list
+    // order, as a list request asks for them; the documents of one of its packages in file order. Looked up, never
+    // searched: a sandbox may hold 100,000 documents.
     const QList<const DocumentData*>& documentsOf(const QString& organizationId) const;
-    const std::vector<ListedDocument>& listOrderOf(const QString& organizationId, const QString& direction,
-                                                   const QString& type) const;
+    const ListOrder& listOrderOf(const QString& organizationId, const QString& direction, const QString& type,
+                                 const QString& status = {}) const;
     const QList<const DocumentData*>& packageOf(const QString& organizationId, const QString& packageId) const;
     const DocumentData* document(const QString& documentId) const;
 
@@ -89,11 +98,12 @@ public:
 private:
     static bool matches(const FaultRule& rule, const FaultQuery& query);
     void index();
-    static QString kindKey(const QString& organizationId, const QString& direction, const QString& type);
+    static QString kindKey(const QString& organizationId, const QString& direction, const QString& type,
+                           const QString& status);
 
     SandboxData m_data;
     QHash<QString, QList<const DocumentData*>> m_documentsOf;
-    QHash<QString, std::vector<ListedDocument>> m_listOrderOfKind; // by organisation, direction and type
+    QHash<QString, ListOrder> m_listOrderOfKind; // by organisation, direction, type and status
     QHash<QString, QHash<QString, QList<const DocumentData*>>> m_packagesOf;
     QHash<QString, const DocumentData*> m_documentById;
     std::function<qint64()> m_clockMs;

@@ -215,6 +215,24 @@ TEST_F(SandboxClientTest, ListsFilterByCategoryDepartmentAndDates)
          QDateTime(QDate(2024, 2, 28), QTime(0, 0)),
          QDateTime(QDate(2024, 3, 1), QTime(0, 0)),
          {u"2"_s, u"1"_s}},
+        {"document dates come in list order, not by date",
+         u"Any.Inbound"_s,
+         {},
+         false,
+         none,
+         none,
+         QDateTime(QDate(2024, 2, 28), QTime(0, 0)),
+         QDateTime(QDate(2024, 3, 4), QTime(0, 0)),
+         {u"2"_s, u"4"_s, u"1"_s}},
+        {"document and send dates together",
+         u"Any.Inbound"_s,
+         {},
+         false,
+         QDateTime(QDate(2024, 3, 3), QTime(0, 0)),
+         QDateTime(QDate(2024, 3, 5), QTime(9, 0)),
+         QDateTime(QDate(2024, 2, 28), QTime(0, 0)),
+         QDateTime(QDate(2024, 3, 6), QTime(0, 0)),
+         {u"4"_s}},
         {"zero dates are no bounds",
          u"Any.Inbound"_s,
          {},
@@ -237,6 +255,42 @@ TEST_F(SandboxClientTest, ListsFilterByCategoryDepartmentAndDates)
         task->setToDocumentDate(c.toDoc);
         EXPECT_EQ(ids(task->GetDocuments()), c.expected);
     }
+}
+
+TEST_F(SandboxClientTest, ListsFilterByStatusInListOrder)
+{
+    // Documents 4 and 2 await a signature; the others are signed.
+    QJsonArray docs = sandbox.json.value(u"documents"_s).toArray();
+    for (const int index : {1, 3}) {
+        QJsonObject d = docs.at(index).toObject();
+        d[u"status"_s] = u"InboundWaitingForRecipientSignature"_s;
+        docs.replace(index, d);
+    }
+    sandbox.json[u"documents"_s] = docs;
+    sandbox.write();
+    const struct
+    {
+        QString category;
+        QStringList expected;
+    } cases[] = {
+        {u"Any.Inbound WaitingForRecipientSignature"_s, {u"2"_s, u"4"_s}},
+        {u"Any.Inbound WithRecipientSignature"_s, {u"1"_s, u"5"_s}},
+        {u"Nonformalized.Inbound WaitingForRecipientSignature"_s, {u"4"_s}},
+        {u"Invoice.Inbound WithRecipientSignature"_s, {}},
+        {u"Any.Inbound Unknown"_s, {}},
+        {u"Any.Outbound WaitingForRecipientSignature"_s, {}},
+        {u"Any.Outbound WithRecipientSignature"_s, {u"3"_s}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.category.toStdString());
+        const auto task = organization()->GetDocumentsTask();
+        task->setCategory(c.category);
+        EXPECT_EQ(ids(task->GetDocuments()), c.expected);
+    }
+    const auto task = organization()->GetDocumentsTask();
+    task->setCategory(u"Any.Inbound WithRecipientSignature"_s);
+    task->setFromSendDate(QDateTime(QDate(2024, 3, 5), QTime(10, 0, 1)));
+    EXPECT_EQ(ids(task->GetDocuments()), QStringList{u"5"_s});
 }
 
 TEST_F(SandboxClientTest, TopHundredKeepsTheFirstHundredByTime)
