@@ -74,8 +74,8 @@ public:
     const OrganizationData* organization(const QString& id) const;
     // The documents of an organisation in the order of the sandbox file; those of one direction,
     // of one type and of one status (any type or status where it is empty) in the service's list
-    // order, as a list request asks for them; the documents of one of its packages in file order. Looked up, never
-    // searched: a sandbox may hold 100,000 documents.
+    // order, as a list request asks for them; the documents of one of its packages in file
+    // order. Looked up, never searched: a sandbox may hold 100,000 documents.
     const QList<const DocumentData*>& documentsOf(const QString& organizationId) const;
     const ListOrder& listOrderOf(const QString& organizationId, const QString& direction, const QString& type,
                                  const QString& status = {}) const;
