@@ -151,12 +151,7 @@ std::shared_ptr<DiadocList> SandboxDocumentsTask::select() const
             break;
         if (isBound(m_fromSendDate) && entry.sentMs < from)
             continue;
-        if (!anyType && doc->type != category.type)
-            continue;
-        if (doc->direction != category.documentClass)
-            continue;
-        if (!category.status.isEmpty() && doc->status != status)
-            continue;
+        // The direction, type and status are those of the list read.
         if (!everyDepartment && !departments.contains(doc->departmentId))
             continue;
         chosen.append(doc);
