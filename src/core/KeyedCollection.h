@@ -45,9 +45,10 @@ public:
 
     const T* find(const QString& key) const
     {
-        if (!Contains(key))
+        if (key.isEmpty())
             return nullptr;
-        return &m_items[m_positionOf.value(key.toCaseFolded())].value;
+        const auto found = m_positionOf.constFind(key.toCaseFolded());
+        return found == m_positionOf.cend() ? nullptr : &m_items[*found].value;
     }
 
     QString KeyAt(int position) const { return m_items[indexOfPosition(position)].key; }

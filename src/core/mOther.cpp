@@ -28,7 +28,8 @@ constexpr char16_t kModule[] = u"mOther";
 
 enum class FolderStep
 {
-    Ready,
+    Made,
+    Found,
     ParentMissing,
     Failed
 };
@@ -40,12 +41,12 @@ FolderStep makeOrFindFolder(const QString& folder)
 {
     const QByteArray name = QFile::encodeName(folder);
     if (::mkdir(name.constData(), 0777) == 0)
-        return FolderStep::Ready;
+        return FolderStep::Made;
     if (errno == ENOENT)
         return FolderStep::ParentMissing;
     struct stat info = {};
     if (errno == EEXIST && ::stat(name.constData(), &info) == 0 && S_ISDIR(info.st_mode))
-        return FolderStep::Ready;
+        return FolderStep::Found;
     return FolderStep::Failed;
 }
 
@@ -92,6 +93,11 @@ QString GetShortPathEx(const QString& path, bool /*onlyLongPaths*/)
 
 QString CreateFolderTree(const QString& path)
 {
+    return MakeFolderTree(path).folder;
+}
+
+FolderTree MakeFolderTree(const QString& path)
+{
     try {
         const qsizetype lastSeparator = path.lastIndexOf(u'/');
         if (lastSeparator < 0)
@@ -110,20 +116,22 @@ QString CreateFolderTree(const QString& path)
         // document): the deepest folder is made first, and a level higher only while the one above
         // it is missing, so the common case costs one call.
         qsizetype made = folders.size() - 1;
+        FolderStep step = FolderStep::Failed;
         for (;; --made) {
             if (made < 0)
                 return {};
-            const FolderStep step = makeOrFindFolder(folders.at(made));
+            step = makeOrFindFolder(folders.at(made));
             if (step == FolderStep::Failed)
                 return {};
             if (step != FolderStep::ParentMissing)
                 break;
         }
         for (qsizetype i = made + 1; i < folders.size(); ++i) {
-            if (makeOrFindFolder(folders.at(i)) != FolderStep::Ready)
+            step = makeOrFindFolder(folders.at(i));
+            if (step != FolderStep::Made && step != FolderStep::Found)
                 return {};
         }
-        return folders.last();
+        return {folders.last(), step == FolderStep::Made};
     } catch (...) {
         return {};
     }

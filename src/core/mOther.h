@@ -47,6 +47,15 @@ QString GetShortPathEx(const QString& path, bool onlyLongPaths);
 // empty text when a folder cannot be created or something other than a folder is in the way.
 QString CreateFolderTree(const QString& path);
 
+// The same, telling also whether the deepest folder was made by this call (it did not stand
+// before): a folder made a moment ago holds nothing of an earlier run.
+struct FolderTree
+{
+    QString folder;
+    bool madeDeepest = false;
+};
+FolderTree MakeFolderTree(const QString& path);
+
 // Writes the text in windows-1251 as the whole content of the file, with no line end added.
 // Answers the empty text, or the system's message of the failure ("Disk full", ...).
 // With characterReferences, a character that windows-1251 lacks is written as "&#NNNN;" instead

@@ -147,8 +147,10 @@ int AsyncContents::InitDocSaveContent(const Record& aAsyncDocRecord)
 {
     try {
         AsyncDocRecord& rec = *aAsyncDocRecord;
-        const bool existed = QFileInfo(folderKey(rec.Path)).isDir();
-        rec.PathForDownload = core::mOther::CreateFolderTree(rec.Path + u"/*"_s);
+        // A folder that this call had to make stood nowhere before: no look at the disk beforehand.
+        core::mOther::FolderTree tree = core::mOther::MakeFolderTree(rec.Path + u"/*"_s);
+        const bool existed = !tree.madeDeepest;
+        rec.PathForDownload = std::move(tree.folder);
         if (rec.PathForDownload == rec.Path)
             rec.PathForDownload = rec.Path; // the record keeps one copy of the text for the rest of the run
         if (!(!existed && madeWritable(rec.Path, rec.PathForDownload))

@@ -169,6 +169,30 @@ TEST_F(FilesTest, CreateFolderTreeCreatesEveryMissingFolderButTheLastComponent)
     EXPECT_TRUE(QFileInfo(at(u"Out/A/D/E"_s)).isDir());
 }
 
+TEST_F(FilesTest, MakeFolderTreeTellsWhetherItMadeTheDeepestFolder)
+{
+    struct Case
+    {
+        QString path;
+        QString folder;
+        bool made;
+        const char* what;
+    };
+    writeFile(at(u"file"_s), "x");
+    const QList<Case> cases = {
+        {at(u"Out/A/B/*"_s), at(u"Out/A/B"_s), true, "every folder missing"},
+        {at(u"Out/A/B/*"_s), at(u"Out/A/B"_s), false, "the same again"},
+        {at(u"Out/A/C/*"_s), at(u"Out/A/C"_s), true, "only the deepest missing"},
+        {at(u"Out/A/*"_s), at(u"Out/A"_s), false, "a folder made above another"},
+        {at(u"file/*"_s), QString(), false, "a file in the folder's place"},
+    };
+    for (const Case& c : cases) {
+        const mOther::FolderTree tree = mOther::MakeFolderTree(c.path);
+        EXPECT_EQ(tree.folder, c.folder) << c.what;
+        EXPECT_EQ(tree.madeDeepest, c.made) << c.what;
+    }
+}
+
 TEST_F(FilesTest, CreateFolderTreeAnswersEmptyOnFailure)
 {
     writeFile(at(u"file"_s), "x");

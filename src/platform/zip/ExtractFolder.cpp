@@ -38,21 +38,23 @@ QString folded(const QStringList& folders, const QString& name)
 // extraction that runs now elsewhere keeps its own.
 void removeLeftovers(int folderFd)
 {
-    const int listFd = ::dup(folderFd);
-    if (listFd < 0)
-        return;
-    DIR* listing = ::fdopendir(listFd);
-    if (listing == nullptr) {
-        ::close(listFd);
-        return;
-    }
+    // The folder's own descriptor lists it: it serves only as the base of names after this, so
+    // its reading position does not matter, and a folder listed the usual way (a copy of the
+    // descriptor, its flags, a stream) costs several more calls for each document.
     QList<QByteArray> leftovers;
-    while (const dirent* entry = ::readdir(listing)) {
-        const QByteArray name(entry->d_name);
-        if (name.startsWith(kTemporaryPrefix) && name.endsWith(kTemporarySuffix))
-            leftovers.append(name);
+    alignas(dirent64) std::array<char, 8192> buffer{};
+    for (;;) {
+        const ssize_t got = ::getdents64(folderFd, buffer.data(), buffer.size());
+        if (got <= 0)
+            break;
+        for (ssize_t at = 0; at < got;) {
+            const auto* entry = reinterpret_cast<const dirent64*>(buffer.data() + at);
+            const QByteArrayView name(entry->d_name);
+            if (name.startsWith(kTemporaryPrefix) && name.endsWith(kTemporarySuffix))
+                leftovers.append(name.toByteArray());
+            at += entry->d_reclen;
+        }
     }
-    ::closedir(listing);
     for (const QByteArray& name : std::as_const(leftovers)) {
         const int fd = ::openat(folderFd, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0)

@@ -384,6 +384,21 @@ TEST_F(UnzipEngineTest, TemporaryFilesOfAKilledExtractionGoWithTheNextOne)
               (QStringList{u".n7unzip-4c5b6a.tmp"_s, u".n7unzip-notes.txt"_s, u"a.txt"_s, u"report.tmp"_s}));
 }
 
+TEST_F(UnzipEngineTest, AFolderFullOfLeftoversIsListedToTheEnd)
+{
+    // More names than one reading of the folder takes: the leftovers of every part go.
+    build({{"a.txt", "a"}});
+    for (int i = 0; i < 400; ++i)
+        TestArchive::writeFile(target() + u"/.n7unzip-%1-a-long-name-of-a-killed-extraction.tmp"_s.arg(i), "x");
+    for (int i = 0; i < 400; ++i)
+        TestArchive::writeFile(target() + u"/kept-%1.txt"_s.arg(i), "ours");
+
+    EXPECT_EQ(extract(), 0);
+    const QStringList left = TestArchive::filesBelow(target());
+    EXPECT_EQ(left.size(), 401);
+    EXPECT_TRUE(left.filter(u".n7unzip-"_s).isEmpty());
+}
+
 TEST_F(UnzipEngineTest, ListingReportsTheStoredNamesAndWritesNothing)
 {
     build({{"a/b/c.xml", "1"}, {"../d.txt", "2"}});
