@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QStorageInfo>
 
 #include "base/Error.h"
@@ -14,25 +13,49 @@ using namespace Qt::StringLiterals;
 
 namespace platform::family {
 
+namespace {
+
+// How many UTF-16 units the character at `at` takes: a "?" stands for a whole character.
+qsizetype characterLength(QStringView text, qsizetype at)
+{
+    return at + 1 < text.size() && text[at].isHighSurrogate() && text[at + 1].isLowSurrogate() ? 2 : 1;
+}
+
+} // namespace
+
 bool matchesMask(const QString& name, const QString& mask)
 {
-    // Built by hand: a file mask knows only "*" and "?", so brackets and the like are plain
-    // characters of a name.
-    QString pattern;
-    QString literal;
-    for (const QChar character : mask) {
-        if (character != u'*' && character != u'?') {
-            literal += character;
-            continue;
+    // A file mask knows only "*" and "?": brackets and the like are plain characters of a name.
+    // Matched by hand, as it runs for every file of every document's folder: a star first takes
+    // nothing and, when the rest fails, one more unit of the name each time.
+    const QString foldedName = name.toCaseFolded();
+    const QString foldedMask = mask.toCaseFolded();
+    const QStringView text(foldedName);
+    const QStringView pattern(foldedMask);
+    qsizetype at = 0;
+    qsizetype in = 0;
+    qsizetype starIn = -1;
+    qsizetype starAt = 0;
+    while (at < text.size()) {
+        if (in < pattern.size() && pattern[in] == u'*') {
+            starIn = ++in;
+            starAt = at;
+        } else if (in < pattern.size() && pattern[in] == u'?') {
+            at += characterLength(text, at);
+            ++in;
+        } else if (in < pattern.size() && pattern[in] == text[at]) {
+            ++at;
+            ++in;
+        } else if (starIn >= 0) {
+            in = starIn;
+            at = ++starAt;
+        } else {
+            return false;
         }
-        pattern += QRegularExpression::escape(std::exchange(literal, QString()));
-        pattern += character == u'*' ? u".*"_s : u"."_s;
     }
-    pattern += QRegularExpression::escape(literal);
-    const QRegularExpression expression(QRegularExpression::anchoredPattern(pattern),
-                                        QRegularExpression::CaseInsensitiveOption
-                                            | QRegularExpression::DotMatchesEverythingOption);
-    return expression.match(name).hasMatch();
+    while (in < pattern.size() && pattern[in] == u'*')
+        ++in;
+    return in == pattern.size();
 }
 
 QString FilesLib::DriveRoot(const QString& path) const

@@ -57,6 +57,18 @@ TEST(FilesLib, MasksKnowOnlyTheStarAndTheQuestionMark)
         {u""_s, u"*"_s, true},
         {u"ab"_s, u"a?b"_s, false},
         {u"\U0001F4C4 акт.xml"_s, u"\U0001F4C4*.xml"_s, true},
+        {u"\U0001F4C4.xml"_s, u"?.xml"_s, true},
+        {u"\U0001F4C4.xml"_s, u"??.xml"_s, false},
+        {u"\U0001F4C4.xml"_s, u"*?.xml"_s, true},
+        {u"Акт МЧД.xml.xml"_s, u"* мчд.xml"_s, false},
+        {u"a МЧД b МЧД.xml"_s, u"* мчд.XML"_s, true},
+        {u"ON_EMCHD_1.xml.sig"_s, u"ON_EMCHD_*.xml"_s, false},
+        {u"aXbXc"_s, u"a*X*c"_s, true},
+        {u"abc"_s, u"a**?c"_s, true},
+        {u"ac"_s, u"a*?*c"_s, false},
+        {u""_s, u""_s, true},
+        {u"a"_s, u""_s, false},
+        {u""_s, u"?"_s, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(QString(c.name + u" ~ "_s + c.mask).toStdString());
