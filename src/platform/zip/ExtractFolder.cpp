@@ -42,7 +42,7 @@ void removeLeftovers(int folderFd)
     // its reading position does not matter, and a folder listed the usual way (a copy of the
     // descriptor, its flags, a stream) costs several more calls for each document.
     QList<QByteArray> leftovers;
-    alignas(dirent64) std::array<char, 8192> buffer{};
+    alignas(dirent64) std::array<char, 8192> buffer; // filled by the system before it is read
     for (;;) {
         const ssize_t got = ::getdents64(folderFd, buffer.data(), buffer.size());
         if (got <= 0)
@@ -172,7 +172,8 @@ int ExtractFolder::write(const Slot& slot, const std::function<long(char* buffer
         return error;
     };
 
-    std::array<char, kChunk> buffer{};
+    // Left as it is: read fills what is written (clearing 64 KB cost more than a small file's bytes).
+    std::array<char, kChunk> buffer;
     for (;;) {
         const long got = read(buffer.data(), buffer.size());
         if (got < 0)
