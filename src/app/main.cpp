@@ -10,8 +10,10 @@
 #include "CommandLine.h"
 #include "DemoSettings.h"
 #include "LocalTimeZone.h"
+#include "PaintingThreads.h"
 #include "PeakMemory.h"
 #include "base/Error.h"
+#include "base/FailureTexts.h"
 #include "core/SystemClock.h"
 #include "core/mErrorHandling.h"
 #include "core/mFetchlingOptions.h"
@@ -128,6 +130,12 @@ int main(int argc, char* argv[])
     if (commandLine.version) {
         std::printf("N7_Fetchling %s\n", PROJECT_VERSION_TEXT);
         return 0;
+    }
+    if (!commandLine.configureDemo && !app::PaintingThreads::start()) {
+        // Before the application exists: its end would wait for the thread that never came.
+        printError(u"Программа не запущена: "_s + QString::fromUtf16(core::failure::kBadAllocation)
+                   + u". Вероятно исчерпана доступная процессу оперативная память."_s);
+        return 1;
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")
         && (commandLine.configureDemo || (commandLine.autostart && !hasDisplay())))
