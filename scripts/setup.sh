@@ -13,6 +13,8 @@ packages=(
     # The Qt checks that CI runs over the tree (scripts/clazy.sh).
     clazy
     fonts-dejavu-core
+    # Qt's own Russian texts for the standard boxes and the folder browser (qtbase_ru).
+    qt6-translations-l10n
     locales
     # The tests that open the protocols in a real spreadsheet.
     libreoffice-calc-nogui

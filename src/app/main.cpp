@@ -12,6 +12,7 @@
 #include "LocalTimeZone.h"
 #include "PaintingThreads.h"
 #include "PeakMemory.h"
+#include "StandardTexts.h"
 #include "base/Error.h"
 #include "base/FailureTexts.h"
 #include "core/SystemClock.h"
@@ -144,6 +145,7 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(u"N7_Fetchling"_s);
     QApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION_TEXT));
+    const app::StandardTexts standardTexts;
 
     core::QtUiServices ui(commandLine.autostart || commandLine.configureDemo);
     try {
