@@ -25,6 +25,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include "DateBox.h"
 #include "MainWindowLayout.h"
 #include "RuledContainer.h"
 #include "SSSplitter.h"
@@ -95,7 +96,7 @@ QCheckBox* check(QWidget* parent, const QString& name, const QString& text, bool
 
 QDateEdit* dateBox(QWidget* parent, const QString& name)
 {
-    auto* result = named(new QDateEdit(parent), name);
+    auto* result = named(new DateBox(parent), name);
     result->setDisplayFormat(u"dd.MM.yyyy"_s);
     result->setCalendarPopup(true);
     return result;
