@@ -9,6 +9,12 @@ QSize windowSize(QSize window)
     return {std::max(window.width(), kMinimumWindowWidth), std::max(window.height(), kMinimumWindowHeight)};
 }
 
+QSize innerSize(QSize window)
+{
+    return {window.width() - (kDesignWindowWidth - kDesignInnerWidth),
+            window.height() - (kDesignWindowHeight - kDesignInnerHeight)};
+}
+
 void layoutWindow(WindowPlaces& p, int innerWidth, int innerHeight)
 {
     p.buttomAutorization.top = innerHeight - 150 - p.buttomAutorization.height;

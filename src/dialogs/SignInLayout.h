@@ -13,7 +13,8 @@ namespace signin_layout {
 
 inline constexpr int kDesignInnerWidth = 10995;
 inline constexpr int kDesignInnerHeight = 7260;
-// The window's size with its frame: the default of the stored placement, and the least size.
+// The window's size with the frame it was designed with: the size it is centred for, and with
+// the least size the measure of the least inner size.
 inline constexpr int kDesignWindowWidth = 11235;
 inline constexpr int kDesignWindowHeight = 7830;
 inline constexpr int kMinimumWindowWidth = 10050;
@@ -44,6 +45,8 @@ struct PanelPlaces
 
 // Steps 1 and 2: the window's size (frame included) grows to the least size.
 QSize windowSize(QSize window);
+// A window size without the frame the window was designed with.
+QSize innerSize(QSize window);
 // The window's rules for its inner size.
 void layoutWindow(WindowPlaces& places, int innerWidth, int innerHeight);
 // The sign-in panel's rules for the panel's size. The server address box and its caption stand

@@ -126,11 +126,9 @@ void frmDiadocAutorization2::buildControls()
         layout::layoutWindow(p, innerWidth, innerHeight);
         places = {p.title, p.tabs, p.buttomAutorization, p.save, p.cancel};
     });
-    windowLayout->setMinimum([this] {
-        const QSize frame = frameGeometry().size() - geometry().size();
-        const QSize least = layout::windowSize({0, 0});
-        return QSize(least.width() - pixelsToTwips(frame.width()), least.height() - pixelsToTwips(frame.height()));
-    });
+    // The least size without the frame, so that it stays the same whatever frame the desktop draws
+    // and whenever the frame becomes known.
+    windowLayout->setMinimum([] { return layout::innerSize(layout::windowSize({0, 0})); });
 
     auto* panelLayout = new TwipsLayout(thePanelAutorization);
     panelLayout->add(c.theOptionLoginPassword, panel.optionLoginPassword, true);
@@ -220,15 +218,15 @@ void frmDiadocAutorization2::Form_Load()
             utility.RegistryGetLong(key, u"Left"_s, (screenTwips.width() - layout::kDesignWindowWidth) / 2);
         const int top =
             utility.RegistryGetLong(key, u"Top"_s, (screenTwips.height() - layout::kDesignWindowHeight) / 2);
-        const int width = utility.RegistryGetLong(key, u"Width"_s, layout::kDesignWindowWidth);
-        const int height = utility.RegistryGetLong(key, u"Height"_s, layout::kDesignWindowHeight);
+        // The size without the frame, as it is stored: the frame is known only once the desktop
+        // has framed the shown window, and differs from one desktop to another.
+        const int width = utility.RegistryGetLong(key, u"Width"_s, layout::kDesignInnerWidth);
+        const int height = utility.RegistryGetLong(key, u"Height"_s, layout::kDesignInnerHeight);
         int state = utility.RegistryGetLong(key, u"WindowState"_s, 0);
         if (state != 0 && state != 2)
             state = 0;
         move(twipsToPixels(left), twipsToPixels(top));
-        // Width and height include the frame, which is known once the window is shown.
-        m_loadedWindowSize = QSize(twipsToPixels(width), twipsToPixels(height));
-        resize(m_loadedWindowSize);
+        resize(twipsToPixels(width), twipsToPixels(height));
         setWindowState(state == 2 ? Qt::WindowMaximized : Qt::WindowNoState);
     } catch (...) {
         core::PropagateError(kModule, u"Form_Load");
@@ -355,21 +353,12 @@ void frmDiadocAutorization2::storePlacement()
     write(u"WindowState"_s, QVariant::fromValue<qint16>(static_cast<qint16>(state)));
     if (state != 0)
         return;
-    const QRect frame = frameGeometry();
-    write(u"Left"_s, QVariant(static_cast<float>(pixelsToTwips(frame.x()))));
-    write(u"Top"_s, QVariant(static_cast<float>(pixelsToTwips(frame.y()))));
-    write(u"Width"_s, QVariant(static_cast<float>(pixelsToTwips(frame.width()))));
-    write(u"Height"_s, QVariant(static_cast<float>(pixelsToTwips(frame.height()))));
-}
-
-void frmDiadocAutorization2::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    if (m_loadedWindowSize.isValid() && !isMaximized()) {
-        const QSize frame = frameGeometry().size() - geometry().size();
-        resize(m_loadedWindowSize - frame);
-    }
-    m_loadedWindowSize = QSize();
+    // The place of the frame, as move() takes it, and the size without the frame, as resize() takes
+    // it: what is stored is what the next opening applies, so the dialog keeps its size.
+    write(u"Left"_s, QVariant(static_cast<float>(pixelsToTwips(x()))));
+    write(u"Top"_s, QVariant(static_cast<float>(pixelsToTwips(y()))));
+    write(u"Width"_s, QVariant(static_cast<float>(pixelsToTwips(width()))));
+    write(u"Height"_s, QVariant(static_cast<float>(pixelsToTwips(height()))));
 }
 
 void frmDiadocAutorization2::keyPressEvent(QKeyEvent* event)

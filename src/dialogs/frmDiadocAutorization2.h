@@ -42,7 +42,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -72,7 +71,6 @@ private:
     QString fBaseCaption;
     bool fModified = false;
     bool fViewBySpace = false;
-    QSize m_loadedWindowSize;
 
     QLabel* theTitle = nullptr;
     QTabWidget* theTabs = nullptr;
