@@ -385,11 +385,10 @@ void RunControl::runEnded(const run::RunOutcome& outcome)
         m_window.m_services.runListener->runEnded(outcome);
 }
 
-void RunControl::openProtocol(const QString& file)
+bool RunControl::openProtocol(const QString& file)
 {
     // Handed to the desktop, which opens it in its own time: nothing here waits for it.
-    if (m_window.m_services.openFile)
-        m_window.m_services.openFile(file);
+    return m_window.m_services.openFile && m_window.m_services.openFile(file);
 }
 
 } // namespace mainwindow

@@ -52,7 +52,7 @@ public:
     void protocolStep(run::ProtocolKind kind, int stepCount, int numberStep) override;
     void protocolsWritten() override;
     void runEnded(const run::RunOutcome& outcome) override;
-    void openProtocol(const QString& file) override;
+    bool openProtocol(const QString& file) override;
 
 private:
     void askToStopRun();

@@ -688,7 +688,9 @@ void frmDiadocUnloadDocs::offerArchiveViewer()
         // The folder goes to the viewer as one argument, whatever characters it holds.
         const QString archive =
             core::mN7Files::ConcatFileName(options().GetDefault_Path(), QString::fromUtf16(kViewerArchive));
-        m_services.startProgram(viewer, {archive});
+        if (!m_services.startProgram(viewer, {archive}))
+            core::mOther::iMsgBox(ui(), u"Не удалось запустить программу "_s + viewer + u"."_s,
+                                  core::msgbox::vbExclamation, applicationTitle());
     } else {
         core::mOther::iMsgBox(ui(), u"Файл "_s + viewer + u" не найден."_s, core::msgbox::vbInformation,
                               applicationTitle());

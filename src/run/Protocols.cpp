@@ -1,5 +1,6 @@
 #include "Protocols.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -22,8 +23,22 @@ using namespace Qt::StringLiterals;
 namespace run {
 
 namespace {
+
 const QString kCrLf = u"\r\n"_s;
+
+// Saves the workbook as file, replacing a file of that name; false when it could not.
+bool saveAs(platform::excel::Workbook& book, const QString& file)
+{
+    try {
+        QFile::remove(file);
+        book.SaveAs(file);
+        return true;
+    } catch (const core::Error&) {
+        return false;
+    }
 }
+
+} // namespace
 
 Protocols::Protocols(const Services& services)
     : m_services(services)
@@ -79,25 +94,54 @@ bool Protocols::writeExcel(engine::Fetchling& engine, const QString& base, const
         core::mOther::iMsgBox(ui, error, core::msgbox::vbOKOnly | core::msgbox::vbCritical);
         return false;
     }
-    try {
-        QFile::remove(file);
-        book.SaveAs(file);
-        written.excelSaved = true;
-        book.Close(false);
-        excel.Quit();
-    } catch (const core::Error&) {
-        // The message below tells of it.
-    }
+    written.excelSaved = saveAs(book, file);
     if (!written.excelSaved) {
         written.failed.append(file);
         core::mOther::iMsgBox(
             ui, u"При сохранении Excel-файла протокола выгрузки со списком выгруженных документов, произошла ошибка."_s,
             core::msgbox::vbOKOnly | core::msgbox::vbExclamation);
-        return false;
+        // The filled workbook lives only in this run: it is kept where a file can be written.
+        const QString name = QFileInfo(file).fileName();
+        for (const QString& folder : fallbackFolders()) {
+            const QString kept = QDir(folder).absoluteFilePath(name);
+            if (saveAs(book, kept)) {
+                written.excelKeptFile = kept;
+                break;
+            }
+        }
     }
+    try {
+        book.Close(false);
+        excel.Quit();
+    } catch (const core::Error&) {
+        // Closing an application that is done with changes nothing of what was written.
+    }
+    if (!written.excelSaved)
+        return false;
     written.files.append(file);
     written.excelFile = file;
     return true;
+}
+
+QStringList Protocols::fallbackFolders()
+{
+    QStringList folders;
+    // A temporary folder that does not exist reads as none.
+    for (const QString& folder : {QDir::tempPath(), QDir::homePath()}) {
+        if (!folder.isEmpty())
+            folders.append(folder);
+    }
+    return folders;
+}
+
+QString Protocols::unsavedWorkbookText(const Written& written)
+{
+    if (!written.excelKeptFile.isEmpty())
+        return u"Протокол выгрузки в формате MS Excel не удалось сохранить в папке выгрузки; он сохранён в файл:"_s
+               + kCrLf + written.excelKeptFile;
+    return u"Протокол выгрузки в формате MS Excel создан, но не сохранён на диск."_s + kCrLf
+           + u"Сохранить его не удалось ни в папке выгрузки, ни в папках "_s + fallbackFolders().join(u" и "_s)
+           + u"."_s;
 }
 
 QString Protocols::endMessage(const QString& endText, const Written& written)

@@ -32,6 +32,9 @@ public:
         bool excelFilled = false; // the workbook was filled without an error text
         bool excelSaved = false;
         QString excelFile; // the saved workbook's full name
+        // A filled workbook that the run's folder did not take, saved under its own name in the
+        // first fallback folder that took it; empty when none did (or none was needed).
+        QString excelKeptFile;
     };
 
     explicit Protocols(const Services& services);
@@ -45,6 +48,12 @@ public:
     // "Выгрузка документов завершена." or "… прервана.", the protocol files written and those that
     // could not be written.
     static QString endMessage(const QString& endText, const Written& written);
+    // What the end message adds about a workbook that was filled but not saved in the run's
+    // folder: where it was kept instead, or that it could not be kept.
+    static QString unsavedWorkbookText(const Written& written);
+    // Where a workbook goes that the run's folder does not take: the system's temporary folder,
+    // then the user's home.
+    static QStringList fallbackFolders();
 
 private:
     bool writeExcel(engine::Fetchling& engine, const QString& base, const RowsOf& rows,

@@ -354,11 +354,7 @@ void Run::finish(Session& session)
     if (!written.excelFilled) {
         core::mOther::iMsgBox(ui, outcome.endMessage, vbOKOnly | vbInformation);
     } else if (!written.excelSaved) {
-        core::mOther::iMsgBox(ui,
-                              outcome.endMessage + kCrLf
-                                  + u"Протокол выгрузки в формате MS Excel создан, но не сохранён на диск."_s + kCrLf
-                                  + u"Будет открыто окно MS Excel, в котором Вы можете сохранить протокол "
-                                    u"самостоятельно."_s,
+        core::mOther::iMsgBox(ui, outcome.endMessage + kCrLf + Protocols::unsavedWorkbookText(written),
                               vbOKOnly | vbInformation);
     } else if (!ui.isUnattended()) {
         // Unattended, a saved Excel protocol ends the run without a message.
@@ -372,12 +368,18 @@ void Run::finish(Session& session)
 
 void Run::openProtocol(const QString& file)
 {
-    if (QFileInfo::exists(file))
-        m_observer.openProtocol(file);
-    else
+    if (!QFileInfo::exists(file))
         core::mOther::iMsgBox(m_services.ui,
                               u"Файл "_s + file + u" не найден."_s + kCrLf + u"Вероятно он уже удалён."_s,
                               core::msgbox::vbOKOnly | core::msgbox::vbInformation);
+    else if (!m_observer.openProtocol(file))
+        core::mOther::iMsgBox(m_services.ui, noProgramText(file), core::msgbox::vbOKOnly | core::msgbox::vbExclamation);
+}
+
+QString Run::noProgramText(const QString& file)
+{
+    return u"Не удалось открыть файл "_s + file + u"."_s + kCrLf
+           + u"На компьютере не найдена программа, которая открывает такие файлы."_s;
 }
 
 QString Run::endText(bool stopped, int listsFailed, int downloadsFailed)

@@ -95,6 +95,8 @@ public:
 
     // Times of day as the status bar and the summary write them: hours without a leading zero.
     static QString timeText(const QTime& time);
+    // The message for a file that no program of the desktop would open.
+    static QString noProgramText(const QString& file);
 
 private:
     struct Session;

@@ -109,8 +109,12 @@ public:
     // The run and its protocols are done; the end text is final.
     virtual void runEnded(const RunOutcome& outcome) { static_cast<void>(outcome); }
     // The person chose to see the saved Excel protocol, and the file is there (never asked in an
-    // unattended run).
-    virtual void openProtocol(const QString& file) { static_cast<void>(file); }
+    // unattended run). Answers whether a program took the file; the run tells the person if none did.
+    virtual bool openProtocol(const QString& file)
+    {
+        static_cast<void>(file);
+        return false;
+    }
 };
 
 } // namespace run

@@ -252,6 +252,29 @@ TEST_F(MainWindowBusyTest, ViewerStartsWithTheArchiveAsOneArgument)
     EXPECT_EQ(started[0].second, QStringList{u"/srv/archive \"2024\"/Files.n7t"_s});
 }
 
+TEST_F(MainWindowBusyTest, AViewerThatCannotStartIsReportedAndTheWindowCloses)
+{
+    const QString root = store.folder.filePath(u"family root"_s);
+    ASSERT_TRUE(QDir().mkpath(root));
+    QFile viewer(root + u"/N7_EDViewer.exe"_s);
+    ASSERT_TRUE(viewer.open(QIODevice::WriteOnly));
+    viewer.close();
+    store.registry.write(platform::registry::Hive::Machine, u"SOFTWARE\\Quorvel Labs\\Larimo9\\General"_s,
+                         u"RootPath"_s, root);
+    programStarts = false;
+    const auto window = load();
+    window->show();
+    window->unloadedInLastRun = 1;
+    ui.expectBox(core::msgbox::vbYes);
+    ui.expectBox(core::msgbox::vbOK);
+    EXPECT_TRUE(window->close());
+    ASSERT_EQ(ui.boxes.size(), 2U);
+    EXPECT_EQ(ui.boxes[1].prompt, u"Не удалось запустить программу "_s + root + u"/N7_EDViewer.exe."_s);
+    EXPECT_EQ(ui.boxes[1].style, core::msgbox::vbExclamation);
+    EXPECT_EQ(ui.boxes[1].title, kTitle);
+    EXPECT_FALSE(window->isVisible());
+}
+
 TEST_F(MainWindowBusyTest, FolderBoxGrowsForLongPathsOnlyInDeveloperMode)
 {
     options.Set_Login(QString::fromUtf16(frmDiadocUnloadDocs::kDeveloperLogin));

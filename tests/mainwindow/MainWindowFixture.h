@@ -75,7 +75,7 @@ protected:
         s.runServices = runServices;
         s.startProgram = [this](const QString& program, const QStringList& arguments) {
             started.push_back({program, arguments});
-            return true;
+            return programStarts;
         };
         return s;
     }
@@ -94,6 +94,7 @@ protected:
     diadoc::mDiadoc diadocAccess{factory, options};
     FakePrerequisites prerequisites;
     std::vector<std::pair<QString, QStringList>> started;
+    bool programStarts = true; // whether a program handed to the desktop starts
     // What the sign-in and the run use; none: the window only shows its controls.
     const run::Services* runServices = nullptr;
 };

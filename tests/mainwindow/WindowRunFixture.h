@@ -68,7 +68,7 @@ protected:
         s.commandLine = commandLine;
         s.openFile = [this](const QString& file) {
             opened.push_back(file);
-            return true;
+            return desktopOpens;
         };
         s.startProgram = [](const QString&, const QStringList&) { return true; };
         auto window = std::make_unique<frmDiadocUnloadDocs>(s);
@@ -133,6 +133,7 @@ protected:
     FakePrerequisites prerequisites;
     Listener listener;
     std::vector<QString> opened;
+    bool desktopOpens = true; // whether the desktop has a program for the file handed to it
 };
 
 } // namespace mainwindow::test

@@ -84,6 +84,23 @@ INSTANTIATE_TEST_SUITE_P(Answers, WindowRunOfferTest, testing::Values(vbNo, vbYe
                              return answer.param == vbYes ? "Open" : "DoNotOpen";
                          });
 
+// Yes to the offer, and the desktop has no program for a workbook: the person is told so.
+TEST_F(WindowRunTest, AWorkbookThatNoProgramOpensIsReported)
+{
+    const auto window = load();
+    desktopOpens = false;
+    ui.expectBox(vbYes);
+    ui.expectBox(vbOK);
+    execute(*window);
+
+    ASSERT_EQ(opened.size(), 1U);
+    ASSERT_EQ(ui.boxes.size(), 2U);
+    EXPECT_EQ(ui.boxes.back().prompt, u"Не удалось открыть файл "_s + opened.front() + u"."_s + kCrLf
+                                          + u"На компьютере не найдена программа, которая открывает такие файлы."_s);
+    EXPECT_EQ(ui.boxes.back().style, vbOKOnly | vbExclamation);
+    EXPECT_EQ(window->busyMode(), 0);
+}
+
 TEST_F(WindowRunTest, CaptionsCountersAndStatusBarFollowTheRun)
 {
     const auto window = load();

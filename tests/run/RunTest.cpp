@@ -1,3 +1,4 @@
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
@@ -300,36 +301,122 @@ TEST_F(MendsTest, TheProtocolStopLeavesTheWorkbookOutAndIsHandedToEveryLaterRow)
         << "HTML and CSV begin; the workbook is never made";
 }
 
-// A workbook that was filled but cannot be saved: the end message says so, and the run log gets
-// the whole end text.
-TEST_F(MendsTest, AnUnsavedWorkbookIsToldInTheEndMessageAndTheLogHasTheWholeEndText)
+// Sets an environment variable for the life of the object, and puts back what was there.
+class ScopedVariable final
 {
+public:
+    ScopedVariable(const char* name, const QString& value)
+        : m_name(name)
+        , m_wasSet(qEnvironmentVariableIsSet(name))
+        , m_old(qgetenv(name))
+    {
+        qputenv(name, QFile::encodeName(value));
+    }
+    ~ScopedVariable()
+    {
+        if (m_wasSet)
+            qputenv(m_name, m_old);
+        else
+            qunsetenv(m_name);
+    }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    const char* m_name;
+    bool m_wasSet;
+    QByteArray m_old;
+};
+
+// Where a workbook that the unload folder does not take is kept: the system's temporary folder,
+// then the home folder. Each is "ok", "taken" (a folder stands at the workbook's name) or, for the
+// home, "file" (a file, no folder).
+struct UnsavedCase
+{
+    const char* name;
+    const char* temp;
+    const char* home;
+    const char* keptIn; // "temp", "home" or nothing
+};
+
+void PrintTo(const UnsavedCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class UnsavedWorkbookTest : public MendsTest, public testing::WithParamInterface<UnsavedCase>
+{
+protected:
+    QString folder(const char* kind, const QString& name)
+    {
+        const QString path = dir.filePath(name);
+        if (qstrcmp(kind, "file") == 0) {
+            QFile file(path);
+            EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        } else {
+            QDir().mkpath(path);
+        }
+        return path;
+    }
+
+    // The workbook cannot be saved under its name in the folder: a folder stands there.
+    static void take(const char* kind, const QString& path, const QString& workbook)
+    {
+        if (qstrcmp(kind, "taken") == 0)
+            QDir(path).mkdir(workbook);
+    }
+};
+
+// A workbook that was filled but cannot be saved in the unload folder is kept in the first
+// fallback folder that takes it, and the end message says where, or that it could not be kept;
+// the run log gets the whole end text.
+TEST_P(UnsavedWorkbookTest, IsKeptElsewhereAndTheEndMessageSaysWhere)
+{
+    const UnsavedCase& c = GetParam();
+    const QString temp = folder(c.temp, u"temp"_s);
+    const QString home = folder(c.home, u"home"_s);
+    const ScopedVariable tempVariable("TMPDIR", temp);
+    const ScopedVariable homeVariable("HOME", home);
     options.Set_CreateLogFile(1);
     ProtocolObserver watching;
     run::Run runner(services, watching);
+    QString workbook;
     watching.onBegin = [&](run::ProtocolKind kind) {
         if (kind != run::ProtocolKind::Excel)
             return;
         // The workbook's name is taken: a folder stands where it would be saved.
         const QStringList pages = QDir(out()).entryList({u"*.htm"_s}, QDir::Files);
         ASSERT_EQ(pages.size(), 1);
-        QDir(out()).mkdir(pages.at(0).chopped(4) + u".xlsx"_s);
+        workbook = pages.at(0).chopped(4) + u".xlsx"_s;
+        QDir(out()).mkdir(workbook);
+        take(c.temp, temp, workbook);
+        take(c.home, home, workbook);
     };
     const auto signedIn = run::SignIn(options, diadoc, ui).signIn();
     QDir().mkpath(out());
     const auto outcome = runner.execute(requestFor(signedIn, out()), signedIn.organisations);
 
     ASSERT_EQ(outcome.protocols.size(), 2);
+    EXPECT_EQ(outcome.failedProtocols, QStringList{out() + workbook});
     QStringList prompts;
     for (const auto& box : ui.boxes)
         prompts.append(box.prompt);
     EXPECT_TRUE(prompts.contains(u"При сохранении Excel-файла протокола выгрузки со списком выгруженных документов, "_s
                                  u"произошла ошибка."_s));
-    EXPECT_TRUE(prompts.contains(outcome.endMessage + u"\r\n"_s
-                                 + u"Протокол выгрузки в формате MS Excel создан, но не сохранён на диск."_s + u"\r\n"_s
-                                 + u"Будет открыто окно MS Excel, в котором Вы можете сохранить протокол "_s
-                                   u"самостоятельно."_s))
-        << prompts.join(u"\n---\n"_s).toStdString();
+    const QString keptIn = qstrcmp(c.keptIn, "temp") == 0 ? temp : qstrcmp(c.keptIn, "home") == 0 ? home : QString();
+    QString told;
+    if (!keptIn.isEmpty()) {
+        const QString kept = keptIn + u'/' + workbook;
+        EXPECT_TRUE(QFileInfo(kept).isFile()) << kept.toStdString();
+        EXPECT_GT(QFileInfo(kept).size(), 0);
+        told = u"Протокол выгрузки в формате MS Excel не удалось сохранить в папке выгрузки; он сохранён в файл:"_s
+               + u"\r\n"_s + kept;
+    } else {
+        told = u"Протокол выгрузки в формате MS Excel создан, но не сохранён на диск."_s + u"\r\n"_s
+               + u"Сохранить его не удалось ни в папке выгрузки, ни в папках "_s + temp + u" и "_s + home + u"."_s;
+    }
+    EXPECT_TRUE(prompts.contains(outcome.endMessage + u"\r\n"_s + told)) << prompts.join(u"\n---\n"_s).toStdString();
+    EXPECT_FALSE(prompts.join(u'\n').contains(u"Будет открыто окно MS Excel"_s)) << "no window is promised";
 
     const QStringList logs = QDir(out()).entryList({u"Log_*.txt"_s}, QDir::Files);
     ASSERT_EQ(logs.size(), 1);
@@ -340,6 +427,13 @@ TEST_F(MendsTest, AnUnsavedWorkbookIsToldInTheEndMessageAndTheLogHasTheWholeEndT
     for (const QString& line : outcome.endMessage.split(u"\r\n"_s))
         EXPECT_TRUE(text.contains(line)) << line.toStdString();
 }
+
+INSTANTIATE_TEST_SUITE_P(Fallbacks, UnsavedWorkbookTest,
+                         testing::Values(UnsavedCase{"InTheTemporaryFolder", "ok", "ok", "temp"},
+                                         UnsavedCase{"InTheHome", "taken", "ok", "home"},
+                                         UnsavedCase{"NowhereAllTaken", "taken", "taken", ""},
+                                         UnsavedCase{"NowhereWithAHomeThatIsAFile", "taken", "file", ""}),
+                         [](const testing::TestParamInfo<UnsavedCase>& row) { return std::string(row.param.name); });
 
 // Kept as it always was: the count of moved-aside folders is not reset when a run starts.
 TEST_F(MendsTest, TheFolderRemovalCountCarriesOverToTheNextRunsSummary)
