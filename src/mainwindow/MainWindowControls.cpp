@@ -140,6 +140,12 @@ int tabRowHeight(const QTabBar& tabs)
     return pixelsToTwips(tabs.sizeHint().height());
 }
 
+// The width of a label's text in its font, in twips.
+int textWidth(const QLabel& label)
+{
+    return pixelsToTwips(label.fontMetrics().horizontalAdvance(label.text()));
+}
+
 // The frame of a tab strip's client area, drawn as a tab page's frame under the tabs. It takes the
 // tab strip's whole place; the row of tabs lies over its top.
 class TabClientFrame final : public QWidget
@@ -452,13 +458,18 @@ void layOutQueuePanels(const MainWindowControls& c)
     const auto placeTabRow = [](const QTabBar* bar, int index, const TwipsRect& strip, QList<TwipsRect>& places) {
         places[index] = {strip.left, strip.top, strip.width, tabRowHeight(*bar)};
     };
-    tasks.setRules([tasksBar](TasksPlaces& p, int width,
-                              int height) { layout::layoutTasksPanel(p, width, height, tabRowHeight(*tasksBar)); },
-                   [=](const TasksPlaces& p, QList<TwipsRect>& places) {
-                       placeTabRow(tasksBar, tasksTabRow, p.tabs, places);
-                       if (docsLayout->placeAt(docsCountAll).left != p.labelMaxDocsCount.left)
-                           docsLayout->invalidate();
-                   });
+    const QLabel* failures = c.theTasksFailureCounter;
+    const QLabel* maxDocs = c.theMaxDocsCountInOneList;
+    tasks.setRules(
+        [tasksBar, failures, maxDocs](TasksPlaces& p, int width, int height) {
+            layout::layoutTasksPanel(p, width, height, tabRowHeight(*tasksBar));
+            layout::fitSecondColumn(p, width, textWidth(*failures), textWidth(*maxDocs));
+        },
+        [=](const TasksPlaces& p, QList<TwipsRect>& places) {
+            placeTabRow(tasksBar, tasksTabRow, p.tabs, places);
+            if (docsLayout->placeAt(docsCountAll).left != p.labelMaxDocsCount.left)
+                docsLayout->invalidate();
+        });
     docs.setRules(
         [docsBar, tasksLayout, secondColumn](DocsPlaces& p, int width, int height) {
             layout::layoutDocsPanel(p, width, height, tabRowHeight(*docsBar), tasksLayout->placeAt(secondColumn).left);
@@ -494,7 +505,12 @@ void buildStatusBar(MainWindowControls& c, QMainWindow& window)
         panel->setMinimumWidth(twipsToPixels(panelWidths[i]));
         c.theStatusBar->addPermanentWidget(panel, i == 3 ? 1 : 0);
     }
-    c.statusPanels[0]->setFixedWidth(twipsToPixels(1500));
+    // The run's span, "23:59:59 - 23:59:59" at its longest, is wider in the program's type than the
+    // design's 1500 twips: the panel takes what the text needs.
+    QLabel* times = c.statusPanels[0];
+    times->setText(u"00:00:00 - 00:00:00"_s);
+    times->setFixedWidth(std::max(twipsToPixels(1500), times->sizeHint().width()));
+    times->clear();
     // The zip box covers the blanks that open the caption; the caption stands at the panel's right
     // end, clear of the box whatever the type.
     QLabel* zipBar = c.statusPanels[2];

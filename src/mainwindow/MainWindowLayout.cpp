@@ -1,5 +1,7 @@
 #include "MainWindowLayout.h"
 
+#include <algorithm>
+
 namespace mainwindow::layout {
 
 namespace {
@@ -127,6 +129,16 @@ void layoutTasksPanel(TasksPlaces& p, int width, int height, int tabRowHeight)
     placeAfter(p.maxDocsCount, p.labelMaxDocsCount, p.labelFailureCounter.top);
     placeAfter(p.labelEmpty, p.failureCounter, p.labelTitle.top);
     placeAfter(p.empty, p.labelEmpty, p.labelEmpty.top);
+}
+
+void fitSecondColumn(TasksPlaces& p, int width, int failureTextWidth, int maxDocsTextWidth)
+{
+    const int fitting = width - kGap - maxDocsTextWidth - p.labelMaxDocsCount.width;
+    const int least = p.failureCounter.left + failureTextWidth + kGap;
+    const int left = std::max(least, std::min(p.labelMaxDocsCount.left, fitting));
+    const int shift = left - p.labelMaxDocsCount.left;
+    for (TwipsRect* place : {&p.labelMaxDocsCount, &p.maxDocsCount, &p.labelEmpty, &p.empty})
+        place->left += shift;
 }
 
 void layoutDocsPanel(DocsPlaces& p, int width, int height, int tabRowHeight, int secondColumnLeft)

@@ -127,6 +127,10 @@ void layoutPathPanel(PathPlaces& places, int width, bool buttonSelectFolderVisib
 // The client area of a tab strip, the area under its tabs, in the strip's container.
 TwipsRect tabClientArea(const TwipsRect& tabs, int tabRowHeight);
 void layoutTasksPanel(TasksPlaces& places, int width, int height, int tabRowHeight);
+// The places were made for a narrower type than the program's: where the pane is too narrow for
+// the maximum count's text at the column's place, the second column moves left as far as it must,
+// but never onto the failure count's text. The text widths are those of the counts' texts.
+void fitSecondColumn(TasksPlaces& places, int width, int failureTextWidth, int maxDocsTextWidth);
 // secondColumnLeft is the left of the tasks pane's second column (its maximum-count caption).
 void layoutDocsPanel(DocsPlaces& places, int width, int height, int tabRowHeight, int secondColumnLeft);
 

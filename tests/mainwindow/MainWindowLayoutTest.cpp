@@ -168,6 +168,32 @@ TEST(MainWindowLayout, QueuePanesPutTheGridInTheTabClientAreaAndCountsAfterTheir
     EXPECT_EQ(d.failureCounter.left, 3590);
 }
 
+// The second column keeps its place where the pane has room for the maximum count's text, moves
+// left as far as the text needs in a narrower pane, and never onto the failure count's text.
+TEST(MainWindowLayout, TheSecondColumnYieldsToTheMaximumCountButNotOverTheFailureCount)
+{
+    struct Case
+    {
+        int width;
+        int failureText;
+        int maxDocsText;
+        int column;
+    };
+    // Laid out as built: the failure count at 3690, the second column at 4680, its caption 4200 wide.
+    for (const Case c : {Case{9285, 105, 300, 4680}, Case{9000, 105, 300, 9000 - 105 - 300 - 4200},
+                         Case{8000, 105, 300, 3690 + 105 + 105}, Case{8000, 900, 300, 3690 + 900 + 105}}) {
+        SCOPED_TRACE(c.width);
+        TasksPlaces p = tasksWithCaptions();
+        layoutTasksPanel(p, c.width, 4350, 300);
+        fitSecondColumn(p, c.width, c.failureText, c.maxDocsText);
+        EXPECT_EQ(p.labelMaxDocsCount.left, c.column);
+        EXPECT_EQ(p.maxDocsCount.left, c.column + 4200);
+        EXPECT_EQ(p.labelEmpty.left, c.column);
+        EXPECT_EQ(p.empty.left, c.column + 3000);
+        EXPECT_EQ(p.failureCounter.left, 3690) << "the first column stays";
+    }
+}
+
 TEST(MainWindowLayout, ProgressBarAndZipBoxFloatOverTheirPanels)
 {
     // A status bar 361 high gives the same places as one 360 high: 361 \ 2 = 180.
