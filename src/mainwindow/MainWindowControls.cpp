@@ -562,7 +562,21 @@ MainWindowControls MainWindowControls::build(QMainWindow& window)
     area.bind(c.theBoxAuthorization, &WindowPlaces::boxAuthorization);
     area.bind(c.theSSSplitter, &WindowPlaces::splitter);
     const QStatusBar* statusBar = c.theStatusBar;
-    area.setRules([statusBar](WindowPlaces& p, int width, int height) {
+    const QWidget* signInBox = c.theBoxAuthorization;
+    const QLabel* signInText = c.theLabelAuthorization;
+    area.setRules([statusBar, signInBox, signInText](WindowPlaces& p, int width, int height) {
+        // A sign-in text longer than its place makes the strip taller rather than lose its end; the
+        // text is as wide as the strip's rules make it at this width.
+        int strip = WindowPlaces().boxMessage.height;
+        if (!signInBox->isHidden()) {
+            layout::AuthorizationPlaces signIn;
+            layout::layoutAuthorizationBox(signIn, width);
+            const int textHeight = signInText->heightForWidth(twipsToPixels(signIn.labelAuthorization.width));
+            if (textHeight > 0)
+                strip = layout::topStripHeight(pixelsToTwips(signInText->y()), pixelsToTwips(textHeight));
+        }
+        p.boxMessage.height = strip;
+        p.boxAuthorization.height = strip;
         const int bar = pixelsToTwips(statusBar->height());
         layout::layoutWindow(p, width, height + bar, bar);
     });

@@ -61,6 +61,11 @@ void layoutWindow(WindowPlaces& p, int innerWidth, int innerHeight, int statusBa
     move(p.splitter, 0, p.boxMessage.height, innerWidth, innerHeight - p.boxMessage.height - statusBarHeight);
 }
 
+int topStripHeight(int labelTop, int textHeight)
+{
+    return std::max(WindowPlaces().boxAuthorization.height, labelTop + textHeight + labelTop);
+}
+
 void layoutMessageBox(MessagePlaces& p, int boxInnerWidth)
 {
     move(p.labelHeader, 0, p.labelHeader.top, boxInnerWidth, p.labelHeader.height);

@@ -109,6 +109,9 @@ int windowHeight(int height, int innerHeight);
 // The top boxes take the window's width; the splitter fills the room between them and the status
 // bar. The splitter's top is the message box's height whichever box is shown.
 void layoutWindow(WindowPlaces& places, int innerWidth, int innerHeight, int statusBarHeight);
+// The height of the top strip: 600 as built, or, when the sign-in text standing at labelTop needs
+// more lines than that holds, the text's height with as much room below it as above.
+int topStripHeight(int labelTop, int textHeight);
 void layoutMessageBox(MessagePlaces& places, int boxInnerWidth);
 // The buttons stand 105 from the strip's right edge and 105 apart; the text runs from 105 to 105
 // before the first button.

@@ -29,13 +29,11 @@ void SignInLabel::showOutcome(const run::SignIn::Outcome& outcome)
     palette.setColor(QPalette::WindowText, outcome.failed ? QColor(kFailureRed, 0, 0)
                                                           : QGuiApplication::palette().color(QPalette::WindowText));
     m_label.setPalette(palette);
-    if (outcome.result == run::SignIn::Result::SignedIn && outcome.byLogin) {
-        m_top = kDesignTop;
-    } else {
-        m_top = kTwoLineTop;
-        m_height = m_box.height() * core::TwipsPerPixelY() - kTwoLineTop;
-    }
+    m_twoLines = !(outcome.result == run::SignIn::Result::SignedIn && outcome.byLogin);
+    m_top = m_twoLines ? kTwoLineTop : kDesignTop;
     place();
+    // The window makes the strip taller for a text that needs more lines than it holds.
+    m_box.updateGeometry();
 }
 
 bool SignInLabel::eventFilter(QObject* watched, QEvent* event)
@@ -51,6 +49,9 @@ void SignInLabel::place()
     const int tx = core::TwipsPerPixelX();
     const int ty = core::TwipsPerPixelY();
     const int width = m_firstButton.x() - (kLeft + kGap) / tx;
+    // The lines of a longer text run down to the strip's bottom, however tall the window made it.
+    if (m_twoLines)
+        m_height = m_box.height() * ty - m_top;
     // A strip too narrow for the label leaves it at its last width.
     m_label.setGeometry(kLeft / tx, m_top / ty, width > 0 ? width : m_label.width(), m_height / ty);
 }

@@ -11,7 +11,8 @@ namespace mainwindow {
 
 // The label of the main window's sign-in strip: the outcome of the last sign-in in its text and
 // colour, one line low in the strip after a sign-in by login, from near the top down to the strip's
-// bottom for the two-line texts. It runs from the strip's left to just before the first button.
+// bottom for the longer texts, which the window makes the strip tall enough to hold whole. It runs
+// from the strip's left to just before the first button.
 class SignInLabel final : public QObject
 {
     Q_OBJECT
@@ -47,6 +48,7 @@ private:
     QWidget& m_firstButton;
     int m_top = kDesignTop;
     int m_height = kDesignHeight;
+    bool m_twoLines = false;
 };
 
 } // namespace mainwindow

@@ -10,6 +10,7 @@
 #include "core/MsgBox.h"
 #include "core/widgets/mN7GraphLight.h"
 #include "mainwindow/OrganisationTree.h"
+#include "mainwindow/SSSplitter.h"
 #include "mainwindow/SignInLabel.h"
 
 namespace mainwindow::test {
@@ -49,11 +50,29 @@ protected:
         const QLabel& label = *window.controls().theLabelAuthorization;
         EXPECT_EQ(label.text(), text);
         EXPECT_EQ(window.signInLabel().topTwips(), top);
-        EXPECT_EQ(window.signInLabel().heightTwips(), height);
         EXPECT_EQ(label.y(), top / core::TwipsPerPixelY());
-        EXPECT_EQ(label.height(), height / core::TwipsPerPixelY());
+        // Only a window that is shown lays its strip out for the text.
+        if (!window.isVisible() || label.heightForWidth(label.width()) <= height / core::TwipsPerPixelY()) {
+            EXPECT_EQ(window.signInLabel().heightTwips(), height);
+            EXPECT_EQ(label.height(), height / core::TwipsPerPixelY());
+        } else {
+            expectWholeText(window);
+        }
         EXPECT_EQ(label.palette().color(QPalette::WindowText),
                   failed ? kDarkRed : QGuiApplication::palette().color(QPalette::WindowText));
+    }
+
+    // A text longer than its place: the strip grows to hold it whole, and the panes start below it.
+    static void expectWholeText(const TestWindow& window)
+    {
+        const MainWindowControls& c = window.controls();
+        const QLabel& label = *c.theLabelAuthorization;
+        EXPECT_GE(label.height(), label.heightForWidth(label.width())) << "the whole text shows";
+        EXPECT_EQ(label.y() + label.height(), c.theBoxAuthorization->height()) << "down to the strip's bottom";
+        EXPECT_GE(c.theBoxAuthorization->height() - (label.y() + label.heightForWidth(label.width())), label.y() - 1)
+            << "as much room below the text as above";
+        EXPECT_EQ(c.theSSSplitter->y(), c.theBoxAuthorization->y() + c.theBoxAuthorization->height());
+        EXPECT_EQ(c.theBoxMessage->height(), c.theBoxAuthorization->height());
     }
 };
 
@@ -188,6 +207,44 @@ TEST_F(MainWindowSignInTest, TheLabelRunsFromTheLeftOfTheStripToJustBeforeTheFir
     window->resize(1100, 600);
     QCoreApplication::processEvents();
     EXPECT_EQ(c.theLabelAuthorization->geometry().right() + 1, c.theButtonAuthorization->x() - 105 / tx);
+}
+
+// A failed sign-in by certificate names the certificate and the service's error: more lines than
+// the strip's two-line place holds. The strip grows to show it whole, and takes its height back
+// after a sign-in with a short text.
+TEST_F(MainWindowSignInTest, AFailedSignInByCertificateShowsItsWholeText)
+{
+    options.Set_TypeDiadocAccount(2);
+    const QString error = u"##100[Ошибка сервера Диадок]code:403, HTTP error: Forbidden. Сертификат не "_s
+                          u"зарегистрирован в Диадоке или у его владельца нет доступа ни к одной организации"_s;
+    writeSandbox(sampleOrganisations(),
+                 {QJsonObject{{u"operation"_s, u"CreateConnectionByCertificate"_s}, {u"text"_s, error}}});
+    const auto window = load();
+    window->show();
+    QCoreApplication::processEvents();
+    const MainWindowControls& c = window->controls();
+    const QLabel& label = *c.theLabelAuthorization;
+    screenshot(*window, u"mainwindow-signin-certificate-refused"_s);
+
+    EXPECT_TRUE(label.text().startsWith(kNotSignedIn + u"\r\nПопытка авторизации "_s + kByCertificate))
+        << label.text().toStdString();
+    ASSERT_GT(label.heightForWidth(label.width()), 540 / core::TwipsPerPixelY())
+        << "the text needs more than the two-line place";
+    EXPECT_GT(c.theBoxAuthorization->height(), 600 / core::TwipsPerPixelY());
+    expectWholeText(*window);
+
+    // A narrower window wraps the text into more lines: the strip follows.
+    window->resize(700, 598);
+    QCoreApplication::processEvents();
+    expectWholeText(*window);
+
+    // A sign-in by login afterwards: one line low in a strip of its built height again.
+    options.Set_TypeDiadocAccount(1);
+    window->DoAuthorizationEx(false);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(label.text().startsWith(kNotSignedIn)) << label.text().toStdString();
+    EXPECT_EQ(c.theBoxAuthorization->height(), 600 / core::TwipsPerPixelY());
+    EXPECT_EQ(c.theSSSplitter->y(), 600 / core::TwipsPerPixelY());
 }
 
 struct GiveUpCase
