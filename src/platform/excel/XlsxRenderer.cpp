@@ -10,7 +10,6 @@
 
 #include <locale.h>
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -21,6 +20,7 @@
 #include "Application.h"
 #include "ExcelError.h"
 #include "R1C1Formula.h"
+#include "ScratchSpace.h"
 #include "SheetLinks.h"
 #include "Sheets.h"
 #include "Workbook.h"
@@ -470,13 +470,12 @@ XlsxRenderer::XlsxRenderer(Workbook& workbook, int ownLinksFrom)
 
 void XlsxRenderer::save(const QString& fileName) const
 {
-    const QString base = m_workbook.Application().options().tempPath.isEmpty()
-                             ? QDir::tempPath()
-                             : m_workbook.Application().options().tempPath;
+    const ScratchSpace scratch(m_workbook.Application().options().tempPath);
+    scratch.removeLeftovers();
     errno = 0;
-    QTemporaryDir folder(QDir(base).filePath(u"fetchling-xlsx-XXXXXX"_s));
+    QTemporaryDir folder(scratch.nameTemplate(u"xlsx"));
     if (!folder.isValid())
-        raiseWriteFailure(base, errno, folder.errorString());
+        raiseWriteFailure(scratch.folder(), errno, folder.errorString());
     const QString rendered = folder.filePath(u"workbook.xlsx"_s);
     render(rendered, folder.path());
     copyFile(rendered, fileName);
