@@ -67,4 +67,9 @@ QString FileFailure::messageOfDevice(const QIODevice& device)
     return QString::fromUtf16(kPathFileAccess);
 }
 
+QString FileFailure::unnamedMessage()
+{
+    return QString::fromUtf16(kPathFileAccess);
+}
+
 } // namespace core

@@ -16,6 +16,8 @@ public:
     static QString messageOfErrno(int code);
     // The message for a failed device: its error text is matched against the system's texts.
     static QString messageOfDevice(const QIODevice& device);
+    // The message of a failure whose cause the system did not name.
+    static QString unnamedMessage();
 };
 
 } // namespace core

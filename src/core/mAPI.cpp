@@ -1,5 +1,7 @@
 #include "mAPI.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QStringList>
 
@@ -93,6 +95,15 @@ bool mAPI::IsFolderBanned(const QString& path) const
             const QString users = profile.left(profile.lastIndexOf(u'/') + 1);
             if (!isRoot(users) && withSeparator(target).startsWith(users))
                 return !contains(profile, target);
+            // A profile right below the root (root's own /root) lies among the system's folders:
+            // what is below it is the user's own, the profile itself is not.
+            if (!isRoot(profile) && target != profile && contains(profile, target))
+                return false;
+        }
+        for (const QString& data : m_folders.dataFoldersInside()) {
+            const QString folder = comparable(data);
+            if (target != folder && contains(folder, target))
+                return false;
         }
 
         QStringList refused;
@@ -118,7 +129,9 @@ bool mAPI::IsFolderBanned(const QString& path) const
             if (contains(folder, target))
                 return true;
         }
-        return false;
+        const QStringList roots = m_folders.systemRoots();
+        return std::any_of(roots.cbegin(), roots.cend(),
+                           [&target](const QString& root) { return comparable(root) == target; });
     } catch (...) {
         PropagateError(kModule, u"IsFolderBanned");
     }

@@ -7,9 +7,11 @@
 #include <unistd.h>
 
 #include <QFile>
+#include <QFileInfo>
 
 #include "MsgBox.h"
 #include "mOther.h"
+#include "platform/zip/EntryName.h"
 
 using namespace Qt::StringLiterals;
 
@@ -66,8 +68,15 @@ mLogFile::mLogFile(UiServices& ui, Clock localNow)
 QString mLogFile::StartLogFile(const QString& folder, const QString& fileName)
 {
     QString name = fileName;
-    if (name.isEmpty())
-        name = u"Log_"_s + TimeStampText(false, u"-"_s, u"_"_s, u"-"_s) + u".txt"_s;
+    if (name.isEmpty()) {
+        const QString stamped = u"Log_"_s + TimeStampText(false, u"-"_s, u"_"_s, u"-"_s) + u".txt"_s;
+        // The log of an earlier run of the same second stands under the name: this run's lines go
+        // to the first free numbered name, as a second content file of one name does, never
+        // among the other run's.
+        name = stamped;
+        for (int copy = 2; !folder.isEmpty() && QFileInfo::exists(folder + name); ++copy)
+            name = platform::zip::EntryName::numbered(stamped, copy);
+    }
     m_fileName = folder + name;
     m_logging = !folder.isEmpty();
     WriteLogFile(u"Начало процесса"_s, true, true);

@@ -7,6 +7,7 @@
 
 #include "NameCleaning.h"
 #include "WebAddresses.h"
+#include "base/LinkAddress.h"
 #include "core/VbText.h"
 #include "core/mErrorHandling.h"
 #include "core/mIO.h"
@@ -127,20 +128,7 @@ QString& MetadataFile::ekran(QString& text)
 
 QString MetadataFile::shortcutAddress(const QString& url)
 {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    QString address;
-    const QByteArray bytes = url.toUtf8();
-    for (const char byte : bytes) {
-        const auto code = static_cast<unsigned char>(byte);
-        if (code <= 0x20 || code >= 0x7F) {
-            address += u'%';
-            address += QLatin1Char(kHex[code >> 4]);
-            address += QLatin1Char(kHex[code & 0x0F]);
-        } else {
-            address += QLatin1Char(byte);
-        }
-    }
-    return address;
+    return core::LinkAddress::encoded(url);
 }
 
 QString MetadataFile::documentLinkName(const QString& documentId)

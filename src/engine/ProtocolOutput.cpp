@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QFileDevice>
 #include <QFileInfo>
 #include <QIODevice>
 #include <QSaveFile>
@@ -17,9 +18,21 @@ namespace engine {
 
 namespace {
 
-[[noreturn]] void raiseDeviceFailure(const QIODevice& device)
+// The system's reason for a failed write of the device, "Path/File access error" when it gave none.
+QString reasonOf(QIODevice& device)
 {
     const QString message = core::FileFailure::messageOfDevice(device);
+    // A file's buffer that the disk took only in part (its last free blocks) fails without a
+    // reason of the system: the next write of the rest is refused with it ("No space left").
+    if (auto* file = qobject_cast<QFileDevice*>(&device);
+        file != nullptr && file->isOpen() && message == core::FileFailure::unnamedMessage() && !file->flush())
+        return core::FileFailure::messageOfDevice(*file);
+    return message;
+}
+
+[[noreturn]] void raiseDeviceFailure(QIODevice& device)
+{
+    const QString message = reasonOf(device);
     int number = core::failure::kPathFileAccessNumber;
     if (message == QStringView(core::failure::kDiskFull))
         number = core::failure::kDiskFullNumber;

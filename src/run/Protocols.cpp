@@ -1,5 +1,7 @@
 #include "Protocols.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -16,6 +18,7 @@
 #include "platform/excel/Workbook.h"
 #include "platform/excel/Workbooks.h"
 #include "platform/excel/Worksheet.h"
+#include "platform/zip/EntryName.h"
 #include "run/Services.h"
 
 using namespace Qt::StringLiterals;
@@ -38,7 +41,31 @@ bool saveAs(platform::excel::Workbook& book, const QString& file)
     }
 }
 
+// Every extension a protocol of the run may take: the three protocols of one run share one name.
+const QStringList kExtensions = {QString::fromUtf16(engine::ProtocolTexts::kHtmlExtension), u".xlsx"_s, u".xls"_s,
+                                 QString::fromUtf16(engine::ProtocolTexts::kCsvExtension)};
+
 } // namespace
+
+Protocols::Names::Names(const QString& folder, const QString& stem)
+    : m_folder(folder)
+    , m_stem(stem)
+{
+    // An earlier run of the same second left its protocols under the name: this run's take the
+    // first free number, as a second content file of one name does.
+    const auto taken = [this](int copy) {
+        return std::any_of(kExtensions.cbegin(), kExtensions.cend(), [&](const QString& extension) {
+            return QFileInfo::exists(m_folder + platform::zip::EntryName::numbered(m_stem + extension, copy));
+        });
+    };
+    while (taken(m_copy))
+        ++m_copy;
+}
+
+QString Protocols::Names::file(const QString& extension) const
+{
+    return m_folder + platform::zip::EntryName::numbered(m_stem + extension, m_copy);
+}
 
 Protocols::Protocols(const Services& services)
     : m_services(services)
@@ -51,20 +78,20 @@ Protocols::Written Protocols::write(engine::Fetchling& engine, const QString& fa
     const auto& options = m_services.options;
     Written written;
     written.folder = engine.Path().isEmpty() ? fallbackFolder : engine.Path();
-    const QString base = written.folder + engine::ProtocolTexts::protocolBaseName(m_services.clock.currentDateTime());
+    const Names names(written.folder, engine::ProtocolTexts::protocolBaseName(m_services.clock.currentDateTime()));
     // Each protocol shows every document's folder: the disk is asked about each folder once.
     engine::ProtocolFolders folders;
     if (options.Get_HtmlProtocol() != 0) {
-        const QString file = base + QString::fromUtf16(engine::ProtocolTexts::kHtmlExtension);
+        const QString file = names.file(QString::fromUtf16(engine::ProtocolTexts::kHtmlExtension));
         if (engine.WriteProtocolHtml(file, rows(u"html"_s), &folders))
             written.files.append(file);
         else
             written.failed.append(file);
     }
     if (excelWanted() && options.Get_ExcelProtocol() != 0)
-        writeExcel(engine, base, rows, folders, written);
+        writeExcel(engine, names, rows, folders, written);
     if (options.Get_CsvProtocol() != 0) {
-        const QString file = base + QString::fromUtf16(engine::ProtocolTexts::kCsvExtension);
+        const QString file = names.file(QString::fromUtf16(engine::ProtocolTexts::kCsvExtension));
         if (engine.WriteProtocolCsv(file, &folders))
             written.files.append(file);
         else
@@ -73,13 +100,13 @@ Protocols::Written Protocols::write(engine::Fetchling& engine, const QString& fa
     return written;
 }
 
-bool Protocols::writeExcel(engine::Fetchling& engine, const QString& base, const RowsOf& rows,
+bool Protocols::writeExcel(engine::Fetchling& engine, const Names& names, const RowsOf& rows,
                            engine::ProtocolFolders& folders, Written& written)
 {
     auto& ui = m_services.ui;
     platform::excel::Application excel;
     const int major = excel.Version().section(u'.', 0, 0).toInt();
-    const QString file = base + (major < 12 ? u".xls"_s : u".xlsx"_s);
+    const QString file = names.file(major < 12 ? u".xls"_s : u".xlsx"_s);
     auto& book = excel.Workbooks().Add();
     while (book.Sheets().Count() < 3)
         book.Sheets().Add();

@@ -56,8 +56,22 @@ public:
     static QStringList fallbackFolders();
 
 private:
-    bool writeExcel(engine::Fetchling& engine, const QString& base, const RowsOf& rows,
-                    engine::ProtocolFolders& folders, Written& written);
+    // The names of one run's protocols: the stem and each protocol's extension, numbered " (2)",
+    // " (3)" … when an earlier run left a protocol of that stem in the folder.
+    class Names final
+    {
+    public:
+        Names(const QString& folder, const QString& stem);
+        QString file(const QString& extension) const;
+
+    private:
+        QString m_folder;
+        QString m_stem;
+        int m_copy = 1;
+    };
+
+    bool writeExcel(engine::Fetchling& engine, const Names& names, const RowsOf& rows, engine::ProtocolFolders& folders,
+                    Written& written);
 
     const Services& m_services;
 };

@@ -27,6 +27,7 @@
 #include "run/FailureWatch.h"
 #include "run/Protocols.h"
 #include "run/RunObserver.h"
+#include "run/UnloadFolderLock.h"
 
 using namespace Qt::StringLiterals;
 
@@ -243,6 +244,8 @@ RunOutcome Run::execute(const RunRequest& request, const Organisations& organisa
         if (!request.fromDate().isValid() || !request.toDate().isValid())
             throw core::Error(kRunRefused,
                               u"Период выгрузки задан неверно: с "_s + request.from + u" по "_s + request.to + u'.');
+        // A second run into the same folder would mix its files, protocols and log with this one's.
+        const UnloadFolderLock folderLock(request.unloadFolder);
         const BusyGuard busy(m_busy);
 
         // The old engine goes before its listeners, and all of them before the new ones are made.

@@ -150,7 +150,7 @@ TEST(FolderChecksLinux, HomeSystemAndProgramFolders)
                          {u"/srv/edi/"_s, false, false},
                          {u"/tmp/out/"_s, false, false},
                          {u"/usrdata/"_s, false, false},
-                         {u"/"_s, false, false},
+                         {u"/"_s, true, false},
                          {u"/srv/../etc/x/"_s, true, false},
                          {u"//usr//share/"_s, true, false},
                          {u"/home/ivan/../petr/"_s, true, false},
@@ -168,6 +168,62 @@ TEST(FolderChecksLinux, HomeDirectlyBelowTheRootDoesNotBanEverything)
                          {u"/etc/"_s, true, false},
                          {u"/opt/x/"_s, true, false},
                      });
+}
+
+// On Linux "/" is the system itself, unlike a Windows drive: it and its first-level folders never
+// take a run's files, while a drive mounted below /mnt, /media or /srv and a scratch folder may.
+TEST(FolderChecksLinux, TheRootAndItsSystemFoldersAreRefusedForEveryUser)
+{
+    struct Case
+    {
+        QString path;
+        bool bannedForIvan;
+        bool bannedForRoot;
+    };
+    const Case cases[] = {
+        {u"/"_s, true, true},
+        {u"//"_s, true, true},
+        {u"/var/"_s, true, true},
+        {u"/var/log/"_s, true, true},
+        {u"/var/log/edi/"_s, true, true},
+        {u"/var/spool/"_s, true, true},
+        {u"/var/tmp/"_s, true, true},
+        {u"/var/tmp/out/"_s, false, false},
+        {u"/usr/"_s, true, true},
+        {u"/opt/"_s, true, true},
+        {u"/run/"_s, true, true},
+        {u"/run/user/0/"_s, true, true},
+        {u"/run/media/"_s, true, true},
+        {u"/run/media/ivan/usb/"_s, false, false},
+        {u"/home/"_s, true, true},
+        {u"/home"_s, true, true},
+        {u"/home/petr/"_s, true, true},
+        {u"/home/ivan/out/"_s, false, true},
+        {u"/root/"_s, true, true},
+        {u"/root/out/"_s, true, false},
+        {u"/srv/"_s, true, true},
+        {u"/srv/edi/"_s, false, false},
+        {u"/mnt/"_s, true, true},
+        {u"/mnt/usb/"_s, false, false},
+        {u"/mnt/bench/"_s, false, false},
+        {u"/media/"_s, true, true},
+        {u"/media/ivan/disk/"_s, false, false},
+        {u"/tmp/"_s, false, false},
+        {u"/tmp/out/"_s, false, false},
+        {u"/dev/shm/"_s, true, true},
+        {u"/data/edi/"_s, false, false},
+        {u"/mnt/../var/x/"_s, true, true},
+        {u"/srv/edi/../../"_s, true, true},
+    };
+    const LinuxSpecialFolders ivan(u"/home/ivan"_s, QString());
+    const LinuxSpecialFolders root(u"/root"_s, QString());
+    const core::mAPI asIvan(ivan);
+    const core::mAPI asRoot(root);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        EXPECT_EQ(asIvan.IsFolderBanned(c.path), c.bannedForIvan);
+        EXPECT_EQ(asRoot.IsFolderBanned(c.path), c.bannedForRoot);
+    }
 }
 
 TEST(FolderChecksWindows, ProfileDirectlyOnTheDriveDoesNotBanTheDrive)

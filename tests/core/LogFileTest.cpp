@@ -85,17 +85,21 @@ TEST_F(LogFileTest, AGivenNameIsUsedUnchangedAndAnExistingLogIsAppendedTo)
               utf16le(u"old\r\n2024-03-05 09:07:02.045: Начало процесса\r\nx\r\n"_s));
 }
 
-TEST_F(LogFileTest, TwoStartsWithinOneSecondShareTheFile)
+// Two runs started within one second: the later one's lines go to the numbered name, so that no
+// log mixes two runs; a third takes the next number.
+TEST_F(LogFileTest, TwoStartsWithinOneSecondKeepTheirOwnFiles)
 {
     const QString first = log.StartLogFile(folder(), QString());
     log.WriteLogFile(u"первый"_s);
     now = now.addMSecs(500);
-    EXPECT_EQ(log.StartLogFile(folder(), QString()), first);
+    const QString second = log.StartLogFile(folder(), QString());
+    EXPECT_EQ(second, folder() + u"Log_2024-03-05_09-07-02 (2).txt"_s);
     log.WriteLogFile(u"второй"_s);
+    EXPECT_EQ(log.StartLogFile(folder(), QString()), folder() + u"Log_2024-03-05_09-07-02 (3).txt"_s);
     EXPECT_EQ(contentOf(first), utf16le(u"2024-03-05 09:07:02.045: Начало процесса\r\n"
-                                        u"2024-03-05 09:07:02.045: первый\r\n"
-                                        u"2024-03-05 09:07:02.545: Начало процесса\r\n"
-                                        u"2024-03-05 09:07:02.545: второй\r\n"_s));
+                                        u"2024-03-05 09:07:02.045: первый\r\n"_s));
+    EXPECT_EQ(contentOf(second), utf16le(u"2024-03-05 09:07:02.545: Начало процесса\r\n"
+                                         u"2024-03-05 09:07:02.545: второй\r\n"_s));
 }
 
 TEST_F(LogFileTest, WithLoggingOffNothingIsWritten)

@@ -1,3 +1,6 @@
+#include <map>
+#include <vector>
+
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -10,6 +13,7 @@
 #include "run/PumpingClock.h"
 #include "run/Run.h"
 #include "run/RunObserver.h"
+#include "run/UnloadFolderLock.h"
 
 using namespace Qt::StringLiterals;
 
@@ -434,6 +438,80 @@ INSTANTIATE_TEST_SUITE_P(Fallbacks, UnsavedWorkbookTest,
                                          UnsavedCase{"NowhereAllTaken", "taken", "taken", ""},
                                          UnsavedCase{"NowhereWithAHomeThatIsAFile", "taken", "file", ""}),
                          [](const testing::TestParamInfo<UnsavedCase>& row) { return std::string(row.param.name); });
+
+QByteArray contentOf(const QString& file)
+{
+    QFile input(file);
+    return input.open(QIODevice::ReadOnly) ? input.readAll() : QByteArray();
+}
+
+// Two runs whose protocols and logs fall in the same second (stopped at once, they take no time):
+// the later one's go under the numbered names, the earlier one's stay as they were.
+TEST_F(MendsTest, TwoRunsInOneSecondKeepEachOthersProtocolsAndLogs)
+{
+    options.Set_CreateLogFile(1);
+    options.Set_CsvProtocol(1);
+    const auto signedIn = run::SignIn(options, diadoc, ui).signIn();
+    QDir().mkpath(out());
+    std::vector<run::RunOutcome> outcomes;
+    std::map<QString, QByteArray> firstFiles;
+    for (int i = 0; i < 2; ++i) {
+        ProtocolObserver watching;
+        run::Run runner(services, watching);
+        watching.onStart = [&] { runner.requestStop(); };
+        outcomes.push_back(runner.execute(requestFor(signedIn, out()), signedIn.organisations));
+        if (i == 0) {
+            for (const QString& file : outcomes[0].protocols)
+                firstFiles[file] = contentOf(file);
+            for (const QString& logName : QDir(out()).entryList({u"Log_*.txt"_s}, QDir::Files))
+                firstFiles[out() + logName] = contentOf(out() + logName);
+        }
+    }
+    const QString stem = out() + testsupport::kProtocolPrefix + u"2025.01.15 10.30.00"_s;
+    EXPECT_EQ(outcomes[0].protocols, (QStringList{stem + u".htm"_s, stem + u".xlsx"_s, stem + u".csv"_s}));
+    EXPECT_EQ(outcomes[1].protocols, (QStringList{stem + u" (2).htm"_s, stem + u" (2).xlsx"_s, stem + u" (2).csv"_s}));
+    EXPECT_TRUE(outcomes[1].endMessage.contains(testsupport::kProtocolPrefix + u"2025.01.15 10.30.00 (2).xlsx"_s));
+    for (const QString& file : outcomes[1].protocols)
+        EXPECT_TRUE(QFile::exists(file)) << file.toStdString();
+    for (const auto& [file, bytes] : firstFiles)
+        EXPECT_EQ(contentOf(file), bytes) << "the first run's file changed: " << file.toStdString();
+
+    const QStringList logs = QDir(out()).entryList({u"Log_*.txt"_s}, QDir::Files, QDir::Name);
+    ASSERT_EQ(logs, (QStringList{u"Log_2025-01-15_10-30-00 (2).txt"_s, u"Log_2025-01-15_10-30-00.txt"_s}));
+    for (const QString& logName : logs) {
+        const QByteArray bytes = contentOf(out() + logName);
+        const QString text = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData()), bytes.size() / 2);
+        EXPECT_EQ(text.count(u"Начало процесса"_s), 1) << logName.toStdString();
+    }
+}
+
+// While a run writes into a folder, another run into the same folder is refused at once, also from
+// another Run (another window, another process); once the first is over the folder is free again.
+TEST_F(MendsTest, ASecondRunIntoTheSameFolderIsRefusedWhileTheFirstGoesOn)
+{
+    const auto signedIn = run::SignIn(options, diadoc, ui).signIn();
+    QDir().mkpath(out());
+    run::RunObserver quiet;
+    run::Run second(services, quiet);
+    ProtocolObserver watching;
+    run::Run first(services, watching);
+    QString refusal;
+    watching.onStart = [&] {
+        try {
+            second.execute(requestFor(signedIn, out()), signedIn.organisations);
+        } catch (const core::Error& e) {
+            refusal = e.description();
+        }
+        first.requestStop();
+    };
+    first.execute(requestFor(signedIn, out()), signedIn.organisations);
+    EXPECT_TRUE(refusal.contains(run::UnloadFolderLock::refusalText(out()))) << refusal.toStdString();
+    EXPECT_EQ(second.engine(), nullptr) << "the refused run made nothing";
+
+    const auto later = second.execute(requestFor(signedIn, out()), signedIn.organisations);
+    EXPECT_FALSE(later.stopped);
+    EXPECT_FALSE(QFile::exists(out() + QString::fromUtf16(run::UnloadFolderLock::kFileName)));
+}
 
 // Kept as it always was: the count of moved-aside folders is not reset when a run starts.
 TEST_F(MendsTest, TheFolderRemovalCountCarriesOverToTheNextRunsSummary)

@@ -6,9 +6,9 @@
 #include <type_traits>
 
 #include <QDataStream>
-#include <QDir>
 #include <QTemporaryFile>
 
+#include "ScratchSpace.h"
 #include "base/Error.h"
 #include "base/FailureTexts.h"
 
@@ -300,8 +300,9 @@ bool RowSpill::put(int row, const SheetRow& data)
     if (m_failed)
         return false;
     if (!m_file) {
-        const QString folder = m_folder.isEmpty() ? QDir::tempPath() : m_folder;
-        m_file = std::make_unique<QTemporaryFile>(QDir(folder).filePath(u"fetchling-rows-XXXXXX"_s));
+        const ScratchSpace scratch(m_folder);
+        scratch.removeLeftovers();
+        m_file = std::make_unique<QTemporaryFile>(scratch.nameTemplate(u"rows"));
         if (!m_file->open()) {
             m_failed = true;
             return false;

@@ -11,6 +11,7 @@
 
 #include "base/Error.h"
 #include "base/FailureTexts.h"
+#include "base/LinkAddress.h"
 
 using namespace Qt::StringLiterals;
 
@@ -66,9 +67,10 @@ bool SheetLinks::takes(const QString& address)
     static const QString schemes[] = {u"http://"_s, u"https://"_s, u"ftp://"_s, u"ftps://"_s, u"mailto:"_s};
     const bool web = std::any_of(std::begin(schemes), std::end(schemes),
                                  [&](const QString& scheme) { return address.startsWith(scheme); });
-    if (!web || address.size() > kMaxLength || address.contains(u'#'))
+    const QString target = core::LinkAddress::encoded(address);
+    if (!web || target.size() > kMaxLength || target.contains(u'#'))
         return false;
-    const QByteArray utf8 = address.toUtf8();
+    const QByteArray utf8 = target.toUtf8();
     const std::unique_ptr<char, FreeDeleter> escaped(lxw_escape_url_characters(utf8.constData(), LXW_FALSE));
     return escaped && utf8 == escaped.get();
 }
@@ -98,7 +100,8 @@ void SheetLinks::add(int row, int column, const QString& address)
     write(*m_relationships, "<Relationship Id=\"" + id
                                 + "\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
                                   "hyperlink\" Target=\""
-                                + attributeText(address.toUtf8()) + "\" TargetMode=\"External\"/>");
+                                + attributeText(core::LinkAddress::encoded(address).toUtf8())
+                                + "\" TargetMode=\"External\"/>");
 }
 
 void SheetLinks::finish()

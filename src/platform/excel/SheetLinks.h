@@ -18,8 +18,9 @@ class SheetLinks final
 {
 public:
     // Whether the renderer writes the address itself: a web or mail address that libxlsxwriter
-    // would write as it stands (nothing to escape, no "#" location to split off, within its
-    // length limit). Any other address leaves the sheet's links to libxlsxwriter.
+    // would write as it stands once percent-encoded as every link is (nothing more to escape, no
+    // "#" location to split off, within its length limit). Any other address leaves the sheet's
+    // links to libxlsxwriter.
     static bool takes(const QString& address);
 
     // The files go into the folder; `sheet` is the sheet's position from 1.

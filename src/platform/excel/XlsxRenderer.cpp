@@ -10,7 +10,6 @@
 
 #include <locale.h>
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -21,6 +20,7 @@
 #include "Application.h"
 #include "ExcelError.h"
 #include "R1C1Formula.h"
+#include "ScratchSpace.h"
 #include "SheetLinks.h"
 #include "Sheets.h"
 #include "Workbook.h"
@@ -28,6 +28,7 @@
 #include "XlsxPackageLinks.h"
 #include "base/Error.h"
 #include "base/FailureTexts.h"
+#include "base/LinkAddress.h"
 #include "base/PrintableText.h"
 
 using namespace Qt::StringLiterals;
@@ -110,26 +111,57 @@ uint8_t verticalAlignment(XlVAlign alignment)
     return LXW_ALIGN_NONE;
 }
 
-// libxlsxwriter's address forms: web and mail addresses as they are, "#Sheet!A1" inside the
-// workbook, anything else a file.
+// libxlsxwriter's address forms: web and mail addresses, "#Sheet!A1" inside the workbook,
+// anything else a file. An address outside the workbook goes into the relationships part, which
+// takes no control character and folds a line end: it is percent-encoded as a shortcut holds it.
 QByteArray linkTarget(const QString& address)
 {
-    static const QString schemes[] = {u"http://"_s, u"https://"_s,  u"ftp://"_s,
-                                      u"mailto:"_s, u"internal:"_s, u"external:"_s};
-    for (const QString& scheme : schemes) {
-        if (address.startsWith(scheme, Qt::CaseInsensitive))
-            return address.toUtf8();
-    }
+    if (address.startsWith(u"internal:"_s, Qt::CaseInsensitive))
+        return address.toUtf8();
     if (address.startsWith(u'#'))
         return (u"internal:"_s + address.mid(1)).toUtf8();
-    return (u"external:"_s + address).toUtf8();
+    static const QString schemes[] = {u"http://"_s, u"https://"_s, u"ftp://"_s, u"mailto:"_s, u"external:"_s};
+    for (const QString& scheme : schemes) {
+        if (address.startsWith(scheme, Qt::CaseInsensitive))
+            return core::LinkAddress::encoded(address).toUtf8();
+    }
+    return (u"external:"_s + core::LinkAddress::encoded(address)).toUtf8();
+}
+
+bool isHexDigit(QChar c)
+{
+    return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
+}
+
+// A workbook's text holds a character as "_xHHHH_" (libxlsxwriter writes control characters so):
+// a text that itself holds such a sequence gets its "_" written as "_x005F_", or a reader would
+// show the character the sequence names instead of the sequence.
+QString withLiteralEscapes(const QString& text)
+{
+    qsizetype at = text.indexOf(u"_x"_s);
+    if (at < 0)
+        return text;
+    QString result;
+    qsizetype copied = 0;
+    for (; at >= 0; at = text.indexOf(u"_x"_s, at + 1)) {
+        if (at + 6 >= text.size() || text.at(at + 6) != u'_')
+            continue;
+        const QStringView digits = QStringView(text).sliced(at + 2, 4);
+        if (!std::all_of(digits.begin(), digits.end(), isHexDigit))
+            continue;
+        result += QStringView(text).sliced(copied, at - copied);
+        result += u"_x005F"_s;
+        copied = at;
+    }
+    result += QStringView(text).sliced(copied);
+    return result;
 }
 
 // A text as a cell can hold it: libxlsxwriter takes a zero-terminated text, so a NUL would cut the
 // cell short, and other control characters are no text a reader expects to see.
 QByteArray cellText(const QString& text)
 {
-    return core::PrintableText::cleaned(text).toUtf8();
+    return withLiteralEscapes(core::PrintableText::cleaned(text)).toUtf8();
 }
 
 QString quotedFormulaText(const QString& text)
@@ -324,7 +356,7 @@ private:
             if (a1)
                 check(worksheet_write_formula(m_target, r, c, a1->toUtf8().constData(), m_formats.get(column, format)));
             else
-                check(worksheet_write_string(m_target, r, c, formula->r1c1.toUtf8().constData(),
+                check(worksheet_write_string(m_target, r, c, cellText(formula->r1c1).constData(),
                                              m_formats.get(column, format)));
         }
     }
@@ -360,7 +392,7 @@ private:
         if (!m_ownLinks && m_links < LXW_MAX_NUMBER_URLS) {
             const lxw_error result =
                 worksheet_write_url_opt(m_target, r, c, linkTarget(address).constData(), m_formats.get(column, format),
-                                        text.toUtf8().constData(), nullptr);
+                                        cellText(text).constData(), nullptr);
             if (result == LXW_NO_ERROR) {
                 ++m_links;
                 if (!std::holds_alternative<QString>(value))
@@ -372,11 +404,12 @@ private:
         }
         // Past the sheet's link limit (or refused as a link): a HYPERLINK formula still opens the
         // address; texts too long for a formula leave the plain value.
-        if (address.size() <= kMaxFormulaTextLength && text.size() <= kMaxFormulaTextLength) {
+        if (const QString target = core::LinkAddress::encoded(address);
+            target.size() <= kMaxFormulaTextLength && text.size() <= kMaxFormulaTextLength) {
             const QString formula =
-                u"=HYPERLINK("_s + quotedFormulaText(address) + u',' + quotedFormulaText(text) + u')';
+                u"=HYPERLINK("_s + quotedFormulaText(target) + u',' + quotedFormulaText(text) + u')';
             check(worksheet_write_formula_str(m_target, r, c, formula.toUtf8().constData(),
-                                              m_formats.get(column, format), text.toUtf8().constData()));
+                                              m_formats.get(column, format), cellText(text).constData()));
             return;
         }
         writeValue(row, column, value, format);
@@ -437,13 +470,12 @@ XlsxRenderer::XlsxRenderer(Workbook& workbook, int ownLinksFrom)
 
 void XlsxRenderer::save(const QString& fileName) const
 {
-    const QString base = m_workbook.Application().options().tempPath.isEmpty()
-                             ? QDir::tempPath()
-                             : m_workbook.Application().options().tempPath;
+    const ScratchSpace scratch(m_workbook.Application().options().tempPath);
+    scratch.removeLeftovers();
     errno = 0;
-    QTemporaryDir folder(QDir(base).filePath(u"fetchling-xlsx-XXXXXX"_s));
+    QTemporaryDir folder(scratch.nameTemplate(u"xlsx"));
     if (!folder.isValid())
-        raiseWriteFailure(base, errno, folder.errorString());
+        raiseWriteFailure(scratch.folder(), errno, folder.errorString());
     const QString rendered = folder.filePath(u"workbook.xlsx"_s);
     render(rendered, folder.path());
     copyFile(rendered, fileName);

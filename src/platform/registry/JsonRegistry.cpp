@@ -279,6 +279,27 @@ void JsonRegistry::saveFile(Hive hive, const Keys& keys)
     }
 }
 
+core::Error JsonRegistry::lockFailure(Hive hive, const QLockFile& lock) const
+{
+    const QString file = QDir::toNativeSeparators(fileOf(hive));
+    switch (lock.error()) {
+    case QLockFile::LockFailedError:
+        return core::Error(core::failure::kPermissionDeniedNumber, u"Файл реестра занят другим процессом: "_s + file,
+                           u"JsonRegistry"_s);
+    case QLockFile::PermissionError:
+        // The lock file is made beside the store: a folder that takes no file (read-only, or
+        // without the rights) refuses every change of the store.
+        return core::Error(core::failure::kPermissionDeniedNumber,
+                           u"Папка реестра доступна только для чтения: "_s + QDir::toNativeSeparators(m_folder),
+                           u"JsonRegistry"_s);
+    case QLockFile::NoError:
+    case QLockFile::UnknownError:
+        break;
+    }
+    return core::Error(core::failure::kPathFileAccessNumber,
+                       u"Не удалось создать файл блокировки реестра для "_s + file, u"JsonRegistry"_s);
+}
+
 void JsonRegistry::checkWritable(Hive hive) const
 {
     if (hive == Hive::Machine && m_machineAccess == MachineAccess::ReadOnly)
@@ -293,9 +314,7 @@ void JsonRegistry::modify(Hive hive, const std::function<void(Keys&)>& change)
     QLockFile lock(fileOf(hive) + u".lock"_s);
     lock.setStaleLockTime(30000);
     if (!lock.tryLock(30000))
-        throw core::Error(core::failure::kPermissionDeniedNumber,
-                          u"Файл реестра занят другим процессом: "_s + QDir::toNativeSeparators(fileOf(hive)),
-                          u"JsonRegistry"_s);
+        throw lockFailure(hive, lock);
     Keys keys = stored(hive);
     change(keys);
     saveFile(hive, keys);

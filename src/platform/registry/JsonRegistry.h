@@ -10,6 +10,12 @@
 
 #include "Registry.h"
 
+class QLockFile;
+
+namespace core {
+class Error;
+}
+
 namespace platform::registry {
 
 // The registry kept as one JSON file per hive in a folder of its own. Every read checks whether
@@ -94,6 +100,8 @@ private:
     static void apply(Keys& keys, const Change& change);
     void applyOrHold(Hive hive, const Change& change);
     void checkWritable(Hive hive) const;
+    // Why the store's lock could not be taken: another process holds it, or its folder takes no file.
+    core::Error lockFailure(Hive hive, const QLockFile& lock) const;
     Keys loadFile(const QString& file) const;
     void saveFile(Hive hive, const Keys& keys);
     void modify(Hive hive, const std::function<void(Keys&)>& change);

@@ -42,9 +42,21 @@ QString LinuxSpecialFolders::folderPath(int csidl) const
 
 QStringList LinuxSpecialFolders::otherSystemFolders() const
 {
-    // /run, /media, /mnt and /srv stay open: removable and network drives are mounted there.
-    return {u"/bin"_s,   u"/boot"_s, u"/dev"_s,  u"/etc"_s, u"/lib"_s,    u"/lib32"_s,
-            u"/lib64"_s, u"/proc"_s, u"/sbin"_s, u"/sys"_s, u"/var/lib"_s};
+    // /home and /root hold the users' profiles: the own profile is allowed before these are asked.
+    return {u"/bin"_s,   u"/boot"_s, u"/dev"_s,  u"/etc"_s, u"/home"_s, u"/lib"_s, u"/lib32"_s,
+            u"/lib64"_s, u"/proc"_s, u"/root"_s, u"/run"_s, u"/sbin"_s, u"/sys"_s, u"/var"_s};
+}
+
+QStringList LinuxSpecialFolders::systemRoots() const
+{
+    // Removable and network drives are mounted below /mnt, /media and /srv, never on them.
+    return {u"/"_s, u"/media"_s, u"/mnt"_s, u"/srv"_s};
+}
+
+QStringList LinuxSpecialFolders::dataFoldersInside() const
+{
+    // Where the desktop mounts removable drives, and the scratch folder that outlives a restart.
+    return {u"/run/media"_s, u"/var/tmp"_s};
 }
 
 } // namespace platform::shell

@@ -23,8 +23,14 @@ public:
     // the system has no such folder.
     virtual QString folderPath(int csidl) const = 0;
     // System folders beyond the system folder and the program files folder that must never
-    // receive files; Windows keeps all of them in those two.
+    // receive files, nor anything below them; Windows keeps all of them in those two.
     virtual QStringList otherSystemFolders() const = 0;
+    // Folders of the system that must not receive files themselves, although what lies below them
+    // may (a drive mounted there); none on Windows, where a drive's root is a data drive.
+    virtual QStringList systemRoots() const { return {}; }
+    // Folders inside the system's own folders below which data may stand (removable drives, a
+    // scratch folder); the folder itself stays refused. None on Windows.
+    virtual QStringList dataFoldersInside() const { return {}; }
 };
 
 } // namespace platform::shell

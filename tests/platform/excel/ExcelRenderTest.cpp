@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
 #include <map>
 
@@ -10,6 +11,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <pugixml.hpp>
 #include <zip.h>
 
 #include "XlsxReader.h"
@@ -373,11 +375,106 @@ TEST_F(ExcelRenderTest, LinksTheRendererWritesItselfAreThoseLibxlsxwriterWrites)
     }
 }
 
+// A link address goes into the sheet's relationships part, which takes no control character and
+// folds a line end: both writers percent-encode it as the document's Internet shortcut holds it.
+TEST_F(ExcelRenderTest, LinkAddressesArePercentEncodedByBothWriters)
+{
+    const struct
+    {
+        QString address;
+        QString target;
+    } cases[] = {
+        {u"https://diadoc.example/Document?id=1\r\n2"_s, u"https://diadoc.example/Document?id=1%0D%0A2"_s},
+        {u"https://diadoc.example/Document?id=\x01\x08\x1F"_s, u"https://diadoc.example/Document?id=%01%08%1F"_s},
+        {u"https://diadoc.example/Document?id=\t"_s + QChar(0), u"https://diadoc.example/Document?id=%09%00"_s},
+        {u"https://diadoc.example/\x7F\u0085\u009F"_s, u"https://diadoc.example/%7F%C2%85%C2%9F"_s},
+        {u"https://diadoc.example/путь"_s, u"https://diadoc.example/%D0%BF%D1%83%D1%82%D1%8C"_s},
+        {u"mailto:buh@romashka.ru"_s, u"mailto:buh@romashka.ru"_s},
+        {u"https://diadoc.example/Box?a=1&b=%20"_s, u"https://diadoc.example/Box?a=1&b=%20"_s},
+    };
+    for (const int ownLinksFrom : {std::numeric_limits<int>::max(), 1}) {
+        const bool own = ownLinksFrom == 1;
+        SCOPED_TRACE(own ? "the renderer's own links" : "libxlsxwriter's links");
+        Workbook& book = m_app.Workbooks().Add();
+        Worksheet& sheet = book.ActiveSheet();
+        int row = 0;
+        for (const auto& c : cases) {
+            ++row;
+            sheet.Cells(row, 1).setValue(u"id-"_s + QString::number(row));
+            sheet.Hyperlinks().Add(sheet.Cells(row, 1), c.address);
+        }
+        ASSERT_EQ(sheet.unusualHyperlinkCount(), 0) << "every address is one the renderer may write itself";
+        const QString file = path(own ? u"own.xlsx"_s : u"library.xlsx"_s);
+        QTemporaryDir scratch;
+        XlsxRenderer(book, ownLinksFrom).render(file, scratch.path());
+        EXPECT_EQ(QFile::exists(scratch.filePath(u"hyperlinks1.xml"_s)), own);
+
+        const QByteArray relationships = partsOf(file)[u"xl/worksheets/_rels/sheet1.xml.rels"_s];
+        ASSERT_FALSE(relationships.isEmpty());
+        pugi::xml_document parsed;
+        EXPECT_TRUE(parsed.load_buffer(relationships.constData(), std::size_t(relationships.size())));
+        EXPECT_FALSE(relationships.contains("&#xA;"));
+        EXPECT_FALSE(relationships.contains("\r"));
+        EXPECT_TRUE(std::all_of(relationships.cbegin(), relationships.cend(), [](char c) {
+            return (c >= 0x20 && c < 0x7F) || c == '\n';
+        })) << "nothing but plain ASCII in the part";
+
+        const test::XlsxSheet read = test::readXlsx(file).sheets.at(0);
+        row = 0;
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.address.toStdString());
+            EXPECT_EQ(read.hyperlinks.at(u"A"_s + QString::number(++row)), c.target);
+        }
+        book.Close(false);
+    }
+}
+
+// A workbook's text names a character as "_xHHHH_": a text that holds such a sequence keeps it, its
+// "_" written as "_x005F_", so that a reader shows it as written.
+TEST_F(ExcelRenderTest, ATextThatLooksLikeAnEscapeIsShownAsWritten)
+{
+    const struct
+    {
+        QString value;
+        QByteArray stored;
+    } cases[] = {
+        {u"_x0041_"_s, "_x005F_x0041_"},
+        {u"Акт_x00e9_1"_s, "Акт_x005F_x00e9_1"},
+        {u"_x0041_x0042_"_s, "_x005F_x0041_x005F_x0042_"},
+        {u"_x004_"_s, "_x004_"},
+        {u"_xZZZZ_"_s, "_xZZZZ_"},
+        {u"_X0041_"_s, "_X0041_"},
+        {u"_x0041"_s, "_x0041"},
+        {u"_x005F_"_s, "_x005F_x005F_"},
+    };
+    Workbook& book = m_app.Workbooks().Add();
+    Worksheet& sheet = book.ActiveSheet();
+    int row = 0;
+    for (const auto& c : cases)
+        sheet.Cells(++row, 1).setValue(c.value);
+    sheet.Cells(1, 2).setValue(u"_x0041_"_s);
+    sheet.Hyperlinks().Add(sheet.Cells(1, 2), u"https://diadoc.example/doc/1"_s);
+    book.SaveAs(path(u"escapes.xlsx"_s));
+
+    const QByteArray part = partsOf(path(u"escapes.xlsx"_s))[u"xl/worksheets/sheet1.xml"_s];
+    const test::XlsxSheet read = test::readXlsx(path(u"escapes.xlsx"_s)).sheets.at(0);
+    row = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value.toStdString());
+        EXPECT_TRUE(part.contains(QByteArray("<t>" + c.stored + "</t>"))) << part.toStdString();
+        EXPECT_EQ(read.cells.at(u"A"_s + QString::number(++row)).text, c.value);
+    }
+    EXPECT_EQ(read.cells.at(u"B1"_s).text, u"_x0041_"_s);
+}
+
 TEST_F(ExcelRenderTest, AnAddressLibxlsxwriterWouldChangeLeavesTheSheetsLinksToIt)
 {
-    EXPECT_TRUE(SheetLinks::takes(u"https://diadoc.kontur.ru/Box/Document?id=1&letter=2"_s));
+    // Judged as the writers get them, percent-encoded: a blank or a control character is no hindrance.
+    for (const QString& address : {u"https://diadoc.kontur.ru/Box/Document?id=1&letter=2"_s,
+                                   u"https://example.org/a b"_s, QString(u"https://example.org/a\r\n"_s + QChar(0))})
+        EXPECT_TRUE(SheetLinks::takes(address)) << address.toStdString();
     for (const QString& address :
-         {u"https://example.org/a b"_s, u"https://example.org/page#part"_s, u"#Лист1!A1"_s, u"C:\\Отчёт.xlsx"_s,
+         {u"https://example.org/a\"b"_s, u"https://example.org/page#part"_s, u"#Лист1!A1"_s, u"C:\\Отчёт.xlsx"_s,
           u"https://example.org/{x}"_s, QString(u"https://example.org/"_s + QString(300, u'a'))})
         EXPECT_FALSE(SheetLinks::takes(address)) << address.toStdString();
 

@@ -1,3 +1,6 @@
+#include <cstdio>
+
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,6 +14,7 @@
 
 #include "base/Error.h"
 #include "platform/registry/JsonRegistry.h"
+#include "support/SmallDisk.h"
 
 using namespace Qt::StringLiterals;
 using namespace platform::registry;
@@ -214,6 +218,47 @@ TEST_F(JsonRegistryTest, AFolderThatCannotBeReadIsReportedByName)
     JsonRegistry lockedAgain(locked);
     EXPECT_THROW(lockedAgain.read(Hive::User, kKey, u"Path"_s), core::Error);
     QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+// 0 when a change of the store in the folder, which takes no new file, is refused as read-only.
+int changeIsRefusedAsReadOnly(const QString& storeFolder)
+{
+    JsonRegistry store(storeFolder);
+    try {
+        store.write(Hive::User, kKey, u"Path"_s, u"y"_s);
+        return 1;
+    } catch (const core::Error& e) {
+        const QString expected = u"Папка реестра доступна только для чтения: "_s + storeFolder;
+        if (e.description() != expected) {
+            std::fprintf(stderr, "told: %s\n", qPrintable(e.description()));
+            return 2;
+        }
+    }
+    return store.read(Hive::User, kKey, u"Path"_s) == Value(u"x"_s) ? 0 : 3;
+}
+
+TEST_F(JsonRegistryTest, AStoreInAReadOnlyFolderIsToldAsSuchNotAsBusy)
+{
+    const QString disk = folder.path() + u"/disk"_s;
+    const auto answer = testsupport::onSmallDisk(disk, 64 * 1024, [&]() -> int {
+        JsonRegistry(disk).write(Hive::User, kKey, u"Path"_s, u"x"_s);
+        if (::mount(nullptr, QFile::encodeName(disk).constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) != 0)
+            return 10;
+        return changeIsRefusedAsReadOnly(disk);
+    });
+    if (answer) {
+        EXPECT_EQ(*answer, 0);
+        return;
+    }
+    // No file system of our own to make read-only: a folder without the right to write does, for
+    // every user but the administrator.
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "this machine lets no test mount a read-only disk";
+    const QString readOnly = folder.path() + u"/read-only"_s;
+    JsonRegistry(readOnly).write(Hive::User, kKey, u"Path"_s, u"x"_s);
+    ASSERT_TRUE(QFile::setPermissions(readOnly, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    EXPECT_EQ(changeIsRefusedAsReadOnly(readOnly), 0);
+    QFile::setPermissions(readOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 TEST_F(JsonRegistryTest, ABatchIsSeenByItsOwnReadsAndStoredByOneReplacementOfTheFile)
