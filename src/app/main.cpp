@@ -28,6 +28,7 @@
 #include "platform/family/GlobalUtility.h"
 #include "platform/family/VersionInfo.h"
 #include "platform/registry/JsonRegistry.h"
+#include "run/StartSequence.h"
 #include "run/UnattendedRun.h"
 
 using namespace Qt::StringLiterals;
@@ -95,13 +96,13 @@ int windowed(core::QtUiServices& ui, const app::CommandLine& line)
     window.show();
     // An unattended start whose start timer could not be armed would never close: it ends here.
     const bool willClose = !line.autostart || window.controls().theStartingTimer->isActive();
-    const int code = willClose ? QApplication::exec() : run::UnattendedRun::kExitRefused;
+    const int code = willClose ? QApplication::exec() : run::StartSequence::kExitRefused;
     ui.setParentWindow(nullptr);
     ui.setUnattendedSink({});
     if (!line.autostart)
         return code;
     const int exitCode = window.autoStartExitCode();
-    if (exitCode == run::UnattendedRun::kExitRefused) {
+    if (exitCode == run::StartSequence::kExitRefused) {
         // Why there was nothing to unload: the sign-in's own words.
         if (window.controls().theTreeViewPersons->topLevelItemCount() == 0)
             printError(window.controls().theLabelAuthorization->text());

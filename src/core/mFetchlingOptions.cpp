@@ -3,6 +3,7 @@
 #include <array>
 #include <utility>
 
+#include "DateText.h"
 #include "mErrorHandling.h"
 #include "platform/family/GlobalUtility.h"
 
@@ -211,7 +212,7 @@ QString mFetchlingOptions::textDefault(Option option) const
 {
     switch (rowOf(option).byDefault) {
     case Default::Today:
-        return m_today().toString(u"dd.MM.yyyy"_s);
+        return dateText(m_today());
     case Default::StructurePath:
         return GetDefault_StructurePath();
     default:

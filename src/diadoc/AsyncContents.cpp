@@ -62,8 +62,11 @@ AsyncContents::AsyncContents(const core::mFetchlingOptions& options, core::Clock
 
 AsyncContents::~AsyncContents()
 {
+    // The wait for downloads in flight is the owner's step before it lets the queue go: a waiting
+    // clock may let a window's messages through, which must never run inside a destructor. Here
+    // the operations are only let go, without a wait.
     try {
-        FinishRunningDownloads(kReleaseWaitMs);
+        FinishRunningDownloads(0);
     } catch (...) {
         // A queue that goes away has nobody left to tell; its records are released all the same.
     }

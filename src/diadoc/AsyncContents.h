@@ -63,7 +63,8 @@ public:
     // document of the run.
     AsyncContents(const core::mFetchlingOptions& options, core::Clock& clock, core::UiServices& ui,
                   core::mUnzipper& unzipper, core::mLogFile& log);
-    // Waits for the downloads still in flight (at most kReleaseWaitMs) before the records go.
+    // Lets go of the downloads still in flight without waiting: an owner waits for them first
+    // with FinishRunningDownloads.
     ~AsyncContents();
     AsyncContents(const AsyncContents&) = delete;
     AsyncContents& operator=(const AsyncContents&) = delete;
@@ -108,8 +109,9 @@ public:
     void StartWhenNoneInFlight();
 
     // Waits, on the clock and for at most maxWaitMs, until no download of the unloading list is
-    // still being written, then lets go of their operations. Nothing is judged or moved: a
-    // stopped run calls it so that no file is written after the run has ended.
+    // still being written, then lets go of their operations. Nothing is judged or moved: the
+    // owner calls it before it lets the queue go, so that no file is written after the run has
+    // ended. The clock may let a window's messages through; the owner guards against re-entry.
     void FinishRunningDownloads(int maxWaitMs = kReleaseWaitMs);
 
     int DocsLimit() const { return m_docsLimit; }

@@ -29,6 +29,7 @@
 #include "MainWindowLayout.h"
 #include "RuledContainer.h"
 #include "SSSplitter.h"
+#include "core/DateText.h"
 #include "core/widgets/DProgressBar.h"
 #include "dialogs/Twips.h"
 
@@ -97,7 +98,7 @@ QCheckBox* check(QWidget* parent, const QString& name, const QString& text, bool
 QDateEdit* dateBox(QWidget* parent, const QString& name)
 {
     auto* result = named(new DateBox(parent), name);
-    result->setDisplayFormat(u"dd.MM.yyyy"_s);
+    result->setDisplayFormat(QString::fromUtf16(core::kDateFormat));
     result->setCalendarPopup(true);
     return result;
 }

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <optional>
+#include <functional>
 
 #include "ProtocolProgress.h"
-#include "run/Run.h"
 #include "run/RunObserver.h"
+#include "run/StartSequence.h"
 
 namespace run {
 struct Services;
@@ -12,30 +12,37 @@ struct Services;
 
 namespace mainwindow {
 
-class frmDiadocUnloadDocs;
+class RunWindow;
 
-// The Execute button of the main window and the window's side of a run: it checks the folder and
-// the tree, starts the run, asks whether to stop it while it goes on, and shows what the run
-// reports in the window's tabs, counters, status bar and progress bar. The run itself is
-// run::Run; nothing of it happens here.
+// The Execute button of the main window and the window's side of a run: it hands the window's
+// choices to the start sequence, asks whether to stop the run while it goes on, and shows what
+// the run reports in the window's tabs, counters, status bar and progress bar. The start, the run
+// and their decisions are run::StartSequence's; nothing of them happens here.
 class RunControl final : public run::RunObserver
 {
 public:
-    RunControl(frmDiadocUnloadDocs& window, const run::Services& services);
+    RunControl(RunWindow& window, const run::Services& services, run::RunObserver* listener,
+               std::function<bool(const QString&)> openFile);
     RunControl(const RunControl&) = delete;
     RunControl& operator=(const RunControl&) = delete;
 
     // The click of theButtonExecute: a new run when the window is idle, else the stop question.
+    // A click that arrives while a start or a release is under way (from the messages let
+    // through meanwhile) does nothing.
     void theButtonExecute_Click();
 
     // How many documents the last run unloaded; -1 before the first.
     int lastRunUnloadedCount() const;
-    // Releases the last run's engine and its queues.
+    // Waits for the last run's downloads in flight, then releases its engine and its queues; the
+    // run stays busy meanwhile.
     void releaseRun();
-    // The exit code of an unattended start: that of the last run, refused when none ran.
+    // A start, a run or a release is under way: the window is not to close.
+    bool isWorking() const { return m_starting || m_start.run().isBusy(); }
+    // The exit code of an unattended start: that of the last start, refused when none ran.
     int exitCode() const { return m_exitCode; }
-    const run::Run& currentRun() const { return m_run; }
+    const run::Run& currentRun() const { return m_start.run(); }
 
+    void unloadFolderChecked(const QString& folder) override;
     void runBegins(const QDateTime& start) override;
     void runStarted(engine::Fetchling& engine) override;
     void releasingEngine(engine::Fetchling& engine) override;
@@ -58,18 +65,16 @@ private:
     void askToStopRun();
     void askToStopProtocols();
     void startRun();
-    // The run's choices as the window holds them, with the unload folder and the tree checked;
-    // nothing, after the refusal was shown, when one of them cannot be used.
-    std::optional<run::RunRequest> prepareRunChoices();
-    void DoUnloadExecute(const run::RunRequest& request);
-    void dateStep();
     void UpdateStatusBar1();
 
-    frmDiadocUnloadDocs& m_window;
+    RunWindow& m_window;
     const run::Services& m_services;
-    run::Run m_run;
+    run::RunObserver* m_listener;
+    std::function<bool(const QString&)> m_openFile;
+    run::StartSequence m_start;
     ProtocolProgress m_progress;
-    int m_exitCode;
+    int m_exitCode = run::StartSequence::kExitRefused;
+    bool m_starting = false;
 };
 
 } // namespace mainwindow

@@ -27,6 +27,7 @@
 #include "core/ApplicationTitle.h"
 #include "core/AutoStartSwitch.h"
 #include "core/Clock.h"
+#include "core/DateText.h"
 #include "core/FamilySettings.h"
 #include "core/MsgBox.h"
 #include "core/UiServices.h"
@@ -44,9 +45,10 @@
 #include "dialogs/frmDiadocAutorization2.h"
 #include "dialogs/frmOptions.h"
 #include "platform/family/GlobalUtility.h"
+#include "run/NodeKey.h"
 #include "run/Services.h"
 #include "run/SignIn.h"
-#include "run/UnattendedRun.h"
+#include "run/StartSequence.h"
 
 using namespace Qt::StringLiterals;
 
@@ -55,7 +57,6 @@ namespace mainwindow {
 namespace {
 
 constexpr char16_t kModule[] = u"frmDiadocUnloadDocs";
-const QString kDateFormat = u"dd.MM.yyyy"_s;
 
 QString applicationTitle()
 {
@@ -74,15 +75,13 @@ int checkValue(const QCheckBox* box)
 
 QString dateText(const QDateEdit* box)
 {
-    return box->date().toString(kDateFormat);
+    return core::dateText(box->date());
 }
 
-// A text that is no date leaves the box as it was.
-void setDateText(QDateEdit* box, const QString& text)
+// A box counts as ticked when its value is 1; the greyed value does not.
+bool ticked(const QCheckBox* box)
 {
-    const QDate date = QDate::fromString(text.trimmed(), kDateFormat);
-    if (date.isValid())
-        box->setDate(date);
+    return box->checkState() == Qt::Checked;
 }
 
 void selectTabByKey(QTabBar* tabs, const QString& key)
@@ -127,7 +126,8 @@ frmDiadocUnloadDocs::frmDiadocUnloadDocs(MainWindowServices services, QWidget* p
     m_signInLabel =
         new SignInLabel(*m_c.theBoxAuthorization, *m_c.theLabelAuthorization, *m_c.theButtonAuthorization, this);
     if (m_services.runServices != nullptr)
-        m_runControl = std::make_unique<RunControl>(*this, *m_services.runServices);
+        m_runControl = std::make_unique<RunControl>(static_cast<RunWindow&>(*this), *m_services.runServices,
+                                                    m_services.runListener, m_services.openFile);
     m_queueViews =
         std::make_unique<QueueViews>(*m_c.theTabsTasks, *m_c.theGridTasks, *m_c.theTabsDocs, *m_c.theGridDocs, ui(),
                                      m_services.clock, [this] { return fPersons.get(); });
@@ -195,7 +195,6 @@ void frmDiadocUnloadDocs::Form_Load()
 
         fAutoStart = core::IsAutoStartCommandLine(m_services.commandLine);
         fPersons = std::make_shared<engine::PersonsCollection>();
-        LinkToMenus();
 
         if (m_services.prerequisites.GetDotNet45VersionLong() < Prerequisites::kRequiredFrameworkRelease) {
             m_c.theLabelHeader->setText(u"Для работы программы на компьютере должен быть установлен .NET Framework "
@@ -234,7 +233,10 @@ void frmDiadocUnloadDocs::Form_Load()
     try {
         m_c.thePath->setText(options().GetDefault_Path());
         m_c.theComboBoxTypeDate->setCurrentIndex(0);
-        applyDateRules(true);
+        const run::DateRules::Period period =
+            run::DateRules::atStart(options(), m_services.clock.currentDateTime().date());
+        m_replacedDates = period.replaced;
+        showPeriod(period);
 
         m_c.theCheckFinished->setChecked(options().Get_Finished() == 1);
         theCheckSignatureRejectedRefresh();
@@ -250,10 +252,7 @@ void frmDiadocUnloadDocs::Form_Load()
         setWindowTitle(MeCaption());
         applyPlacement();
 
-        fMaxDocsInOneList = -1;
-        UpdateTasksFailureCounter(0);
-        UpdateDocsFailureCounter(0);
-        UpdateMaxDocsCountInOneList(0);
+        resetCounters();
 
         if (fAutoStart) {
             m_c.theStartingTimer->setInterval(1000);
@@ -269,22 +268,12 @@ void frmDiadocUnloadDocs::Form_Load()
     }
 }
 
-void frmDiadocUnloadDocs::applyDateRules(bool withStoredDates)
+void frmDiadocUnloadDocs::showPeriod(const run::DateRules::Period& period)
 {
-    if (withStoredDates) {
-        setDateText(m_c.theDateFrom, options().Get_FromDate());
-        setDateText(m_c.theDateTo, options().GetDefault_ToDate());
-    }
-    const QString lastDateEnd = options().GetDefault_LastDateEnd();
-    if (options().Get_DateBeginMove() != 0 && !lastDateEnd.isEmpty())
-        setDateText(m_c.theDateFrom, lastDateEnd);
-    if (options().Get_DateEndYesterday() == 0) {
-        m_c.theOldEndDate->hide();
-    } else {
-        m_c.theOldEndDate->setText(u"(ранее по "_s + dateText(m_c.theDateTo) + u")"_s);
-        m_c.theOldEndDate->show();
-        m_c.theDateTo->setDate(m_services.clock.currentDateTime().date().addDays(-1));
-    }
+    m_c.theDateFrom->setDate(period.from);
+    m_c.theDateTo->setDate(period.to);
+    m_c.theOldEndDate->setText(period.oldEnd);
+    m_c.theOldEndDate->setHidden(period.oldEnd.isEmpty());
 }
 
 int frmDiadocUnloadDocs::centredLeft() const
@@ -334,11 +323,6 @@ void frmDiadocUnloadDocs::applyDefaultPlacement()
     m_c.theSSSplitter->setPaneHeight(pane(SSSplitter::kPaneTasks), kDesignPaneTasksHeight);
 }
 
-void frmDiadocUnloadDocs::LinkToMenus()
-{
-    fPopupMenu = m_c.thePopupMenu;
-}
-
 QString frmDiadocUnloadDocs::MeCaption() const
 {
     try {
@@ -373,7 +357,14 @@ void frmDiadocUnloadDocs::theButtonOptions_Click()
 {
     DoOptions();
     m_c.thePath->setText(options().GetDefault_Path());
-    applyDateRules(false);
+    run::DateRules::Period shown;
+    shown.from = m_c.theDateFrom->date();
+    shown.to = m_c.theDateTo->date();
+    shown.replaced = m_replacedDates;
+    const run::DateRules::Period period =
+        run::DateRules::moved(options(), shown, m_services.clock.currentDateTime().date());
+    m_replacedDates = period.replaced;
+    showPeriod(period);
     m_c.theCheckZip->setChecked(options().Get_LoadContentByZip() != 0);
     setWindowTitle(MeCaption());
 }
@@ -412,7 +403,8 @@ void frmDiadocUnloadDocs::DoAuthorizationEx(bool showDialog)
 
 void frmDiadocUnloadDocs::theButtonExecute_Click()
 {
-    if (m_runControl)
+    // A click let through while the window closes starts nothing.
+    if (m_runControl && !m_closing)
         m_runControl->theButtonExecute_Click();
 }
 
@@ -444,7 +436,7 @@ void frmDiadocUnloadDocs::releaseRun()
 
 int frmDiadocUnloadDocs::autoStartExitCode() const
 {
-    return m_runControl ? m_runControl->exitCode() : run::UnattendedRun::kExitRefused;
+    return m_runControl ? m_runControl->exitCode() : run::StartSequence::kExitRefused;
 }
 
 std::vector<run::OrgNode> frmDiadocUnloadDocs::treeNodes() const
@@ -574,9 +566,10 @@ void frmDiadocUnloadDocs::SaveParameters()
         store.Set_FromDate(dateText(m_c.theDateFrom));
         store.Set_ToDate(dateText(m_c.theDateTo));
         for (QTreeWidgetItemIterator node(m_c.theTreeViewPersons); *node != nullptr; ++node) {
-            const QString key = (*node)->data(0, Qt::UserRole).toString();
-            const QString name = key.mid(key.lastIndexOf(u'|') + 1);
-            store.Set_OrgChecked(name, (*node)->checkState(0) == Qt::Checked ? 1 : 0);
+            const QString text = (*node)->data(0, Qt::UserRole).toString();
+            const run::NodeKey key = run::NodeKey::parse(text);
+            store.Set_OrgChecked(key.isEmpty() ? text : key.storedName(),
+                                 (*node)->checkState(0) == Qt::Checked ? 1 : 0);
         }
         store.Set_Finished(checkValue(m_c.theCheckFinished));
         store.Set_Internal(checkValue(m_c.theCheckInternal));
@@ -587,6 +580,104 @@ void frmDiadocUnloadDocs::SaveParameters()
     } catch (...) {
         core::PropagateError(kModule, u"SaveParameters");
     }
+}
+
+run::RunRequest frmDiadocUnloadDocs::runChoices() const
+{
+    const MainWindowControls& c = m_c;
+    run::RunRequest request;
+    request.unloadFolder = c.thePath->text();
+    request.from = c.theDateFrom->date();
+    request.to = c.theDateTo->date();
+    request.dateType = std::max(0, c.theComboBoxTypeDate->currentIndex());
+    request.flags.withProtocol = ticked(c.theCheckProtocol);
+    request.flags.withNoSended = ticked(c.theCheckNoSended);
+    request.flags.withDeleted = ticked(c.theCheckDeleted);
+    request.flags.withRevoked = ticked(c.theCheckRevoked);
+    request.flags.withInternal = ticked(c.theCheckInternal);
+    request.flags.withSignatureRejected = ticked(c.theCheckSignatureRejected);
+    request.flags.onlyFinished = ticked(c.theCheckFinished);
+    request.nodes = treeNodes();
+    request.programCaption = MeCaption();
+    request.notes = m_replacedDates;
+    return request;
+}
+
+run::Organisations frmDiadocUnloadDocs::signedIn() const
+{
+    run::Organisations organisations;
+    if (fPersons)
+        organisations.persons = fPersons;
+    organisations.nodes = treeNodes();
+    return organisations;
+}
+
+void frmDiadocUnloadDocs::showUnloadFolder(const QString& folder)
+{
+    m_c.thePath->setText(folder);
+}
+
+void frmDiadocUnloadDocs::showNextStart(const QDate& from)
+{
+    if (from.isValid())
+        m_c.theDateFrom->setDate(from);
+}
+
+void frmDiadocUnloadDocs::setExecuteEnabled(bool enabled)
+{
+    m_c.theButtonExecute->setEnabled(enabled);
+}
+
+void frmDiadocUnloadDocs::selectQueueTabs(const QString& tasksKey, const QString& docsKey)
+{
+    selectTabByKey(m_c.theTabsTasks, tasksKey);
+    selectTabByKey(m_c.theTabsDocs, docsKey);
+}
+
+void frmDiadocUnloadDocs::showTabCaptions(const QList<RunStatus::TabCaption>& tasks,
+                                          const QList<RunStatus::TabCaption>& docs)
+{
+    const auto show = [](QTabBar* tabs, const QList<RunStatus::TabCaption>& captions) {
+        for (const auto& [key, caption] : captions)
+            for (int i = 0; i < tabs->count(); ++i)
+                if (tabs->tabData(i).toString() == key)
+                    tabs->setTabText(i, caption);
+    };
+    show(m_c.theTabsTasks, tasks);
+    show(m_c.theTabsDocs, docs);
+}
+
+void frmDiadocUnloadDocs::showTaskCounts(int empty, int documents)
+{
+    m_c.theEmptyTasks->setText(RunStatus::countText(empty));
+    m_c.theDocsCountAll->setText(RunStatus::countText(documents));
+}
+
+void frmDiadocUnloadDocs::showFailureCounts(int listFailures, int downloadFailures)
+{
+    if (listFailures != fTasksFailureCount)
+        UpdateTasksFailureCounter(listFailures);
+    if (downloadFailures != fDocsFailureCount)
+        UpdateDocsFailureCounter(downloadFailures);
+}
+
+void frmDiadocUnloadDocs::resetCounters()
+{
+    fMaxDocsInOneList = -1;
+    UpdateTasksFailureCounter(0);
+    UpdateDocsFailureCounter(0);
+    UpdateMaxDocsCountInOneList(0);
+}
+
+void frmDiadocUnloadDocs::showStatusText(int panel, const QString& text)
+{
+    if (panel >= 1 && panel <= 4)
+        m_c.statusPanels[panel - 1]->setText(text);
+}
+
+core::DProgressBar& frmDiadocUnloadDocs::progressBar()
+{
+    return *m_c.theProgressBar;
 }
 
 void frmDiadocUnloadDocs::UpdateTasksFailureCounter(int count)
@@ -628,20 +719,34 @@ void frmDiadocUnloadDocs::showRefusal()
 
 void frmDiadocUnloadDocs::closeEvent(QCloseEvent* event)
 {
+    // The close lets the window's messages through (the viewer question, the wait for the last
+    // run's downloads): a close asked meanwhile is this one, not a second.
+    if (m_closing) {
+        event->ignore();
+        return;
+    }
+    m_closing = true;
     bool cancel = false;
     Form_QueryUnload(cancel);
     if (!cancel)
         Form_Unload(cancel);
+    m_closing = false;
     if (cancel)
         event->ignore();
     else
         event->accept();
 }
 
+bool frmDiadocUnloadDocs::isBusy() const
+{
+    // A start in the idle mode (its refusal on screen) or a release counts as busy too.
+    return fBusyMode != 0 || (m_runControl && m_runControl->isWorking());
+}
+
 void frmDiadocUnloadDocs::Form_QueryUnload(bool& cancel)
 {
     try {
-        cancel = fBusyMode != 0;
+        cancel = isBusy();
         if (cancel)
             showRefusal();
     } catch (...) {
@@ -652,7 +757,7 @@ void frmDiadocUnloadDocs::Form_QueryUnload(bool& cancel)
 void frmDiadocUnloadDocs::Form_Unload(bool& cancel)
 {
     try {
-        if (fBusyMode != 0) {
+        if (isBusy()) {
             cancel = true;
             showRefusal();
             return;

@@ -7,11 +7,12 @@
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
-#include <QTime>
 
 #include "MainWindowControls.h"
+#include "RunWindow.h"
 #include "core/mOther.h"
 #include "engine/ProtocolSource.h"
+#include "run/DateRules.h"
 
 namespace core {
 class Clock;
@@ -85,8 +86,9 @@ struct MainWindowServices
 
 // The application's start-up object and only top-level window: checks the prerequisites, offers
 // the sign-in, holds the choices of a run, shows the queues and the counters, and closes the
-// application. It holds no logic of the run: sign-in and run are driven through the hooks below.
-class frmDiadocUnloadDocs : public QMainWindow
+// application. It holds no logic of the run: sign-in and run are driven through the hooks below,
+// and the window's side of a run reaches it only through RunWindow.
+class frmDiadocUnloadDocs : public QMainWindow, private RunWindow
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(frmDiadocUnloadDocs)
@@ -120,7 +122,7 @@ public:
     virtual void DoOptions();
 
     // The state that the other parts of the window read.
-    int busyMode() const { return fBusyMode; }
+    int busyMode() const override { return fBusyMode; }
     bool autoStart() const { return fAutoStart; }
     const MainWindowControls& controls() const { return m_c; }
     double paneFiltersWidth() const { return fPaneFiltersWidth; }
@@ -131,7 +133,7 @@ public:
     OrganisationTree& organisationTree() { return *m_organisationTree; }
     // The sign-in label's top and height in twips.
     const SignInLabel& signInLabel() const { return *m_signInLabel; }
-    // The exit code of an unattended start, after its run (see run::UnattendedRun).
+    // The exit code of an unattended start, after its run (see run::StartSequence).
     int autoStartExitCode() const;
 
 protected:
@@ -154,13 +156,13 @@ protected:
     virtual std::vector<run::OrgNode> treeNodes() const;
 
     // Busy mode 0 idle, 2 unloading, 3 writing protocols; any other value is only stored.
-    void SetBusyMode(int mode);
+    void SetBusyMode(int mode) override;
     void thePathRefresh();
     void theCheckSignatureRejectedRefresh();
-    void SaveParameters();
+    void SaveParameters() override;
     void UpdateTasksFailureCounter(int count);
     void UpdateDocsFailureCounter(int count);
-    void UpdateMaxDocsCountInOneList(int count);
+    void UpdateMaxDocsCountInOneList(int count) override;
     QString MeCaption() const;
     bool isDeveloperMode() const;
 
@@ -169,45 +171,49 @@ protected:
     const diadoc::mDiadoc& diadocAccess() const { return m_services.diadoc; }
     // The queue tabs and grids: the run binds its queues here when it starts and lets go of them
     // before they go.
-    QueueViews& queueViews() const { return *m_queueViews; }
+    QueueViews& queueViews() override { return *m_queueViews; }
 
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-    // The window's state shared with the sign-in and the run.
+    // The window's state shared with the sign-in. The run's own state (its stop, its stop reason,
+    // its counts) is run::Run's, read through the run.
     QString fBaseCaption;
     int fBusyMode = 0;
     bool fAutoStart = false;
-    bool fStopRun = false;
-    QString fStopReason;
-    bool fStopProtocols = false;
-    bool fStoreLastDateEnd = false;
     // Shared with the organisation tree and with the engine of the last run, which reads it until
     // the next run replaces it.
     std::shared_ptr<engine::PersonsCollection> fPersons;
-    int fBadUnloadCount = 0;
     int fMaxDocsInOneList = -1;
     int fTasksFailureCount = 0;
     int fDocsFailureCount = 0;
-    QTime fStartTime;
-    QTime fLastStatusTime;
     double fPaneFiltersWidth = kDesignPaneFiltersWidth;
-    int fLastProtocolTick = 0;
-    QMenu* fPopupMenu = nullptr;
 
     MainWindowControls m_c;
 
 private:
-    // The window's side of a run lives in its own class; it reaches the window's state as the
-    // window's own procedures do.
-    friend class RunControl;
+    // RunWindow: what the window's side of a run reaches.
+    run::RunRequest runChoices() const override;
+    run::Organisations signedIn() const override;
+    void showUnloadFolder(const QString& folder) override;
+    void showNextStart(const QDate& from) override;
+    void setExecuteEnabled(bool enabled) override;
+    void selectQueueTabs(const QString& tasksKey, const QString& docsKey) override;
+    void showTabCaptions(const QList<RunStatus::TabCaption>& tasks, const QList<RunStatus::TabCaption>& docs) override;
+    void showTaskCounts(int empty, int documents) override;
+    void showFailureCounts(int listFailures, int downloadFailures) override;
+    void resetCounters() override;
+    void showStatusText(int panel, const QString& text) override;
+    core::DProgressBar& progressBar() override;
 
     void connectControls();
-    void LinkToMenus();
-    void applyDateRules(bool withStoredDates);
+    // Shows a period of the date rules in the date boxes and the label of the replaced end date.
+    void showPeriod(const run::DateRules::Period& period);
     void applyPlacement();
     void applyDefaultPlacement();
     void storePlacement();
+    // Busy, or a start or release under way: the window is not to close.
+    bool isBusy() const;
     void Form_QueryUnload(bool& cancel);
     void Form_Unload(bool& cancel);
     void showRefusal();
@@ -226,6 +232,12 @@ private:
     OrganisationTree* m_organisationTree = nullptr;
     SignInLabel* m_signInLabel = nullptr;
     double m_designPaneFiltersWidth = kDesignPaneFiltersWidth;
+    // The stored values that the date rules of the load or of the options replaced, for the log
+    // of the next run.
+    QStringList m_replacedDates;
+    // Set while the window is being closed: a close asked from the messages let through meanwhile
+    // (the wait for the last run's downloads) is not a second close.
+    bool m_closing = false;
     // Nothing without the run's services.
     std::unique_ptr<RunControl> m_runControl;
     std::unique_ptr<QueueViews> m_queueViews;

@@ -175,6 +175,12 @@ void FailureWatch::OnAddedInПустыеЗапросы(const AsyncContentsListen
     }
 }
 
+void FailureWatch::memoryStop(bool duringDownloads)
+{
+    const QString error = QString::fromUtf16(core::failure::kBadAllocation);
+    fatal(duringDownloads ? downloadFailureMessage(error, QString(), m_probe) : listFailureMessage(error), error);
+}
+
 void FailureWatch::pause()
 {
     // Slept in slices, so that a stop asked meanwhile (the window answers its messages while the

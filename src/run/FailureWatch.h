@@ -35,6 +35,16 @@ public:
 
     // The person's stop: no reason.
     void requestStop() { m_stop = true; }
+    // A stop with its reason and no message, when the message itself cannot be shown.
+    void requestStop(const QString& reason)
+    {
+        m_stopReason = reason;
+        m_stop = true;
+    }
+    // An allocation failed inside the run, outside the handlers of the queues: the run stops as
+    // it does when a queue reports "bad allocation", with the message of the list requests or,
+    // once the downloads were fed, of the downloads.
+    void memoryStop(bool duringDownloads);
     bool stopRequested() const { return m_stop; }
     // The text of the last failure that stopped the run; empty for the person's stop.
     const QString& stopReason() const { return m_stopReason; }

@@ -9,6 +9,7 @@
 #include "base/FailureTexts.h"
 #include "core/ApplicationTitle.h"
 #include "core/Clock.h"
+#include "core/DateText.h"
 #include "core/DocTypesProvider.h"
 #include "core/MsgBox.h"
 #include "core/UiServices.h"
@@ -60,6 +61,13 @@ public:
 private:
     bool& m_busy;
 };
+
+// Whether the error being handled is a failed allocation: the platform's own, or one that a
+// lower layer mapped onto the program's error and passed on. Call only inside a catch block.
+bool isMemoryFailure()
+{
+    return core::currentError().number() == core::failure::kOutOfMemoryNumber;
+}
 
 } // namespace
 
@@ -145,7 +153,8 @@ struct Run::Session
     std::unique_ptr<FailureWatch> watch;
     std::unique_ptr<engine::Fetchling> engine;
     QDateTime start;
-    QDateTime end; // when the queue work was over; invalid before
+    QDateTime end;            // when the queue work was over; invalid before
+    bool downloading = false; // the documents' queue has been fed
 
     Session() = default;
     Session(const Session&) = delete;
@@ -177,6 +186,11 @@ const FailureWatch* Run::watch() const
     return m_session ? m_session->watch.get() : nullptr;
 }
 
+QDateTime Run::startedAt() const
+{
+    return m_session ? m_session->start : QDateTime();
+}
+
 void Run::requestStop()
 {
     if (m_busy && m_session && m_session->watch)
@@ -204,10 +218,19 @@ void Run::release()
     try {
         if (m_busy)
             throw core::Error(kRunRefused, u"Выгрузка документов уже идёт."_s);
-        releaseSession();
+        const BusyGuard busy(m_busy);
+        replaceSession();
     } catch (...) {
         core::PropagateError(kModule, u"release");
     }
+}
+
+void Run::replaceSession()
+{
+    // The wait lets the window's messages through: the run is busy meanwhile.
+    if (m_session && m_session->engine)
+        m_session->engine->AsyncDocs().FinishRunningDownloads();
+    releaseSession();
 }
 
 void Run::releaseSession()
@@ -241,21 +264,27 @@ RunOutcome Run::execute(const RunRequest& request, const Organisations& organisa
             throw core::Error(kRunRefused, u"Выгрузка документов уже идёт."_s);
         if (m_refuseNewRuns)
             throw core::Error(kRunRefused, refusalText());
-        if (!request.fromDate().isValid() || !request.toDate().isValid())
-            throw core::Error(kRunRefused,
-                              u"Период выгрузки задан неверно: с "_s + request.from + u" по "_s + request.to + u'.');
+        if (!request.from.isValid() || !request.to.isValid())
+            throw core::Error(kRunRefused, u"Период выгрузки задан неверно: с "_s + core::dateText(request.from)
+                                               + u" по "_s + core::dateText(request.to) + u'.');
         // A second run into the same folder would mix its files, protocols and log with this one's.
         const UnloadFolderLock folderLock(request.unloadFolder);
         const BusyGuard busy(m_busy);
 
         // The old engine goes before its listeners, and all of them before the new ones are made.
-        releaseSession();
+        replaceSession();
         m_outcome = RunOutcome{};
         auto session = std::make_unique<Session>();
         session->request = request;
         session->persons = organisations.persons;
         m_session = std::move(session);
-        runEngine(*m_session);
+        try {
+            runEngine(*m_session);
+        } catch (...) {
+            if (!isMemoryFailure() || !m_session->watch)
+                throw;
+            memoryStop(*m_session);
+        }
         collect(*m_session);
         finish(*m_session);
         return m_outcome;
@@ -271,6 +300,8 @@ void Run::runEngine(Session& session)
     session.start = m_services.clock.currentDateTime();
     m_observer.runBegins(session.start);
     m_services.log.StartLogFile(options.Get_CreateLogFile() != 0 ? request.unloadFolder : QString(), QString());
+    for (const QString& note : request.notes)
+        m_services.log.WriteLogFile(note);
     session.relay = std::make_unique<Relay>(*this, session.protocolStop);
     session.watch = std::make_unique<FailureWatch>(options, m_services.clock, m_services.ui, m_observer, m_probe);
     session.engine = std::make_unique<engine::Fetchling>(options, m_services.clock, m_services.ui, m_services.unzipper,
@@ -287,8 +318,8 @@ void Run::runEngine(Session& session)
     engine.AsyncDocs().attach(&watch);
     m_observer.runStarted(engine);
 
-    const platform::diadoc::Variant dateFrom(QDateTime(request.fromDate(), QTime(0, 0)));
-    const platform::diadoc::Variant dateTo(QDateTime(request.toDate(), QTime(0, 0)));
+    const platform::diadoc::Variant dateFrom(QDateTime(request.from, QTime(0, 0)));
+    const platform::diadoc::Variant dateTo(QDateTime(request.to, QTime(0, 0)));
     const int daysCount = options.Get_DaysCountLimit();
     for (const OrgNode& node : request.nodes) {
         if (watch.stopRequested())
@@ -299,11 +330,25 @@ void Run::runEngine(Session& session)
                                                   dateTo);
         }
     }
+    session.downloading = true;
     if (!watch.stopRequested())
         engine.ПостановкаДокументовВОчередьНаЗагрузку();
     if (!watch.stopRequested())
         engine.ОбработкаВыгруженныхДокументов();
     session.end = m_services.clock.currentDateTime();
+}
+
+void Run::memoryStop(Session& session)
+{
+    // Told as a queue tells a memory failure; the box may itself fail for want of memory, and the
+    // stop stands all the same.
+    try {
+        session.watch->memoryStop(session.downloading);
+    } catch (...) {
+        session.watch->requestStop(QString::fromUtf16(core::failure::kBadAllocation));
+    }
+    if (!session.end.isValid())
+        session.end = m_services.clock.currentDateTime();
 }
 
 void Run::collect(Session& session)
@@ -314,8 +359,8 @@ void Run::collect(Session& session)
     auto& docs = session.engine->AsyncDocs();
     RunOutcome& outcome = m_outcome;
     outcome.unloadFolder = session.request.unloadFolder;
-    outcome.from = session.request.from;
-    outcome.to = session.request.to;
+    outcome.from = core::dateText(session.request.from);
+    outcome.to = core::dateText(session.request.to);
     outcome.ticked = session.request.tickedCount();
     outcome.listRequests = tasks.Count(4);
     for (const auto& rec : tasks.ExecutedList())
@@ -342,11 +387,23 @@ void Run::finish(Session& session)
     auto& ui = m_services.ui;
     m_observer.protocolsStarting();
     Protocols protocols(m_services);
-    const auto written = protocols.write(
-        *session.engine, session.request.unloadFolder, [&session] { return !session.protocolStop; },
-        [this](const QString& kind) { return summaryRows(kind); });
+    Protocols::Written written;
+    try {
+        written = protocols.write(
+            *session.engine, session.request.unloadFolder, [&session] { return !session.protocolStop; },
+            [this](const QString& kind) { return summaryRows(kind); });
+    } catch (...) {
+        if (!isMemoryFailure())
+            throw;
+        // The protocols not yet written are given up; the run still ends and tells its counts.
+        memoryStop(session);
+        m_outcome.stopped = true;
+        m_outcome.stopReason = session.watch->stopReason();
+        m_refuseNewRuns = true;
+    }
     m_observer.protocolsWritten();
     RunOutcome& outcome = m_outcome;
+    outcome.protocolsStopped = session.protocolStop;
     outcome.protocols = written.files;
     outcome.failedProtocols = written.failed;
     outcome.endText = endText(outcome.stopped, outcome.listsFailed, outcome.downloadsFailed);
@@ -446,7 +503,8 @@ engine::SummaryRows Run::summaryRows(const QString& kind) const
         rows.append({u"Протокол выгрузки документов из Диадок от "_s,
                      now.toString(u"yyyy.MM.dd"_s) + u' ' + now.toString(u"HH:mm:ss"_s)});
         rows.append({u"Программа:"_s, caption()});
-        rows.append({u"Запрошены документы по датам:"_s, u"с "_s + request.from + u" по "_s + request.to});
+        rows.append({u"Запрошены документы по датам:"_s,
+                     u"с "_s + core::dateText(request.from) + u" по "_s + core::dateText(request.to)});
         rows.append({u"Выгружать только документы с законченным документооборотом:"_s, yesNo(flags.onlyFinished)});
         rows.append({u"Выгружать документы из папки Внутренние:"_s, yesNo(flags.withInternal)});
         rows.append({u"Выгружать аннулированные документы:"_s, yesNo(flags.withRevoked)});

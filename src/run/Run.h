@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <QTime>
@@ -24,7 +25,7 @@ class RunObserver;
 struct RunOutcome
 {
     QString unloadFolder; // with its closing "/"
-    QString from;         // the period, "dd.mm.yyyy"
+    QString from;         // the period, as core::dateText writes it, for printing
     QString to;
     int ticked = 0;           // nodes handed to the engine
     int listRequests = 0;     // executed list requests
@@ -39,6 +40,7 @@ struct RunOutcome
     int downloadsFailed = 0;  // documents among the ignored whose download failed for good
     int folderRemovals = 0;
     bool stopped = false;
+    bool protocolsStopped = false; // the person stopped the writing of the protocols
     // The run went to its end and nothing failed for good.
     bool complete() const { return !stopped && listsFailed == 0 && downloadsFailed == 0; }
     QString stopReason; // the failure that stopped the run; empty for the person's stop
@@ -60,9 +62,11 @@ public:
     Run(const Run&) = delete;
     Run& operator=(const Run&) = delete;
 
-    // Runs to the end. Raises core::Error while another run goes on (also from inside the run's own
-    // events), after a run that ran out of memory (until the program is restarted), and for every
-    // failure of the run itself.
+    // Runs to the end. Raises core::Error while another run goes on or is being released (also
+    // from inside the run's own events), after a run that ran out of memory (until the program is
+    // restarted), and for every failure of the run itself but one: an allocation that fails
+    // anywhere inside the run stops it as a memory failure that a queue reports does, and the run
+    // still writes its protocols and tells how it ended.
     RunOutcome execute(const RunRequest& request, const Organisations& organisations);
 
     bool isBusy() const { return m_busy; }
@@ -80,7 +84,10 @@ public:
     // The message that tells why no new run can start.
     QString refusalText() const;
 
-    // Lets the last run's engine and its queues go (the window closes); refused while a run goes on.
+    // Lets the last run's engine and its queues go (the window closes): first waits, on the
+    // clock, for the downloads still in flight (at most diadoc::AsyncContents::kReleaseWaitMs),
+    // and stays busy meanwhile, so that nothing started from the messages let through during the
+    // wait can start a run. Refused while a run goes on.
     void release();
 
     // The engine of the last run, nothing before the first.
@@ -88,6 +95,8 @@ public:
     const engine::Fetchling* engine() const;
     const FailureWatch* watch() const;
     const RunOutcome& lastOutcome() const { return m_outcome; }
+    // When the last run began; invalid before the first.
+    QDateTime startedAt() const;
 
     // The summary rows at the head of a protocol, "xls" for the Excel form, anything else for
     // HTML; they tell the choices that the last run took, and zero counts before the first run.
@@ -103,6 +112,10 @@ private:
     class Relay;
 
     void runEngine(Session& session);
+    // The stop of a run in which an allocation failed outside the queues' own failure handling.
+    void memoryStop(Session& session);
+    // Waits for the last engine's downloads in flight, then lets it go.
+    void replaceSession();
     void collect(Session& session);
     void finish(Session& session);
     void releaseSession();

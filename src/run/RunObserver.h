@@ -56,6 +56,9 @@ class RunObserver
 public:
     virtual ~RunObserver() = default;
 
+    // The start normalised the unload folder (whether or not the start goes on): a window shows
+    // the folder as it will be used.
+    virtual void unloadFolderChecked(const QString& folder) { static_cast<void>(folder); }
     // A new run begins (before its engine exists), at this moment.
     virtual void runBegins(const QDateTime& start) { static_cast<void>(start); }
     // The run's engine and its two queues exist: a window binds its queue views to them here.

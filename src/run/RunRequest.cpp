@@ -16,7 +16,6 @@ namespace run {
 
 namespace {
 const QString kCrLf = u"\r\n"_s;
-const QString kDateFormat = u"dd.MM.yyyy"_s;
 } // namespace
 
 RunFlags RunFlags::fromOptions(const core::mFetchlingOptions& options)
@@ -30,16 +29,6 @@ RunFlags RunFlags::fromOptions(const core::mFetchlingOptions& options)
     flags.withSignatureRejected = on(options.GetDefault_SignatureRejected());
     flags.onlyFinished = on(options.Get_Finished());
     return flags;
-}
-
-QDate RunRequest::fromDate() const
-{
-    return QDate::fromString(from, kDateFormat);
-}
-
-QDate RunRequest::toDate() const
-{
-    return QDate::fromString(to, kDateFormat);
 }
 
 int RunRequest::tickedCount() const

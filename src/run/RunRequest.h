@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 
 #include "run/SignIn.h"
 
@@ -30,22 +31,25 @@ struct RunFlags
     static RunFlags fromOptions(const core::mFetchlingOptions& options);
 };
 
-// What one run is asked to do: the checked unload folder, the period, the filters and the ticked
-// nodes, taken once when the run is started, so that what a window changes meanwhile does not
-// move the running unload nor its summary.
+// What one run is asked to do: the unload folder, the period, the filters and the ticked nodes,
+// taken once when the run is started, so that what a window changes meanwhile does not move the
+// running unload nor its summary.
 struct RunRequest
 {
-    QString unloadFolder; // checked, with its closing "/"
-    QString from;         // "dd.mm.yyyy"
-    QString to;
+    // As chosen; the start sequence checks it and hands the run the normalised folder, with its
+    // closing "/".
+    QString unloadFolder;
+    QDate from;
+    QDate to;
     int dateType = 0; // 0: by the date of receipt or sending
     RunFlags flags;
     std::vector<OrgNode> nodes; // every node of the tree, ticked or not, in tree order
     // What the summary names as the program (the window's caption); the run's own when empty.
     QString programCaption;
+    // Lines for the run log about the settings that were read for this run and replaced (a stored
+    // date that is no date).
+    QStringList notes;
 
-    QDate fromDate() const;
-    QDate toDate() const;
     int tickedCount() const;
 };
 

@@ -4,7 +4,6 @@
 #include "core/Clock.h"
 #include "core/mErrorHandling.h"
 #include "core/mFetchlingOptions.h"
-#include "run/DateRules.h"
 
 using namespace Qt::StringLiterals;
 
@@ -52,24 +51,15 @@ QStringList PrintingObserver::summaryLines(const RunOutcome& outcome)
 
 UnattendedRun::UnattendedRun(const Services& services, RunObserver& observer, DiskSpaceProbe probe)
     : m_services(services)
-    , m_run(services, observer, std::move(probe))
+    , m_start(services, observer, std::move(probe))
 {
 }
 
 engine::Fetchling& UnattendedRun::fetchling()
 {
-    if (m_run.engine() == nullptr)
+    if (m_start.run().engine() == nullptr)
         throw core::Error(91, u"Object variable or With block variable not set"_s);
-    return *m_run.engine();
-}
-
-int UnattendedRun::exitCode(const RunOutcome& outcome)
-{
-    if (outcome.stopped)
-        return kExitStopped;
-    if (!outcome.failedProtocols.isEmpty())
-        return kExitProtocolsFailed;
-    return outcome.complete() ? kExitDone : kExitIncomplete;
+    return *m_start.run().engine();
 }
 
 RunOutcome UnattendedRun::run()
@@ -81,26 +71,12 @@ RunOutcome UnattendedRun::run()
         if (signedIn.organisations.persons->isEmpty())
             throw core::Error(kRunRefused, signedIn.text);
         m_organisations = std::move(signedIn.organisations);
-
-        // The period as the window would offer it at its start.
-        const auto period = DateRules::atStart(options, m_services.clock.currentDateTime().date());
-        RunRequest request;
-        request.from = period.from;
-        request.to = period.to;
-        request.flags = RunFlags::fromOptions(options);
-        request.nodes = m_organisations.nodes;
-
-        const auto folder = UnloadFolder::check(options.GetDefault_Path(), m_services.folders, m_services.ui);
-        if (!folder.ok())
-            throw core::Error(kRunRefused, folder.refusal);
-        request.unloadFolder = folder.folder;
-        if (request.nodes.empty())
-            throw core::Error(kRunRefused, u"Нет ни одной организации (ни одного подразделения)."_s);
-        if (request.tickedCount() == 0)
-            throw core::Error(kRunRefused, u"Не выбрано ни одного подразделения."_s);
-        RunOutcome outcome = m_run.execute(request, m_organisations);
-        DateRules::afterRun(m_services.options, request.to, DateRules::keepsEndDate(outcome));
-        return outcome;
+        const RunRequest choices =
+            StartSequence::storedChoices(options, m_services.clock.currentDateTime().date(), m_organisations.nodes);
+        const StartSequence::Result result = m_start.start(choices, m_organisations);
+        if (!result.ran)
+            throw core::Error(kRunRefused, result.refusal);
+        return m_start.run().lastOutcome();
     } catch (...) {
         core::PropagateError(kModule, u"run");
     }

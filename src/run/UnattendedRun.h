@@ -8,6 +8,7 @@
 #include "run/Run.h"
 #include "run/RunObserver.h"
 #include "run/SignIn.h"
+#include "run/StartSequence.h"
 
 namespace run {
 
@@ -25,37 +26,27 @@ private:
     std::function<void(const QString&)> m_print;
 };
 
-// One whole unloading without a person, as /AUTOSTART does it: signs in with the stored settings,
-// checks the unload folder and the ticked nodes, runs over the period that the date rules give and
-// writes the protocols; then keeps the end date for the next run when the date rules say so.
-// Raises core::Error when the run cannot start (the message is the error's text).
+// One whole unloading without a window, over the stored settings: signs in, then goes through
+// the start sequence with the stored choices (the program's /AUTOSTART goes through the window's
+// Execute button and the same sequence). Raises core::Error when the run cannot start (the
+// message is the error's text). Used where no window is wanted: the benchmark and the tests.
 class UnattendedRun final
 {
 public:
-    // Exit codes of the program for an unattended run.
-    static constexpr int kExitDone = 0;
-    static constexpr int kExitRefused = 1;
-    static constexpr int kExitStopped = 2;
-    // The run went to its end, but some list requests or downloads failed for good.
-    static constexpr int kExitIncomplete = 3;
-    // The run ended, but a protocol it was to write could not be written.
-    static constexpr int kExitProtocolsFailed = 4;
-
     UnattendedRun(const Services& services, RunObserver& observer, DiskSpaceProbe probe = diskFreeSpace);
 
     RunOutcome run();
-    static int exitCode(const RunOutcome& outcome);
 
     // The run's engine and what the sign-in found, for a caller that looks closer after run().
     engine::Fetchling& fetchling();
     const engine::PersonsCollection& persons() const { return *m_organisations.persons; }
     const std::vector<OrgNode>& nodes() const { return m_organisations.nodes; }
-    engine::SummaryRows summaryRows(const QString& kind) const { return m_run.summaryRows(kind); }
+    engine::SummaryRows summaryRows(const QString& kind) const { return m_start.run().summaryRows(kind); }
 
 private:
     const Services& m_services;
     Organisations m_organisations;
-    Run m_run;
+    StartSequence m_start;
 };
 
 } // namespace run

@@ -265,7 +265,7 @@ TEST_F(QueueTest, DocumentThatKeepsFailingIsGivenUpAfterTenAttemptsWithItsError)
     EXPECT_EQ(r->State, 9);
 }
 
-TEST_F(QueueTest, ReleasedQueueWaitsForDownloadsInFlight)
+TEST_F(QueueTest, TheReleaseStepWaitsForDownloadsInFlight)
 {
     auto& q = makeQueue(5);
     add(1, false);
@@ -273,18 +273,30 @@ TEST_F(QueueTest, ReleasedQueueWaitsForDownloadsInFlight)
     trace.onWait = [](bool& cancel) { cancel = true; };
     EXPECT_EQ(q.GetFirstResult(), nullptr);
     EXPECT_FALSE(QFile::exists(folderOf(2) + u"/"_s + docs[1]->FileName()));
-    queue.reset();
+    q.FinishRunningDownloads();
     EXPECT_TRUE(QFile::exists(folderOf(2) + u"/"_s + docs[1]->FileName()));
 }
 
-TEST_F(QueueTest, ReleasedQueueGivesUpOnDownloadsThatNeverEnd)
+TEST_F(QueueTest, TheReleaseStepGivesUpOnDownloadsThatNeverEnd)
+{
+    auto& q = makeQueue(5);
+    fault(1, u"SaveAllContentAsync"_s, FaultEffect::Never);
+    add(1, false);
+    q.FinishRunningDownloads();
+    EXPECT_GE(nowMs, diadoc::AsyncContents::kReleaseWaitMs);
+    EXPECT_LT(nowMs, diadoc::AsyncContents::kReleaseWaitMs + 1000);
+}
+
+// The wait may let a window's messages through: a queue that goes without its owner's release
+// step waits for nothing.
+TEST_F(QueueTest, AQueueThatGoesDoesNotWait)
 {
     makeQueue(5);
     fault(1, u"SaveAllContentAsync"_s, FaultEffect::Never);
     add(1, false);
+    const qint64 before = nowMs;
     queue.reset();
-    EXPECT_GE(nowMs, diadoc::AsyncContents::kReleaseWaitMs);
-    EXPECT_LT(nowMs, diadoc::AsyncContents::kReleaseWaitMs + 1000);
+    EXPECT_EQ(nowMs, before);
 }
 
 } // namespace

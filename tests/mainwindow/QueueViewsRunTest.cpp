@@ -121,8 +121,8 @@ protected:
     {
         run::RunRequest r;
         r.unloadFolder = out();
-        r.from = u"01.01.2024"_s;
-        r.to = u"31.12.2024"_s;
+        r.from = QDate(2024, 1, 1);
+        r.to = QDate(2024, 12, 31);
         r.nodes = signedIn.organisations.nodes;
         return r;
     }

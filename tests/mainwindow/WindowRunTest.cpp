@@ -3,7 +3,7 @@
 #include "WindowRunFixture.h"
 #include "mainwindow/OrganisationTree.h"
 #include "platform/diadoc/SandboxService.h"
-#include "run/UnattendedRun.h"
+#include "run/StartSequence.h"
 
 using namespace Qt::StringLiterals;
 using namespace core::msgbox;
@@ -72,7 +72,7 @@ TEST_P(WindowRunOfferTest, ExecuteUnloadsTheSampleAndListsItsThreeProtocols)
     const run::RunOutcome& outcome = listener.ended.front();
     EXPECT_FALSE(outcome.stopped);
     EXPECT_GT(outcome.unloaded, 100);
-    EXPECT_EQ(window->autoStartExitCode(), run::UnattendedRun::kExitDone);
+    EXPECT_EQ(window->autoStartExitCode(), run::StartSequence::kExitDone);
     // The end date of a run that ended by itself is kept for the next one.
     EXPECT_EQ(options.GetDefault_LastDateEnd(), u"31.12.2024"_s);
     // The summary names the program as the window's caption does.
@@ -253,7 +253,7 @@ TEST_F(WindowRunTest, AfterBadAllocationEveryStartIsRefusedUntilRestart)
     EXPECT_EQ(listener.ended.at(0).stopReason, u"bad allocation"_s);
     EXPECT_EQ(options.GetDefault_LastDateEnd(), u"15.06.2024"_s)
         << "a run stopped by a failure stores no end date: the next one starts where it started";
-    EXPECT_EQ(window->autoStartExitCode(), run::UnattendedRun::kExitStopped);
+    EXPECT_EQ(window->autoStartExitCode(), run::StartSequence::kExitStopped);
     const QString page = protocolText(u".htm"_s);
     EXPECT_TRUE(page.contains(u"(прервана в связи с &quot;bad allocation&quot;)"_s)
                 || page.contains(u"(прервана в связи с \"bad allocation\")"_s));
@@ -272,7 +272,7 @@ TEST_F(WindowRunTest, AfterBadAllocationEveryStartIsRefusedUntilRestart)
         EXPECT_EQ(window->busyMode(), 0);
     }
     EXPECT_EQ(listener.ended.size(), 1U) << "no other run started";
-    EXPECT_EQ(window->autoStartExitCode(), run::UnattendedRun::kExitRefused);
+    EXPECT_EQ(window->autoStartExitCode(), run::StartSequence::kExitRefused);
 }
 
 struct RunRefusalCase
@@ -298,7 +298,7 @@ TEST_P(WindowRunRefusalTest, ARunThatCannotStartSaysWhyAndReturnsToIdle)
     EXPECT_EQ(ui.mousePointer(), core::MousePointer::Default);
     EXPECT_TRUE(listener.ended.empty());
     EXPECT_TRUE(protocols().isEmpty());
-    EXPECT_EQ(window->autoStartExitCode(), run::UnattendedRun::kExitRefused);
+    EXPECT_EQ(window->autoStartExitCode(), run::StartSequence::kExitRefused);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -381,7 +381,7 @@ TEST_F(WindowRunTest, AnUnattendedStartRunsOnceThroughTheWindowAndCloses)
     EXPECT_FALSE(listener.ended.at(0).stopped);
     EXPECT_EQ(listener.ended.at(0).protocols.size(), 3);
     EXPECT_EQ(protocols().size(), 3);
-    EXPECT_EQ(window->autoStartExitCode(), run::UnattendedRun::kExitDone);
+    EXPECT_EQ(window->autoStartExitCode(), run::StartSequence::kExitDone);
     EXPECT_TRUE(ui.boxes.empty()) << ui.boxes.front().prompt.toStdString();
     EXPECT_TRUE(opened.empty());
 }
@@ -395,7 +395,7 @@ TEST_F(WindowRunTest, AnUnattendedStartWithoutSignInIsRefused)
     QMetaObject::invokeMethod(window->controls().theStartingTimer, "timeout");
     EXPECT_FALSE(window->isVisible());
     EXPECT_TRUE(listener.ended.empty());
-    EXPECT_EQ(window->autoStartExitCode(), run::UnattendedRun::kExitRefused);
+    EXPECT_EQ(window->autoStartExitCode(), run::StartSequence::kExitRefused);
     ASSERT_EQ(ui.boxes.size(), 1U);
     EXPECT_EQ(ui.boxes.at(0).prompt, u"Нет ни одной организации (ни одного подразделения)."_s);
     EXPECT_TRUE(window->controls().theLabelAuthorization->text().contains(u"Требуется авторизация."_s));

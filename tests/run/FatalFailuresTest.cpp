@@ -144,14 +144,14 @@ TEST_F(FatalFailuresTest, TheFailureTextAndItsQueueDecideTheStopTheMessageAndThe
                 EXPECT_EQ(box.style, core::msgbox::vbOKOnly | core::msgbox::vbCritical);
             }
             EXPECT_EQ(result.endText.section(u"\r\n"_s, 0, 0), u"Выгрузка документов прервана."_s);
-            EXPECT_EQ(run::UnattendedRun::exitCode(result), run::UnattendedRun::kExitStopped);
+            EXPECT_EQ(run::StartSequence::exitCode(result), run::StartSequence::kExitStopped);
         } else {
             EXPECT_TRUE(ui.boxes.empty()) << ui.boxes.front().prompt.toStdString();
             // Failing every time, the request or the download is given up at the cap.
             EXPECT_EQ(result.listsFailed + result.downloadsFailed, c.queue == Queue::Lists ? result.listsFailed : 1);
             EXPECT_GT(c.queue == Queue::Lists ? result.listsFailed : result.downloadsFailed, 0);
             EXPECT_EQ(result.endText.section(u"\r\n"_s, 0, 0), u"Выгрузка документов завершена с ошибками."_s);
-            EXPECT_EQ(run::UnattendedRun::exitCode(result), run::UnattendedRun::kExitIncomplete);
+            EXPECT_EQ(run::StartSequence::exitCode(result), run::StartSequence::kExitIncomplete);
         }
         // Every failed attempt is counted; a download that met a full disk is given up at once.
         if (c.queue == Queue::Downloads && c.error == kDiskFull)

@@ -37,15 +37,15 @@ TEST_F(DateRulesTest, TheStartRulesMoveTheStartToTheLastEndAndTheEndToYesterday)
         int beginMove;
         int endYesterday;
         QString lastDateEnd;
-        QString from;
-        QString to;
+        QDate from;
+        QDate to;
         QString oldEnd;
     } cases[] = {
-        {0, 0, u"10.01.2025"_s, u"01.01.2024"_s, u"31.12.2024"_s, {}},
-        {1, 0, {}, u"01.01.2024"_s, u"31.12.2024"_s, {}}, // nothing kept: the stored start stays
-        {1, 0, u"10.01.2025"_s, u"10.01.2025"_s, u"31.12.2024"_s, {}},
-        {0, 1, u"10.01.2025"_s, u"01.01.2024"_s, u"14.01.2025"_s, u"(ранее по 31.12.2024)"_s},
-        {1, 1, u"10.01.2025"_s, u"10.01.2025"_s, u"14.01.2025"_s, u"(ранее по 31.12.2024)"_s},
+        {0, 0, u"10.01.2025"_s, QDate(2024, 1, 1), QDate(2024, 12, 31), {}},
+        {1, 0, {}, QDate(2024, 1, 1), QDate(2024, 12, 31), {}}, // nothing kept: the stored start stays
+        {1, 0, u"10.01.2025"_s, QDate(2025, 1, 10), QDate(2024, 12, 31), {}},
+        {0, 1, u"10.01.2025"_s, QDate(2024, 1, 1), QDate(2025, 1, 14), u"(ранее по 31.12.2024)"_s},
+        {1, 1, u"10.01.2025"_s, QDate(2025, 1, 10), QDate(2025, 1, 14), u"(ранее по 31.12.2024)"_s},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.beginMove * 10 + c.endYesterday);
@@ -58,15 +58,76 @@ TEST_F(DateRulesTest, TheStartRulesMoveTheStartToTheLastEndAndTheEndToYesterday)
         EXPECT_EQ(period.from, c.from);
         EXPECT_EQ(period.to, c.to);
         EXPECT_EQ(period.oldEnd, c.oldEnd);
+        EXPECT_TRUE(period.replaced.isEmpty());
     }
     // After the options change, the last two rules apply again to the dates shown.
     options.Set_DateBeginMove(1);
     options.Set_DateEndYesterday(0);
     options.Set_LastDateEnd(u"05.01.2025"_s);
-    const auto moved = run::DateRules::moved(options, {u"02.02.2024"_s, u"03.03.2024"_s, u"(ранее по x)"_s}, today);
-    EXPECT_EQ(moved.from, u"05.01.2025"_s);
-    EXPECT_EQ(moved.to, u"03.03.2024"_s);
+    const auto moved =
+        run::DateRules::moved(options, {QDate(2024, 2, 2), QDate(2024, 3, 3), u"(ранее по x)"_s, {}}, today);
+    EXPECT_EQ(moved.from, QDate(2025, 1, 5));
+    EXPECT_EQ(moved.to, QDate(2024, 3, 3));
     EXPECT_TRUE(moved.oldEnd.isEmpty());
+}
+
+// A stored date that names no real day counts as not stored: the period takes the setting's
+// default (today; nothing for the last end date) and says which value it replaced. Nothing becomes
+// a date of its own making.
+TEST_F(DateRulesTest, AStoredDateThatIsNoDateIsTakenAsNotStoredAndTold)
+{
+    struct Case
+    {
+        const char* name;
+        QString fromDate;
+        QString toDate;
+        QString lastDateEnd;
+        QDate from;
+        QDate to;
+        QStringList replaced;
+    } cases[] = {
+        {"real dates", u"01.01.2024"_s, u"31.12.2024"_s, u"01.06.2024"_s, QDate(2024, 6, 1), QDate(2024, 12, 31), {}},
+        {"no such day",
+         u"31.02.2024"_s,
+         u"31.12.2024"_s,
+         {},
+         today,
+         QDate(2024, 12, 31),
+         {u"Сохранённое значение FromDate \"31.02.2024\" не является датой и заменено значением по умолчанию "
+          u"15.01.2025."_s}},
+        {"no such month",
+         u"01.01.2024"_s,
+         u"99.99.9999"_s,
+         {},
+         QDate(2024, 1, 1),
+         today,
+         {u"Сохранённое значение ToDate \"99.99.9999\" не является датой и заменено значением по умолчанию "
+          u"15.01.2025."_s}},
+        {"both and the last end",
+         u"x"_s,
+         u"32.01.2024"_s,
+         u"29.02.2023"_s,
+         today,
+         today,
+         {u"Сохранённое значение FromDate \"x\" не является датой и заменено значением по умолчанию 15.01.2025."_s,
+          u"Сохранённое значение ToDate \"32.01.2024\" не является датой и заменено значением по умолчанию "
+          u"15.01.2025."_s,
+          u"Сохранённое значение LastDateEnd \"29.02.2023\" не является датой и не используется."_s}},
+        {"a leap day", u"29.02.2024"_s, u"31.12.2024"_s, {}, QDate(2024, 2, 29), QDate(2024, 12, 31), {}},
+    };
+    options.Set_DateBeginMove(1);
+    options.Set_DateEndYesterday(0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        options.Set_FromDate(c.fromDate);
+        options.Set_ToDate(c.toDate);
+        options.Set_LastDateEnd(c.lastDateEnd);
+        const auto period = run::DateRules::atStart(options, today);
+        EXPECT_EQ(period.from, c.from);
+        EXPECT_EQ(period.to, c.to);
+        EXPECT_EQ(period.replaced, c.replaced);
+        EXPECT_NE(period.from, QDate(2000, 1, 1));
+    }
 }
 
 TEST_F(DateRulesTest, TheEndDateIsKeptOnlyAfterARunThatWentToItsEndWithEveryList)
@@ -75,21 +136,25 @@ TEST_F(DateRulesTest, TheEndDateIsKeptOnlyAfterARunThatWentToItsEndWithEveryList
     {
         const char* name;
         bool stopped;
+        bool protocolsStopped;
         QString stopReason;
         int listsFailed;
         int downloadsFailed;
         bool keeps;
     } cases[] = {
-        {"complete", false, {}, 0, 0, true},
-        {"documents given up", false, {}, 0, 2, true},
-        {"a list given up", false, {}, 1, 0, false},
-        {"stopped by the person", true, {}, 0, 0, false},
-        {"stopped by a failure", true, u"Ошибка записи в файл"_s, 0, 0, false},
+        {"complete", false, false, {}, 0, 0, true},
+        {"documents given up", false, false, {}, 0, 2, true},
+        {"a list given up", false, false, {}, 1, 0, false},
+        {"stopped by the person", true, false, {}, 0, 0, false},
+        {"its protocols stopped by the person", false, true, {}, 0, 0, false},
+        {"stopped by a failure", true, false, u"Ошибка записи в файл"_s, 0, 0, false},
+        {"stopped by a failed allocation", true, false, u"bad allocation"_s, 0, 0, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         run::RunOutcome outcome;
         outcome.stopped = c.stopped;
+        outcome.protocolsStopped = c.protocolsStopped;
         outcome.stopReason = c.stopReason;
         outcome.listsFailed = c.listsFailed;
         outcome.downloadsFailed = c.downloadsFailed;
@@ -98,13 +163,13 @@ TEST_F(DateRulesTest, TheEndDateIsKeptOnlyAfterARunThatWentToItsEndWithEveryList
 
     options.Set_LastDateEnd(u"01.06.2024"_s);
     options.Set_DateBeginMove(0);
-    EXPECT_TRUE(run::DateRules::afterRun(options, u"31.12.2024"_s, false).isEmpty());
+    EXPECT_FALSE(run::DateRules::afterRun(options, QDate(2024, 12, 31), false).isValid());
     EXPECT_EQ(options.GetDefault_LastDateEnd(), u"01.06.2024"_s) << "not kept: the old end date stays";
-    EXPECT_TRUE(run::DateRules::afterRun(options, u"31.12.2024"_s, true).isEmpty()) << "the start does not move";
+    EXPECT_FALSE(run::DateRules::afterRun(options, QDate(2024, 12, 31), true).isValid()) << "the start does not move";
     EXPECT_EQ(options.GetDefault_LastDateEnd(), u"31.12.2024"_s);
     options.Set_DateBeginMove(1);
-    EXPECT_EQ(run::DateRules::afterRun(options, u"14.01.2025"_s, true), u"14.01.2025"_s);
-    EXPECT_EQ(run::DateRules::afterRun(options, u"20.01.2025"_s, false), u"14.01.2025"_s);
+    EXPECT_EQ(run::DateRules::afterRun(options, QDate(2025, 1, 14), true), QDate(2025, 1, 14));
+    EXPECT_EQ(run::DateRules::afterRun(options, QDate(2025, 1, 20), false), QDate(2025, 1, 14));
 }
 
 // ---- Unload folder checks ---------------------------------------------------------------------

@@ -21,8 +21,8 @@ run::RunRequest wholeYear(const run::SignIn::Outcome& signedIn, const QString& f
 {
     run::RunRequest request;
     request.unloadFolder = folder;
-    request.from = u"01.01.2024"_s;
-    request.to = u"31.12.2024"_s;
+    request.from = QDate(2024, 1, 1);
+    request.to = QDate(2024, 12, 31);
     request.nodes = signedIn.organisations.nodes;
     return request;
 }
@@ -86,7 +86,7 @@ TEST_F(RunFaultsTest, AFullDiskOfTheServicesWriteStopsTheRunWithTheDiskFullMessa
         if (c.stops) {
             EXPECT_EQ(outcome.stopReason, u"Исчерпано свободное место на диске."_s);
             EXPECT_EQ(outcome.endText.section(u"\r\n"_s, 0, 0), u"Выгрузка документов прервана."_s);
-            EXPECT_EQ(run::UnattendedRun::exitCode(outcome), run::UnattendedRun::kExitStopped);
+            EXPECT_EQ(run::StartSequence::exitCode(outcome), run::StartSequence::kExitStopped);
             ASSERT_FALSE(ui.boxes.empty());
             EXPECT_EQ(ui.boxes.front().prompt,
                       QStringList({u"Исчерпано свободное место на диске."_s,
@@ -98,7 +98,7 @@ TEST_F(RunFaultsTest, AFullDiskOfTheServicesWriteStopsTheRunWithTheDiskFullMessa
             EXPECT_EQ(outcome.endText.section(u"\r\n"_s, 0, 0), u"Выгрузка документов завершена с ошибками."_s);
             EXPECT_GT(outcome.downloadsFailed, 0);
             EXPECT_EQ(outcome.left, 0);
-            EXPECT_EQ(run::UnattendedRun::exitCode(outcome), run::UnattendedRun::kExitIncomplete);
+            EXPECT_EQ(run::StartSequence::exitCode(outcome), run::StartSequence::kExitIncomplete);
         }
         EXPECT_EQ(outcome.protocols.size(), 3) << "the protocols still go where there is room";
     }
@@ -119,12 +119,12 @@ TEST(ProtocolsEndTest, TheEndMessageAndTheExitCodeTellOfProtocolsThatCouldNotBeW
               u"Выгрузка документов прервана.\r\nНе удалось записать файл протокола:\r\nП.htm"_s);
 
     run::RunOutcome outcome;
-    EXPECT_EQ(run::UnattendedRun::exitCode(outcome), run::UnattendedRun::kExitDone);
+    EXPECT_EQ(run::StartSequence::exitCode(outcome), run::StartSequence::kExitDone);
     outcome.failedProtocols = {u"/out/П.csv"_s};
-    EXPECT_EQ(run::UnattendedRun::exitCode(outcome), run::UnattendedRun::kExitProtocolsFailed);
+    EXPECT_EQ(run::StartSequence::exitCode(outcome), run::StartSequence::kExitProtocolsFailed);
     EXPECT_TRUE(run::PrintingObserver::summaryLines(outcome).contains(u"Протокол не записан: /out/П.csv"_s));
     outcome.stopped = true;
-    EXPECT_EQ(run::UnattendedRun::exitCode(outcome), run::UnattendedRun::kExitStopped);
+    EXPECT_EQ(run::StartSequence::exitCode(outcome), run::StartSequence::kExitStopped);
 }
 
 } // namespace

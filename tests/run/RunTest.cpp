@@ -67,8 +67,8 @@ run::RunRequest requestFor(const run::SignIn::Outcome& signedIn, const QString& 
 {
     run::RunRequest request;
     request.unloadFolder = folder;
-    request.from = u"01.01.2024"_s;
-    request.to = u"31.12.2024"_s;
+    request.from = QDate(2024, 1, 1);
+    request.to = QDate(2024, 12, 31);
     request.nodes = signedIn.organisations.nodes;
     return request;
 }

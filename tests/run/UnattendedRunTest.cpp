@@ -132,7 +132,15 @@ TEST_F(UnattendedRunTest, ARunThatCannotStartRaisesItsReason)
              o.Set_Path(plain.fileName() + u"/out"_s);
          },
          u"\" для сохранения файлов Диадок."_s},
-        {"bad period", [](auto& o) { o.Set_FromDate(u"31.02.2024"_s); }, u"Период выгрузки задан неверно"_s},
+        // A stored start that is no date is today's, after the stored end.
+        {"bad period", [](auto& o) { o.Set_FromDate(u"31.02.2024"_s); },
+         u"Период выгрузки задан неверно: дата начала (15.01.2025) позже даты окончания (31.12.2024)."_s},
+        {"period that ends before it starts",
+         [](auto& o) {
+             o.Set_FromDate(u"01.02.2024"_s);
+             o.Set_ToDate(u"31.01.2024"_s);
+         },
+         u"дата начала (01.02.2024) позже даты окончания (31.01.2024)."_s},
         {"no sandbox", [](auto& o) { o.Set_DiadocServerURL(u"https://example.invalid"_s); },
          u"Вы не авторизованы в Диадок."_s},
         {"nothing ticked",
@@ -198,7 +206,7 @@ TEST_F(UnattendedRunTest, TheDateRulesGiveThePeriodAndTheEndDateIsKeptOnlyAfterA
     EXPECT_GT(whole.unloaded, 0);
     EXPECT_EQ(whole.from, u"01.07.2024"_s);
     EXPECT_EQ(options.GetDefault_LastDateEnd(), u"14.01.2025"_s);
-    EXPECT_EQ(run::DateRules::atStart(options, QDate(2025, 1, 16)).from, u"14.01.2025"_s)
+    EXPECT_EQ(run::DateRules::atStart(options, QDate(2025, 1, 16)).from, QDate(2025, 1, 14))
         << "the next run starts where this one ended";
 }
 
@@ -257,7 +265,7 @@ TEST_F(UnattendedRunTest, WhatFailedForGoodIsCountedAndTheRunEndsWithItsOwnExitC
         auto clean = makeRun();
         const auto result = clean->run();
         ASSERT_TRUE(result.complete());
-        EXPECT_EQ(run::UnattendedRun::exitCode(result), run::UnattendedRun::kExitDone);
+        EXPECT_EQ(run::StartSequence::exitCode(result), run::StartSequence::kExitDone);
         target = clean->fetchling().AsyncDocs().UnloadedList().Item(5)->DocumentId;
         QDir(out()).removeRecursively();
     }
@@ -287,7 +295,7 @@ TEST_F(UnattendedRunTest, WhatFailedForGoodIsCountedAndTheRunEndsWithItsOwnExitC
     EXPECT_EQ(result.listFailures, result.listsFailed * diadoc::AsyncTasks::kMaxAttempts);
     EXPECT_EQ(result.downloadFailures, diadoc::AsyncContents::kMaxAttempts - 1);
     EXPECT_FALSE(result.complete());
-    EXPECT_EQ(run::UnattendedRun::exitCode(result), run::UnattendedRun::kExitIncomplete);
+    EXPECT_EQ(run::StartSequence::exitCode(result), run::StartSequence::kExitIncomplete);
 
     const QStringList end = result.endText.split(u"\r\n"_s);
     ASSERT_EQ(end.size(), 3) << result.endText.toStdString();
@@ -352,7 +360,7 @@ TEST_F(UnattendedRunTest, OperationsThatNeverCompleteAreGivenUpAndTheRunEnds)
             EXPECT_EQ(rec->ErrorDescription, QString::fromUtf16(diadoc::kOperationTimeOutText));
         }
     }
-    EXPECT_EQ(run::UnattendedRun::exitCode(result), run::UnattendedRun::kExitIncomplete);
+    EXPECT_EQ(run::StartSequence::exitCode(result), run::StartSequence::kExitIncomplete);
     EXPECT_EQ(result.protocols.size(), 3);
     EXPECT_TRUE(ui.boxes.empty()) << "a time-out is no fatal failure";
 }
@@ -555,7 +563,7 @@ TEST_P(UnattendedFaultsTest, EveryListedDocumentEndsUnloadedOrIgnoredWithItsReas
     EXPECT_EQ(result.unloaded, targets.size() - lost.size());
     EXPECT_EQ(result.downloadsFailed, lost.size()) << "the documents left out by the run's rules are not counted";
     EXPECT_EQ(result.listsFailed, 0);
-    EXPECT_EQ(run::UnattendedRun::exitCode(result), run::UnattendedRun::kExitIncomplete);
+    EXPECT_EQ(run::StartSequence::exitCode(result), run::StartSequence::kExitIncomplete);
     expectFiled(run->fetchling(), out());
 
     QHash<QString, QString> reasons;
