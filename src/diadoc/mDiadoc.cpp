@@ -1,5 +1,6 @@
 #include "mDiadoc.h"
 
+#include "GuardedCall.h"
 #include "base/Error.h"
 #include "core/mErrorHandling.h"
 #include "core/mFetchlingOptions.h"
@@ -25,20 +26,6 @@ QString defaultApiClientId()
 QString displayMask()
 {
     return QString(13, u'*') + defaultApiClientId().right(2);
-}
-
-// Runs one client call with errors caught: the error text takes its description, or an empty
-// text when it succeeded.
-template <typename Call> auto guarded(QString& errorText, Call&& call) -> decltype(call())
-{
-    try {
-        auto result = call();
-        errorText.clear();
-        return result;
-    } catch (...) {
-        errorText = core::currentError().description();
-        return {};
-    }
 }
 
 } // namespace

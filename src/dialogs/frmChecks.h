@@ -6,6 +6,8 @@
 #include <QString>
 #include <QTimer>
 
+#include "diadoc/AccessTest.h"
+
 class QLabel;
 class QPushButton;
 class QTextEdit;
@@ -16,14 +18,12 @@ class UiServices;
 } // namespace core
 namespace platform::diadoc {
 class DiadocClientFactory;
-class DiadocConnection;
-} // namespace platform::diadoc
+}
 
 namespace dialogs {
 
-// The access test: with one set of sign-in data it goes step by step from the client library to
-// trial document lists of one organisation, and writes every step and its outcome as lines of a
-// coloured log. It reads no setting and stores nothing.
+// The window of the access test (diadoc::AccessTest): runs it once when shown and writes every
+// line it tells into a coloured log. It reads no setting and stores nothing.
 class frmChecks final : public QDialog
 {
     Q_OBJECT
@@ -50,34 +50,19 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    struct Arguments
-    {
-        QString keyDiadocAPI;
-        QString diadocServerURL;
-        int authorizationType = 0;
-        QString login;
-        QString password;
-        QString certificateThumbprint;
-        QString inn;
-    };
-
     void Form_Load();
     void theStartingTimer_Timer();
     void theClose_Click();
     void DoTest();
-    // Runs the steps; raises the error of a call that is not guarded.
+    // Runs the access test's steps and shows their lines; raises the error of a call that is
+    // not guarded.
     void runSteps();
-    // The organisations of the connection and, given an INN, that organisation's document types
-    // and trial lists.
-    void testOrganisation(platform::diadoc::DiadocConnection& connection);
     void LogAdd(const QString& text, bool success, std::optional<quint32> color = std::nullopt, bool bold = false);
-    // The second line after a failed guarded call.
-    void logMessage(const QString& errorText);
 
     core::UiServices& m_ui;
     platform::diadoc::DiadocClientFactory& m_factory;
     const core::Clock& m_clock;
-    Arguments m_arguments;
+    diadoc::AccessTest::Arguments m_arguments;
     bool m_running = false;
     bool m_timerEnabled = false;
 
