@@ -153,8 +153,7 @@ struct Run::Session
     std::unique_ptr<FailureWatch> watch;
     std::unique_ptr<engine::Fetchling> engine;
     QDateTime start;
-    QDateTime end;            // when the queue work was over; invalid before
-    bool downloading = false; // the documents' queue has been fed
+    QDateTime end; // when the queue work was over; invalid before
 
     Session() = default;
     Session(const Session&) = delete;
@@ -264,9 +263,9 @@ RunOutcome Run::execute(const RunRequest& request, const Organisations& organisa
             throw core::Error(kRunRefused, u"Выгрузка документов уже идёт."_s);
         if (m_refuseNewRuns)
             throw core::Error(kRunRefused, refusalText());
+        // The start sequence checks the period; a run is never asked for one without its days.
         if (!request.from.isValid() || !request.to.isValid())
-            throw core::Error(kRunRefused, u"Период выгрузки задан неверно: с "_s + core::dateText(request.from)
-                                               + u" по "_s + core::dateText(request.to) + u'.');
+            throw core::Error(kRunRefused, u"Период выгрузки не задан."_s);
         // A second run into the same folder would mix its files, protocols and log with this one's.
         const UnloadFolderLock folderLock(request.unloadFolder);
         const BusyGuard busy(m_busy);
@@ -330,7 +329,6 @@ void Run::runEngine(Session& session)
                                                   dateTo);
         }
     }
-    session.downloading = true;
     if (!watch.stopRequested())
         engine.ПостановкаДокументовВОчередьНаЗагрузку();
     if (!watch.stopRequested())
@@ -343,7 +341,8 @@ void Run::memoryStop(Session& session)
     // Told as a queue tells a memory failure; the box may itself fail for want of memory, and the
     // stop stands all the same.
     try {
-        session.watch->memoryStop(session.downloading);
+        // Lists and downloads run by turns: the downloads' message once a document was queued.
+        session.watch->memoryStop(session.engine && session.engine->AsyncDocs().Count(0) > 0);
     } catch (...) {
         session.watch->requestStop(QString::fromUtf16(core::failure::kBadAllocation));
     }

@@ -108,6 +108,10 @@ QString StartSequence::refusalOf(RunRequest& request)
         refusal = u"Нет ни одной организации (ни одного подразделения)."_s;
     } else if (request.tickedCount() == 0) {
         refusal = u"Не выбрано ни одного подразделения."_s;
+    } else if (!request.from.isValid() || !request.to.isValid()) {
+        refusal = u"Период выгрузки задан неверно: с "_s + core::dateText(request.from) + u" по "_s
+                  + core::dateText(request.to) + u'.';
+        style = vbOKOnly | vbExclamation;
     } else if (request.from > request.to) {
         // Such a period lists nothing, and its run would still report an unloading done.
         refusal = u"Период выгрузки задан неверно: дата начала ("_s + core::dateText(request.from)

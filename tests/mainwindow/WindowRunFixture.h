@@ -59,11 +59,13 @@ protected:
 
     QString out() const { return dir.filePath(QStringLiteral("out")) + u'/'; }
 
-    // A window over the fixture's services, loaded (and so signed in) but not shown.
-    std::unique_ptr<frmDiadocUnloadDocs> load(const QString& commandLine = {})
+    // A window over the fixture's services (or the run's services given), loaded (and so signed
+    // in) but not shown.
+    template <typename Window = frmDiadocUnloadDocs>
+    std::unique_ptr<Window> load(const QString& commandLine = {}, const run::Services* services = nullptr)
     {
         MainWindowServices s{options, ui, clock, store.registry, diadoc, prerequisites};
-        s.runServices = &runServices;
+        s.runServices = services != nullptr ? services : &runServices;
         s.runListener = &listener;
         s.commandLine = commandLine;
         s.openFile = [this](const QString& file) {
@@ -71,7 +73,7 @@ protected:
             return desktopOpens;
         };
         s.startProgram = [](const QString&, const QStringList&) { return true; };
-        auto window = std::make_unique<frmDiadocUnloadDocs>(s);
+        auto window = std::make_unique<Window>(s);
         window->controls().theTimerStatusBar->stop();
         window->Form_Load();
         return window;

@@ -314,7 +314,15 @@ INSTANTIATE_TEST_SUITE_P(
                        u"Не выбрано ни одного подразделения."_s},
         RunRefusalCase{"NoOrganisation",
                        [](frmDiadocUnloadDocs& w, const MainWindowControls&) { w.organisationTree().clear(); },
-                       u"Нет ни одной организации (ни одного подразделения)."_s}),
+                       u"Нет ни одной организации (ни одного подразделения)."_s},
+        // Such a period would list nothing and still report an unloading done.
+        RunRefusalCase{"PeriodEndsBeforeItStarts",
+                       [](auto&, const MainWindowControls& c) {
+                           c.theDateFrom->setDate(QDate(2024, 3, 15));
+                           c.theDateTo->setDate(QDate(2024, 3, 14));
+                       },
+                       u"Период выгрузки задан неверно: дата начала (15.03.2024) позже даты окончания (14.03.2024)."
+                       u"\r\nУкажите период, который начинается не позже, чем заканчивается."_s}),
     [](const testing::TestParamInfo<RunRefusalCase>& c) { return std::string(c.param.name); });
 
 TEST_F(WindowRunTest, ADepartmentTickedAloneIsEnoughAndTheFolderIsNormalised)
