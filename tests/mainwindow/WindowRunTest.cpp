@@ -325,6 +325,22 @@ INSTANTIATE_TEST_SUITE_P(
                        u"\r\nУкажите период, который начинается не позже, чем заканчивается."_s}),
     [](const testing::TestParamInfo<RunRefusalCase>& c) { return std::string(c.param.name); });
 
+// The question about a folder better avoided is the only box of a start that the person declines:
+// the refusal is not shown again.
+TEST_F(WindowRunTest, ADeclinedFolderBetterAvoidedShowsOnlyItsQuestion)
+{
+    const auto window = load();
+    window->controls().thePath->setText(dir.filePath(QStringLiteral("users/me/out")));
+    ui.expectBox(vbCancel);
+    execute(*window);
+    ASSERT_EQ(ui.boxes.size(), 1U);
+    EXPECT_TRUE(ui.boxes.at(0).prompt.contains(u"крайне не рекомендуется."_s)) << ui.boxes.at(0).prompt.toStdString();
+    EXPECT_EQ(ui.boxes.at(0).style, vbOKCancel | vbQuestion | vbDefaultButton2);
+    EXPECT_TRUE(listener.ended.empty());
+    EXPECT_EQ(window->busyMode(), 0);
+    EXPECT_EQ(window->autoStartExitCode(), run::StartSequence::kExitRefused);
+}
+
 TEST_F(WindowRunTest, ADepartmentTickedAloneIsEnoughAndTheFolderIsNormalised)
 {
     const auto window = load();
