@@ -1,5 +1,14 @@
 #include "SandboxLoader.h"
 
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -8,6 +17,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "JsonOffsets.h"
 #include "base/Error.h"
 
 using namespace Qt::StringLiterals;
@@ -17,14 +27,30 @@ namespace platform::diadoc {
 namespace {
 
 constexpr int kBadFileNumber = 1001;
+constexpr char16_t kTopLevelPrefix[] = u"top level.";
 
-// Reading helpers that know where in the file they are, so that a fault names its place.
+// The whole numbers a sandbox may give, each within a range that its arithmetic survives.
+struct Range
+{
+    qint64 least;
+    qint64 most;
+};
+// Polls are counted in an int; a policy's and a rule's added stay within it.
+constexpr Range kPolls{0, 1'000'000'000};
+// A delay is added to the service's clock, a policy's and a rule's together: about 31 years each.
+constexpr Range kDelayMs{0, 1'000'000'000'000};
+constexpr Range kAttempts{0, std::numeric_limits<int>::max()};
+constexpr Range kErrorNumber{std::numeric_limits<int>::min(), std::numeric_limits<int>::max()};
+
+// Reading helpers that know where in the file they are, so that a fault names its place. With the
+// file's text at hand, a fault in a value also names its byte offset.
 class Reader final
 {
 public:
-    Reader(QString file, QString folder)
+    Reader(QString file, QString folder, QByteArray json = {})
         : m_file(std::move(file))
         , m_folder(std::move(folder))
+        , m_json(std::move(json))
     {
     }
 
@@ -33,13 +59,25 @@ public:
         throw core::Error(kBadFileNumber, u"Sandbox file \""_s + m_file + u"\": "_s + where + u": "_s + fault);
     }
 
+    // A fault in the value at the path, named with its offset in the file when the text is known.
+    [[noreturn]] void failValue(const QString& path, const QString& fault) const
+    {
+        // The members of the top level are named alone in the file's paths.
+        const QString inFile =
+            path.startsWith(QStringView(kTopLevelPrefix)) ? path.mid(QStringView(kTopLevelPrefix).size()) : path;
+        const qint64 offset = m_json.isEmpty() ? -1 : JsonOffsets::of(m_json, inFile);
+        if (offset < 0)
+            fail(path, fault);
+        fail(u"offset "_s + QString::number(offset) + u", "_s + path, fault);
+    }
+
     QString text(const QJsonObject& o, const QString& key, const QString& where, const QString& def = {}) const
     {
         const QJsonValue v = o.value(key);
         if (v.isUndefined() || v.isNull())
             return def;
         if (!v.isString())
-            fail(where + u'.' + key, u"a text is expected"_s);
+            failValue(where + u'.' + key, u"a text is expected"_s);
         return v.toString();
     }
 
@@ -56,18 +94,26 @@ public:
         if (v.isUndefined())
             return def;
         if (!v.isBool())
-            fail(where + u'.' + key, u"true or false is expected"_s);
+            failValue(where + u'.' + key, u"true or false is expected"_s);
         return v.toBool();
     }
 
-    qint64 number(const QJsonObject& o, const QString& key, const QString& where, qint64 def = 0) const
+    // A whole number within the range; a fraction, or a number beyond the range (one of 62 digits
+    // among them), is refused before it is converted.
+    qint64 number(const QJsonObject& o, const QString& key, const QString& where, Range range, qint64 def = 0) const
     {
         const QJsonValue v = o.value(key);
         if (v.isUndefined())
             return def;
+        const QString path = where + u'.' + key;
         if (!v.isDouble())
-            fail(where + u'.' + key, u"a number is expected"_s);
-        return static_cast<qint64>(v.toDouble());
+            failValue(path, u"a number is expected"_s);
+        const double d = v.toDouble();
+        if (!std::isfinite(d) || std::trunc(d) != d || d < static_cast<double>(range.least)
+            || d > static_cast<double>(range.most))
+            failValue(path, u"a whole number from "_s + QString::number(range.least) + u" to "_s
+                                + QString::number(range.most) + u" is expected"_s);
+        return static_cast<qint64>(d);
     }
 
     QJsonArray array(const QJsonObject& o, const QString& key, const QString& where) const
@@ -76,7 +122,7 @@ public:
         if (v.isUndefined() || v.isNull())
             return {};
         if (!v.isArray())
-            fail(where + u'.' + key, u"a list is expected"_s);
+            failValue(where + u'.' + key, u"a list is expected"_s);
         return v.toArray();
     }
 
@@ -93,7 +139,7 @@ public:
         const QJsonArray a = array(o, key, where);
         for (int i = 0; i < a.size(); ++i) {
             if (!a.at(i).isString())
-                fail(where + u'.' + key + u'[' + QString::number(i) + u']', u"a text is expected"_s);
+                failValue(where + u'.' + key + u'[' + QString::number(i) + u']', u"a text is expected"_s);
             result.append(a.at(i).toString());
         }
         return result;
@@ -106,7 +152,7 @@ public:
             return {};
         const QDateTime value = parseDateText(t);
         if (!value.isValid())
-            fail(where + u'.' + key, u"\""_s + t + u"\" is not a date"_s);
+            failValue(where + u'.' + key, u"\""_s + t + u"\" is not a date"_s);
         return value;
     }
 
@@ -138,6 +184,7 @@ public:
 private:
     QString m_file;
     QString m_folder;
+    QByteArray m_json;
     mutable QString m_root;
     mutable QHash<QString, QString> m_resolved;
 };
@@ -182,13 +229,13 @@ FaultRule readFault(const QJsonObject& o, const QString& where, const Reader& r)
     rule.documentClass = r.text(o, u"class"_s, where);
     rule.from = r.date(o, u"from"_s, where);
     rule.to = r.date(o, u"to"_s, where);
-    rule.attempt = static_cast<int>(r.number(o, u"attempt"_s, where));
-    rule.firstAttempts = static_cast<int>(r.number(o, u"firstAttempts"_s, where));
+    rule.attempt = static_cast<int>(r.number(o, u"attempt"_s, where, kAttempts));
+    rule.firstAttempts = static_cast<int>(r.number(o, u"firstAttempts"_s, where, kAttempts));
     rule.effect = effectOf(r.text(o, u"effect"_s, where, u"error"_s), r, where);
     rule.text = r.text(o, u"text"_s, where);
-    rule.number = static_cast<int>(r.number(o, u"number"_s, where, rule.number));
-    rule.extraPolls = static_cast<int>(r.number(o, u"extraPolls"_s, where));
-    rule.extraDelayMs = r.number(o, u"extraDelayMs"_s, where);
+    rule.number = static_cast<int>(r.number(o, u"number"_s, where, kErrorNumber, rule.number));
+    rule.extraPolls = static_cast<int>(r.number(o, u"extraPolls"_s, where, kPolls));
+    rule.extraDelayMs = r.number(o, u"extraDelayMs"_s, where, kDelayMs);
     rule.value = valueOf(o.value(u"value"_s));
     return rule;
 }
@@ -200,8 +247,8 @@ AsyncPolicy readPolicy(const QJsonObject& root, const QString& key, const Reader
     if (v.isUndefined())
         return policy;
     const QJsonObject o = r.object(v, key);
-    policy.polls = static_cast<int>(r.number(o, u"polls"_s, key, policy.polls));
-    policy.delayMs = r.number(o, u"delayMs"_s, key, policy.delayMs);
+    policy.polls = static_cast<int>(r.number(o, u"polls"_s, key, kPolls, policy.polls));
+    policy.delayMs = r.number(o, u"delayMs"_s, key, kDelayMs, policy.delayMs);
     return policy;
 }
 
@@ -338,15 +385,37 @@ FaultRule SandboxLoader::faultFromJson(const QJsonObject& object, const QString&
     return readFault(object, where, Reader(u"(fault rule)"_s, QString()));
 }
 
+QByteArray SandboxLoader::readFile(const QString& path)
+{
+    const auto unreadable = [&path](const QString& why) {
+        return core::Error(kBadFileNumber, u"Sandbox file \""_s + path + u"\" cannot be read: "_s + why);
+    };
+    // Opened without waiting, then checked: a pipe or a device in the file's place would otherwise
+    // hold the sign-in for ever on the first read.
+    const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0)
+        throw unreadable(QString::fromLocal8Bit(std::strerror(errno)));
+    QFile file;
+    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(descriptor);
+        throw unreadable(file.errorString());
+    }
+    struct stat info = {};
+    if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode))
+        throw unreadable(u"это не обычный файл"_s);
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw unreadable(file.errorString());
+    return bytes;
+}
+
 SandboxData SandboxLoader::load(const QString& folder)
 {
     const QString path = QDir(folder).filePath(QString::fromUtf16(kFileName));
-    const Reader r(path, folder);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw core::Error(kBadFileNumber, u"Sandbox file \""_s + path + u"\" cannot be read: "_s + file.errorString());
+    const QByteArray bytes = readFile(path);
+    const Reader r(path, folder, bytes);
     QJsonParseError parseError;
-    const QJsonDocument json = QJsonDocument::fromJson(file.readAll(), &parseError);
+    const QJsonDocument json = QJsonDocument::fromJson(bytes, &parseError);
     if (parseError.error != QJsonParseError::NoError)
         r.fail(u"offset "_s + QString::number(parseError.offset), parseError.errorString());
     if (!json.isObject())
