@@ -9,6 +9,7 @@
 
 #include "ApplicationTitle.h"
 #include "FileFailure.h"
+#include "MsgBox.h"
 #include "ProgramVersion.h"
 #include "UiServices.h"
 #include "WholeFileReplacer.h"
@@ -50,39 +51,63 @@ FolderStep makeOrFindFolder(const QString& folder)
     return FolderStep::Failed;
 }
 
-} // namespace
-
-QString GetNext(QString& text, const QString& delimiter)
+// The failure of a cut: a critical box titled after the function, with the line of the step that
+// failed and the failure's message.
+void showCutFailure(UiServices& ui, QStringView function, int line)
 {
     try {
+        const QString message = QString::number(line) + u' ' + currentError().description();
+        iMsgBox(ui, message, msgbox::vbCritical, u"Ошибка в функции "_s + function.toString());
+    } catch (...) {
+        // Nothing is left to tell when even the box fails.
+    }
+}
+
+} // namespace
+
+QString GetNext(UiServices& ui, QString& text, const QString& delimiter)
+{
+    QString part;
+    int line = 0;
+    try {
+        line = 1;
         const qsizetype at = delimiter.isEmpty() ? -1 : text.indexOf(delimiter);
-        QString part;
         if (at < 0) {
+            line = 2;
             part = std::exchange(text, QString());
         } else {
+            line = 3;
             part = text.left(at);
+            line = 4;
             text = text.mid(at + delimiter.size());
         }
         return part;
     } catch (...) {
-        PropagateError(kModule, u"GetNext");
+        showCutFailure(ui, u"GetNext", line);
+        return part;
     }
 }
 
-QString GetLast(QString& text, const QString& delimiter)
+QString GetLast(UiServices& ui, QString& text, const QString& delimiter)
 {
+    QString part;
+    int line = 0;
     try {
+        line = 1;
         const qsizetype at = delimiter.isEmpty() ? -1 : text.lastIndexOf(delimiter);
-        QString part;
         if (at < 0) {
+            line = 2;
             part = std::exchange(text, QString());
         } else {
+            line = 3;
             part = text.mid(at + delimiter.size());
+            line = 4;
             text.truncate(at);
         }
         return part;
     } catch (...) {
-        PropagateError(kModule, u"GetLast");
+        showCutFailure(ui, u"GetLast", line);
+        return part;
     }
 }
 

@@ -33,10 +33,13 @@ using ExcelApplicationFactory = std::function<std::optional<ExcelIdentity>()>;
 namespace mOther {
 
 // The part before the first delimiter; text keeps the part after it. Without a delimiter (or
-// with an empty delimiter) the whole text, and text becomes empty.
-QString GetNext(QString& text, const QString& delimiter);
-// The part after the last delimiter; text keeps the part before it. Without one, as GetNext.
-QString GetLast(QString& text, const QString& delimiter);
+// with an empty delimiter) the whole text, and text becomes empty. A failure (memory) is shown in
+// a critical box titled "Ошибка в функции GetNext" with the failing step's line and the message;
+// then the part cut so far is returned and text keeps what it held.
+QString GetNext(UiServices& ui, QString& text, const QString& delimiter);
+// The part after the last delimiter; text keeps the part before it. Without one, as GetNext; a
+// failure as GetNext's, in a box titled "Ошибка в функции GetLast".
+QString GetLast(UiServices& ui, QString& text, const QString& delimiter);
 
 // The short form of a path. Linux has no short (8.3) names and no 260-character limit, so every
 // path is its own short form.

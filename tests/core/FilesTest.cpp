@@ -1,3 +1,5 @@
+#include <optional>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -6,10 +8,13 @@
 #include <gtest/gtest.h>
 
 #include "base/Error.h"
+#include "core/MsgBox.h"
 #include "core/WholeFileReplacer.h"
 #include "core/mIO.h"
 #include "core/mN7Files.h"
 #include "core/mOther.h"
+#include "support/ChildProcess.h"
+#include "support/LimitedChild.h"
 #include "support/ScriptedUiServices.h"
 
 using namespace Qt::StringLiterals;
@@ -70,22 +75,69 @@ protected:
 
 TEST(TokensTest, GetNextAndGetLastCutAtTheDelimiter)
 {
+    testsupport::ScriptedUiServices ui;
     QString text = u"a/b/c"_s;
-    EXPECT_EQ(mOther::GetNext(text, u"/"_s), u"a"_s);
+    EXPECT_EQ(mOther::GetNext(ui, text, u"/"_s), u"a"_s);
     EXPECT_EQ(text, u"b/c"_s);
     text = u"a/b/c"_s;
-    EXPECT_EQ(mOther::GetLast(text, u"/"_s), u"c"_s);
+    EXPECT_EQ(mOther::GetLast(ui, text, u"/"_s), u"c"_s);
     EXPECT_EQ(text, u"a/b"_s);
     for (auto cut : {&mOther::GetNext, &mOther::GetLast}) {
         text = u"x"_s;
-        EXPECT_EQ(cut(text, u"/"_s), u"x"_s);
+        EXPECT_EQ(cut(ui, text, u"/"_s), u"x"_s);
         EXPECT_EQ(text, QString());
-        EXPECT_EQ(cut(text, u"/"_s), QString());
+        EXPECT_EQ(cut(ui, text, u"/"_s), QString());
         text = u"a?\\?b"_s;
-        EXPECT_EQ(cut(text, u"?\\?"_s).size(), 1) << "a delimiter of several characters";
+        EXPECT_EQ(cut(ui, text, u"?\\?"_s).size(), 1) << "a delimiter of several characters";
         text = u"ab"_s;
-        EXPECT_EQ(cut(text, QString()), u"ab"_s) << "an empty delimiter never loops a caller";
+        EXPECT_EQ(cut(ui, text, QString()), u"ab"_s) << "an empty delimiter never loops a caller";
         EXPECT_EQ(text, QString());
+    }
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+// A cut that runs out of memory shows the critical box titled after the function, with the line
+// of the step that failed and the message, and returns what it holds: the part it could not make is
+// empty and the text stays whole. Run in a child process whose address space is capped just above
+// what it uses, so that the large part cannot be allocated.
+TEST(TokensTest, ACutThatRunsOutOfMemoryShowsItsBoxAndReturnsWhatItHolds)
+{
+    if (!testsupport::addressSpaceLimitsWork())
+        GTEST_SKIP() << "the address sanitizer reserves the address space that the limit caps";
+    struct Case
+    {
+        const char* function;
+        QString (*cut)(UiServices&, QString&, const QString&);
+        bool bigPartFirst;
+    };
+    const Case cases[] = {{"GetNext", &mOther::GetNext, true}, {"GetLast", &mOther::GetLast, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.function);
+        const std::optional<int> value = testsupport::inChildProcess([&c] {
+            // 32 MB of text on the side of the part to cut, far beyond the room left.
+            const QString big(16 * 1024 * 1024, u'я');
+            const QString whole = c.bigPartFirst ? big + u"/tail"_s : u"head/"_s + big;
+            QString text = whole;
+            testsupport::ScriptedUiServices ui;
+            ui.expectBox(msgbox::vbOK);
+            if (!testsupport::limitAddressSpace(4 * 1024 * 1024))
+                return 6;
+            const QString part = c.cut(ui, text, u"/"_s);
+            if (ui.boxes.size() != 1)
+                return 1;
+            const auto& box = ui.boxes.front();
+            if (box.title != u"Ошибка в функции "_s + QString::fromLatin1(c.function))
+                return 2;
+            if (box.prompt != u"3 bad allocation"_s || box.style != msgbox::vbCritical)
+                return 3;
+            if (!part.isEmpty())
+                return 4;
+            return text == whole ? 0 : 5;
+        });
+        if (!value)
+            GTEST_SKIP() << "no child process";
+        EXPECT_EQ(*value, 0) << "1 no box, 2 wrong title, 3 wrong text or style, 4 a part, 5 the text cut, "
+                                "6 no limit";
     }
 }
 
