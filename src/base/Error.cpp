@@ -65,6 +65,11 @@ QString describeAt(QStringView module, QStringView procedure, int line, const QS
     return text + description;
 }
 
+Error objectNotSet()
+{
+    return Error(failure::kObjectNotSetNumber, QString::fromUtf16(failure::kObjectNotSet));
+}
+
 Error currentError()
 {
     try {

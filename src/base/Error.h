@@ -39,6 +39,9 @@ inline constexpr char16_t kApplicationName[] = u"N7_Fetchling";
 QString describeAt(QStringView module, QStringView procedure, int line, const QString& source,
                    const QString& description);
 
+// The error of an object that should be there and is not: number 91, failure::kObjectNotSet.
+Error objectNotSet();
+
 // The error being handled, whatever its type: call only inside a catch block. Failures of the
 // platform are mapped onto the texts that the rest of the program recognises.
 Error currentError();

@@ -6,7 +6,6 @@
 #include "AsyncContentsListener.h"
 #include "AsyncDocRecord.h"
 #include "AsyncTskRecord.h"
-#include "CancelEvent.h"
 #include "OperationTimeOut.h"
 #include "base/Error.h"
 #include "core/Clock.h"
@@ -51,6 +50,10 @@ AsyncContents::AsyncContents(const core::mFetchlingOptions& options, core::Clock
     , m_ui(ui)
     , m_unzipper(unzipper)
     , m_log(log)
+    , m_results(m_unloadedList, clock, kPollPauseMs, m_statistics.pauses,
+                {[this] { return m_cancel; },
+                 [this] { return !m_mainQueue.isEmpty() || !m_unloadingList.isEmpty() || !m_secondaryQueue.isEmpty(); },
+                 [this] { return pollPass(); }, [this] { raiseWait(); }})
 {
     try {
         m_errors = std::make_unique<mDiadocErrors>(options.utility());
@@ -70,17 +73,6 @@ AsyncContents::~AsyncContents()
     } catch (...) {
         // A queue that goes away has nobody left to tell; its records are released all the same.
     }
-}
-
-void AsyncContents::attach(AsyncContentsListener* listener)
-{
-    if (listener != nullptr && std::find(m_listeners.cbegin(), m_listeners.cend(), listener) == m_listeners.cend())
-        m_listeners.push_back(listener);
-}
-
-void AsyncContents::detach(AsyncContentsListener* listener)
-{
-    m_listeners.erase(std::remove(m_listeners.begin(), m_listeners.end(), listener), m_listeners.end());
 }
 
 int AsyncContents::Count(int aSelect) const
@@ -153,8 +145,7 @@ bool AsyncContents::AddDocInListIgnored(const AsyncTskRecord& aTaskRecord,
 AsyncContents::Record AsyncContents::GetFirstResult()
 {
     try {
-        m_cursor = 0;
-        return GetNextResult();
+        return m_results.first();
     } catch (...) {
         core::PropagateError(kModule, u"GetFirstResult");
     }
@@ -163,28 +154,16 @@ AsyncContents::Record AsyncContents::GetFirstResult()
 AsyncContents::Record AsyncContents::GetNextResult()
 {
     try {
-        while (!m_cancel) {
-            if (m_cursor < m_unloadedList.Count()) {
-                ++m_cursor;
-                return m_unloadedList.Item(m_cursor);
-            }
-            if (m_mainQueue.isEmpty() && m_unloadingList.isEmpty() && m_secondaryQueue.isEmpty()) {
-                m_cursor = m_unloadedList.Count() + 1;
-                return nullptr;
-            }
-            const bool accepted = PushForwardProcess();
-            if (!m_unloadingList.isEmpty() && !accepted) {
-                raiseWait();
-                if (!m_cancel) {
-                    ++m_statistics.pauses;
-                    m_clock.sleep(kPollPauseMs);
-                }
-            }
-        }
-        return nullptr;
+        return m_results.next();
     } catch (...) {
         core::PropagateError(kModule, u"GetNextResult");
     }
+}
+
+bool AsyncContents::pollPass()
+{
+    const bool accepted = PushForwardProcess();
+    return !m_unloadingList.isEmpty() && !accepted;
 }
 
 bool AsyncContents::PushForwardProcess()
@@ -260,8 +239,7 @@ bool AsyncContents::РазобратьРаботающиеЗапросы()
                 break;
             case Verdict::Unloaded: {
                 QString reason;
-                for (AsyncContentsListener* listener : std::vector(m_listeners))
-                    listener->OnBeforeAddInUnloadedList(rec, reason);
+                m_listeners.raise(&AsyncContentsListener::OnBeforeAddInUnloadedList, rec, reason);
                 if (reason.isEmpty()) {
                     m_unloadedList.append(rec);
                     raiseRecord(&AsyncContentsListener::OnAddedInUnloadedList, rec);
@@ -337,12 +315,9 @@ bool AsyncContents::timedOut(const Record& rec) const
 AsyncContents::Verdict AsyncContents::judgeTimedOut(const Record& aRec)
 {
     AsyncDocRecord& rec = *aRec;
-    rec.LastErrorDescription = rec.ErrorDescription;
-    rec.ErrorNumber.clear();
-    rec.ErrorSource.clear();
-    rec.ErrorDescription = QString::fromUtf16(kOperationTimeOutText);
-    rec.ErrorPlace = QString::fromUtf16(kPlaceCompleted);
-    rec.State = 9;
+    rec.beginAttempt();
+    rec.storeFailure(QString::fromUtf16(kOperationTimeOutText), QString::fromUtf16(kPlaceCompleted), 9);
+    ++m_timeOuts[aRec.get()];
     // The operation is let go: whatever it may still write is not waited for nor judged.
     rec.AsyncResultContentDoc.reset();
     m_contentAtStart.remove(aRec.get());
@@ -366,29 +341,27 @@ void AsyncContents::toIgnoredList(const Record& rec)
 void AsyncContents::forget(const Record& rec)
 {
     m_attempts.erase(rec.get());
+    m_timeOuts.erase(rec.get());
 }
 
 void AsyncContents::raiseChanged()
 {
-    m_cancel = raiseCancelEvent(m_listeners, &AsyncContentsListener::OnChanged);
+    m_cancel = m_listeners.raiseCancel(&AsyncContentsListener::OnChanged);
 }
 
 void AsyncContents::raiseWait()
 {
-    m_cancel = raiseCancelEvent(m_listeners, &AsyncContentsListener::OnWait);
+    m_cancel = m_listeners.raiseCancel(&AsyncContentsListener::OnWait);
 }
 
 void AsyncContents::raiseBadUnloadDoc()
 {
-    m_cancel = raiseCancelEvent(m_listeners, &AsyncContentsListener::OnBadUnloadDoc);
+    m_cancel = m_listeners.raiseCancel(&AsyncContentsListener::OnBadUnloadDoc);
 }
 
 template <typename Method> void AsyncContents::raiseRecord(Method method, const Record& rec)
 {
-    // A listener may detach itself or another one; the event still goes to those attached when it
-    // was raised.
-    for (AsyncContentsListener* listener : std::vector(m_listeners))
-        (listener->*method)(rec);
+    m_listeners.raise(method, rec);
 }
 
 } // namespace diadoc

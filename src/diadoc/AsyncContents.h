@@ -9,7 +9,10 @@
 #include <QString>
 #include <QStringList>
 
-#include "AsyncDocList.h"
+#include "AsyncContentsListener.h"
+#include "RecordList.h"
+#include "ResultPolling.h"
+#include "core/ListenerList.h"
 
 namespace core {
 class Clock;
@@ -25,7 +28,6 @@ class DiadocDocument;
 
 namespace diadoc {
 
-class AsyncContentsListener;
 class AsyncDocRecord;
 class AsyncTskRecord;
 class mDiadocErrors;
@@ -40,7 +42,8 @@ class AsyncContents final
 public:
     using Record = std::shared_ptr<AsyncDocRecord>;
 
-    // A document whose download fails this many times is given up with its last error.
+    // A document whose download fails this many times is given up with its last error; one whose
+    // download did not complete in time (kTimeOutsBeforeGivingUp) after its second time-out.
     static constexpr int kMaxAttempts = 10;
     // The pause of the polling loop while downloads run and none was accepted.
     static constexpr int kPollPauseMs = 250;
@@ -69,9 +72,11 @@ public:
     AsyncContents(const AsyncContents&) = delete;
     AsyncContents& operator=(const AsyncContents&) = delete;
 
-    // Listeners are called in the order they were attached; the queue does not own them.
-    void attach(AsyncContentsListener* listener);
-    void detach(AsyncContentsListener* listener);
+    // Listeners are called in the order they were attached; the queue does not own them. A
+    // listener that may outlive the queue, or go before it, attaches through listeners().
+    void attach(AsyncContentsListener* listener) { m_listeners.attach(listener); }
+    void detach(AsyncContentsListener* listener) { m_listeners.detach(listener); }
+    core::ListenerList<AsyncContentsListener>& listeners() { return m_listeners; }
 
     const AsyncDocList& MainQueue() const { return m_mainQueue; }
     const AsyncDocList& SecondaryQueue() const { return m_secondaryQueue; }
@@ -163,6 +168,8 @@ private:
     void toSecondaryQueue(const Record& rec);
     void toIgnoredList(const Record& rec);
     void forget(const Record& rec);
+    // One pass of the polling loop; true when the loop should wait before the next.
+    bool pollPass();
 
     void raiseChanged();
     void raiseWait();
@@ -193,12 +200,12 @@ private:
     AsyncDocList m_unloadingList;
     AsyncDocList m_unloadedList;
     AsyncDocList m_ignoredList;
-    int m_cursor = 0;
     int m_failed = 0;
     bool m_cancel = false;
     bool m_busy = false;
 
     std::unordered_map<const AsyncDocRecord*, int> m_attempts;
+    std::unordered_map<const AsyncDocRecord*, int> m_timeOuts;
     // When each download of the unloading list was started, on the clock.
     std::unordered_map<const AsyncDocRecord*, qint64> m_startedAt;
     // Box and document id of every document taken for download, to catch repeats.
@@ -211,7 +218,10 @@ private:
     QHash<const AsyncDocRecord*, FolderContent> m_contentAtStart;
     QSet<const AsyncDocRecord*> m_inSharedFolder;
     Statistics m_statistics;
-    std::vector<AsyncContentsListener*> m_listeners;
+    ResultPolling<AsyncDocList> m_results;
+    // Declared last, so that it goes first: a listener told that the queue goes finds its lists
+    // still standing.
+    core::ListenerList<AsyncContentsListener> m_listeners;
 };
 
 } // namespace diadoc

@@ -15,6 +15,7 @@
 #include "AsyncContents.h"
 #include "AsyncContentsListener.h"
 #include "AsyncDocRecord.h"
+#include "OperationTimeOut.h"
 #include "OwnFileNames.h"
 #include "base/Error.h"
 #include "base/FailureTexts.h"
@@ -57,9 +58,6 @@ constexpr int kDiskFullUnzipCode = 50;
 constexpr char16_t kOwnNameNotFreed[] = u"Не удалось переименовать файл контента ";
 // Numbered names tried for a content file that has one of the program's own names.
 constexpr int kMaxCopies = 1000;
-
-constexpr int kObjectNotSetNumber = 91;
-constexpr char16_t kObjectNotSetText[] = u"Object variable or With block variable not set";
 
 // Errors after which another try of the download is pointless: the document is given up.
 struct FinalError
@@ -155,20 +153,15 @@ int AsyncContents::InitDocSaveContent(const Record& aAsyncDocRecord)
             rec.PathForDownload = rec.Path; // the record keeps one copy of the text for the rest of the run
         if (!(!existed && madeWritable(rec.Path, rec.PathForDownload))
             && !core::mIO::IsFolderExistsEx(m_ui, rec.PathForDownload)) {
-            rec.ErrorDescription = QString::fromUtf16(kFolderNotMade) + rec.Path;
-            rec.ErrorPlace = QString::fromUtf16(kPlaceFolderNotMade);
+            rec.storeFailure(QString::fromUtf16(kFolderNotMade) + rec.Path, QString::fromUtf16(kPlaceFolderNotMade),
+                             rec.State);
             return 2;
         }
         const QString folder = folderKey(rec.PathForDownload);
         if (!existed)
             m_folderMaker.insert(folder, aAsyncDocRecord.get());
 
-        rec.LastErrorDescription = rec.ErrorDescription;
-        rec.ErrorDescription.clear();
-        rec.ErrorNumber.clear();
-        rec.ErrorSource.clear();
-        rec.ErrorPlace.clear();
-        rec.State = 0;
+        rec.beginAttempt();
         // An operation of an earlier attempt must not be judged again as if it were this one.
         rec.AsyncResultContentDoc.reset();
 
@@ -193,7 +186,7 @@ int AsyncContents::InitDocSaveContent(const Record& aAsyncDocRecord)
         std::optional<core::Error> failure;
         try {
             if (!rec.DiadocDocument)
-                throw core::Error(kObjectNotSetNumber, QString::fromUtf16(kObjectNotSetText));
+                throw core::objectNotSet();
             if (rec.LoadContentByZip)
                 operation = rec.DiadocDocument->SaveAllContentZipAsync(rec.ContentZipFile());
             else
@@ -212,17 +205,11 @@ int AsyncContents::InitDocSaveContent(const Record& aAsyncDocRecord)
         if (failure) {
             operation.reset();
             ПереименоватьПапку(rec.PathForDownload, aAsyncDocRecord);
-            rec.ErrorDescription = failure->description();
-            rec.ErrorNumber = QString::number(failure->number());
-            rec.ErrorSource = failure->source();
-            rec.ErrorPlace = QString::fromUtf16(kPlaceStartFailed);
-            rec.State = 9;
+            rec.storeError(*failure, QString::fromUtf16(kPlaceStartFailed), 9);
             return 0;
         }
         if (!operation) {
-            rec.ErrorDescription = QString::fromUtf16(kNothingStarted);
-            rec.ErrorPlace = QString::fromUtf16(kPlaceStartFailed);
-            rec.State = 9;
+            rec.storeFailure(QString::fromUtf16(kNothingStarted), QString::fromUtf16(kPlaceStartFailed), 9);
             return 0;
         }
         rec.AsyncResultContentDoc = std::move(operation);
@@ -290,12 +277,7 @@ AsyncContents::Verdict AsyncContents::judgeCompleted(const Record& aRec)
         rec.LoadContentByZip ? QStringList() : filesWrittenSinceStart(aRec, folderKey(rec.PathForDownload));
     const bool inSharedFolder = m_inSharedFolder.remove(aRec.get());
 
-    rec.LastErrorDescription = rec.ErrorDescription;
-    rec.ErrorDescription.clear();
-    rec.ErrorNumber.clear();
-    rec.ErrorSource.clear();
-    rec.ErrorPlace.clear();
-    rec.State = 0;
+    rec.beginAttempt();
 
     platform::diadoc::Variant result;
     std::optional<core::Error> failure;
@@ -307,23 +289,15 @@ AsyncContents::Verdict AsyncContents::judgeCompleted(const Record& aRec)
     if (failure || !result.isBoolean() || !result.toBool())
         removePartialArchive(rec);
     if (failure) {
-        rec.ErrorDescription = failure->description();
-        rec.ErrorNumber = QString::number(failure->number());
-        rec.ErrorSource = failure->source();
-        rec.ErrorPlace = QString::fromUtf16(kPlaceResultFailed);
-        rec.State = 9;
+        rec.storeError(*failure, QString::fromUtf16(kPlaceResultFailed), 9);
         return classifyError(aRec);
     }
     if (!result.isBoolean()) {
-        rec.ErrorDescription = QString::fromUtf16(kResultNotBoolean);
-        rec.ErrorPlace = QString::fromUtf16(kPlaceResultFailed);
-        rec.State = 9;
+        rec.storeFailure(QString::fromUtf16(kResultNotBoolean), QString::fromUtf16(kPlaceResultFailed), 9);
         return retryOrGiveUp(aRec);
     }
     if (!result.toBool()) {
-        rec.ErrorDescription = QString::fromUtf16(kResultFalse);
-        rec.ErrorPlace = QString::fromUtf16(kPlaceResultFailed);
-        rec.State = 9;
+        rec.storeFailure(QString::fromUtf16(kResultFalse), QString::fromUtf16(kPlaceResultFailed), 9);
         return retryOrGiveUp(aRec);
     }
     if (КоличествоВыгруженныхФайлов(aRec, written, inSharedFolder) == 0) {
@@ -364,8 +338,11 @@ AsyncContents::Verdict AsyncContents::classifyError(const Record& rec) const
 
 AsyncContents::Verdict AsyncContents::retryOrGiveUp(const Record& rec) const
 {
-    const auto it = m_attempts.find(rec.get());
-    return it != m_attempts.end() && it->second >= kMaxAttempts ? Verdict::Ignored : Verdict::Secondary;
+    const auto attempts = m_attempts.find(rec.get());
+    const auto timeOuts = m_timeOuts.find(rec.get());
+    const bool givenUp = (attempts != m_attempts.end() && attempts->second >= kMaxAttempts)
+                         || (timeOuts != m_timeOuts.end() && timeOuts->second >= kTimeOutsBeforeGivingUp);
+    return givenUp ? Verdict::Ignored : Verdict::Secondary;
 }
 
 int AsyncContents::КоличествоВыгруженныхФайлов(const Record& aRec, const QStringList& writtenInFolder,
@@ -375,8 +352,7 @@ int AsyncContents::КоличествоВыгруженныхФайлов(const 
         AsyncDocRecord& rec = *aRec;
         if (!rec.LoadContentByZip) {
             if (const QString failure = moveOffOwnNames(rec, writtenInFolder); !failure.isEmpty()) {
-                rec.ErrorDescription = failure;
-                rec.ErrorPlace = QString::fromUtf16(kPlaceResultFailed);
+                rec.storeFailure(failure, QString::fromUtf16(kPlaceResultFailed), rec.State);
                 return 0;
             }
             return contentFilesOfDownload(aRec, writtenInFolder, inSharedFolder);
@@ -420,9 +396,7 @@ int AsyncContents::РаспаковатьContentZip(const Record& aRec, const QS
                               + QString::number(code) + u' ' + core::ZipErrorText(code);
         if (code == kDiskFullUnzipCode)
             description += QString::fromUtf16(kDiskSpaceHint);
-        rec.ErrorDescription = description;
-        rec.ErrorPlace = QString::fromUtf16(kPlaceUnpackFailed);
-        rec.State = 0;
+        rec.storeFailure(description, QString::fromUtf16(kPlaceUnpackFailed), 0);
         return 0;
     } catch (...) {
         core::PropagateError(kModule, u"РаспаковатьContentZip");

@@ -21,11 +21,6 @@ namespace {
 
 constexpr char16_t kModule[] = u"AsyncDocRecord";
 
-[[noreturn]] void objectNotSet()
-{
-    throw core::Error(91, u"Object variable or With block variable not set"_s);
-}
-
 } // namespace
 
 QString AsyncDocRecord::ContentZipFile() const
@@ -68,7 +63,7 @@ void AsyncDocRecord::copyProperties(const platform::diadoc::DiadocDocument& doc,
     const auto docflow = doc.DocflowStatus();
     const auto primary = docflow ? docflow->PrimaryStatus() : nullptr;
     if (!primary)
-        objectNotSet();
+        throw core::objectNotSet();
     DocflowStatus_PrimaryStatus_Severity = primary->Severity();
     DocflowStatus_PrimaryStatus_Text = primary->Text();
     IsDeleted = doc.IsDeleted();
@@ -78,12 +73,7 @@ void AsyncDocRecord::clearDownload()
 {
     PathForDownload.clear();
     AsyncResultContentDoc.reset();
-    State = 0;
-    ErrorNumber.clear();
-    ErrorDescription.clear();
-    ErrorSource.clear();
-    ErrorPlace.clear();
-    LastErrorDescription.clear();
+    clearOutcome();
 }
 
 void AsyncDocRecord::fillForDownload(const std::shared_ptr<platform::diadoc::DiadocDocument>& doc,
@@ -92,7 +82,7 @@ void AsyncDocRecord::fillForDownload(const std::shared_ptr<platform::diadoc::Dia
 {
     try {
         if (!doc)
-            objectNotSet();
+            throw core::objectNotSet();
         copyProperties(*doc, task);
         DiadocDocument = doc;
         WithProtocol = withProtocol;

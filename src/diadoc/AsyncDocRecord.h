@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include "RecordOutcome.h"
+
 namespace platform::diadoc {
 class DiadocAsyncResult;
 class DiadocDocument;
@@ -17,7 +19,7 @@ class AsyncTskRecord;
 // its properties taken when it entered the queue (so that grids and protocols need not ask Diadoc
 // again), its folders, the running download and the outcome. The queue owns it through
 // std::shared_ptr; listeners receive it by reference.
-class AsyncDocRecord final
+class AsyncDocRecord final : public RecordOutcome
 {
 public:
     std::shared_ptr<platform::diadoc::DiadocDocument> DiadocDocument;
@@ -55,13 +57,7 @@ public:
     QString PathForDownload;
     bool LoadContentByZip = false;
     std::shared_ptr<platform::diadoc::DiadocAsyncResult> AsyncResultContentDoc;
-    // 0 while nothing has failed, 9 after a failed start or result.
-    qint32 State = 0;
-    QString ErrorNumber;
-    QString ErrorDescription;
-    QString ErrorSource;
-    QString ErrorPlace;
-    QString LastErrorDescription;
+    // State (RecordOutcome): 0 while nothing has failed, 9 after a failed start or result.
 
     // The archive the content is downloaded into in ZIP mode.
     QString ContentZipFile() const;

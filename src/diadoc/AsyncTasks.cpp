@@ -8,7 +8,6 @@
 
 #include "AsyncTasksListener.h"
 #include "AsyncTskRecord.h"
-#include "CancelEvent.h"
 #include "OperationTimeOut.h"
 #include "PersonRecord.h"
 #include "VbDate.h"
@@ -37,7 +36,6 @@ namespace {
 constexpr char16_t kModule[] = u"AsyncTasks";
 constexpr char16_t kAny[] = u"Any";
 constexpr int kTop = 100;
-constexpr int kObjectNotSet = 91;
 constexpr int kNoSuchMember = 438;
 
 constexpr char16_t kInvalidTypesPrefix[] = u"COM1C.HTTP_ERROR[0x00000190]code 400:";
@@ -66,32 +64,16 @@ bool listedBySendDate(const QString& type)
 // Added to the date value, not to a local time, so that a day of a clock change keeps its last hour.
 constexpr double kLastSecondOfDay = (23 * 3600 + 59 * 60 + 59) / 86400.0;
 
-// Moves the description of the previous attempt aside and clears the error fields.
-void startAttempt(AsyncTskRecord& rec)
-{
-    rec.LastErrorDescription = rec.ErrorDescription;
-    rec.ErrorDescription.clear();
-    rec.ErrorNumber.clear();
-    rec.ErrorSource.clear();
-    rec.ErrorPlace.clear();
-    rec.State = 0;
-}
-
-void storeError(AsyncTskRecord& rec, const core::Error& error, const QString& place, int state)
-{
-    rec.ErrorDescription = error.description();
-    rec.ErrorNumber = QString::number(error.number());
-    rec.ErrorSource = error.source();
-    rec.ErrorPlace = place;
-    rec.State = state;
-}
-
 } // namespace
 
 AsyncTasks::AsyncTasks(const core::mFetchlingOptions& options, core::Clock& clock, core::UiServices& ui)
     : m_options(options)
     , m_clock(clock)
     , m_ui(ui)
+    , m_results(m_executedList, clock, kPollPauseMs, m_statistics.pauses,
+                {[this] { return m_cancel; },
+                 [this] { return !m_executingList.isEmpty() || !m_mainQueue.isEmpty() || retryableCount() > 0; },
+                 [this] { return pollPass(); }, [this] { raiseWait(); }})
 {
     try {
         m_errors = std::make_unique<mDiadocErrors>(options.utility());
@@ -103,17 +85,6 @@ AsyncTasks::AsyncTasks(const core::mFetchlingOptions& options, core::Clock& cloc
 }
 
 AsyncTasks::~AsyncTasks() = default;
-
-void AsyncTasks::attach(AsyncTasksListener* listener)
-{
-    if (listener != nullptr && std::find(m_listeners.cbegin(), m_listeners.cend(), listener) == m_listeners.cend())
-        m_listeners.push_back(listener);
-}
-
-void AsyncTasks::detach(AsyncTasksListener* listener)
-{
-    m_listeners.erase(std::remove(m_listeners.begin(), m_listeners.end(), listener), m_listeners.end());
-}
 
 void AsyncTasks::SetOrg(PersonsCollection& aOrg)
 {
@@ -155,8 +126,7 @@ int AsyncTasks::Count(int aSelect) const
 AsyncTasks::Record AsyncTasks::GetFirstResult()
 {
     try {
-        m_cursor = 0;
-        return GetNextResult();
+        return m_results.first();
     } catch (...) {
         core::PropagateError(kModule, u"GetFirstResult");
     }
@@ -165,32 +135,20 @@ AsyncTasks::Record AsyncTasks::GetFirstResult()
 AsyncTasks::Record AsyncTasks::GetNextResult()
 {
     try {
-        while (!m_cancel) {
-            if (m_cursor < m_executedList.Count()) {
-                ++m_cursor;
-                return m_executedList.Item(m_cursor);
-            }
-            if (m_executingList.isEmpty() && m_mainQueue.isEmpty() && retryableCount() == 0) {
-                m_cursor = m_executedList.Count() + 1;
-                return nullptr;
-            }
-            const qint64 progressBefore = m_progress;
-            const bool finished = PushForwardProcess();
-            // A pass that neither finished nor started anything (starts held back or failing)
-            // waits as well, instead of spinning.
-            const bool idle = m_progress == progressBefore;
-            if ((!m_executingList.isEmpty() && !finished) || idle) {
-                raiseWait();
-                if (!m_cancel) {
-                    ++m_statistics.pauses;
-                    m_clock.sleep(kPollPauseMs);
-                }
-            }
-        }
-        return nullptr;
+        return m_results.next();
     } catch (...) {
         core::PropagateError(kModule, u"GetNextResult");
     }
+}
+
+bool AsyncTasks::pollPass()
+{
+    const qint64 progressBefore = m_progress;
+    const bool finished = PushForwardProcess();
+    // A pass that neither finished nor started anything (starts held back or failing) waits as
+    // well, instead of spinning.
+    const bool idle = m_progress == progressBefore;
+    return (!m_executingList.isEmpty() && !finished) || idle;
 }
 
 bool AsyncTasks::PushForwardProcess()
@@ -199,8 +157,7 @@ bool AsyncTasks::PushForwardProcess()
         const bool finished = РазобратьРаботающиеЗапросы();
         if (!m_cancel && m_executingList.Count() < m_tasksLimit) {
             bool allow = true;
-            for (AsyncTasksListener* listener : std::vector(m_listeners))
-                listener->OnAllowNextTaskStart(allow);
+            m_listeners.raise(&AsyncTasksListener::OnAllowNextTaskStart, allow);
             if (allow)
                 ЗапуститьОчереднойЗапросИзОчередей();
         }
@@ -288,7 +245,7 @@ int AsyncTasks::ДобавлениеЗапросовВОчередьByTypes(cons
 {
     try {
         if (m_persons == nullptr)
-            throw core::Error(kObjectNotSet, u"Object variable or With block variable not set"_s);
+            throw core::objectNotSet();
         const auto types = m_persons->Item(key)->CollectionDocumentTypes();
         int added = 0;
         for (int i = 1; i <= types->Count() && !m_cancel; ++i) {
@@ -349,18 +306,18 @@ bool AsyncTasks::ЗапуститьЗапрос(const Record& rec)
         std::shared_ptr<platform::diadoc::DiadocDocumentsTask> task;
         try {
             if (m_persons == nullptr)
-                throw core::Error(kObjectNotSet, u"Object variable or With block variable not set"_s);
+                throw core::objectNotSet();
             const auto organization = m_persons->Item(rec->KeyОрганизацииВКоллекции)->DiadocOrganization;
             if (!organization)
-                throw core::Error(kObjectNotSet, u"Object variable or With block variable not set"_s);
+                throw core::objectNotSet();
             task = organization->GetDocumentsTask();
             if (!task)
-                throw core::Error(kObjectNotSet, u"Object variable or With block variable not set"_s);
+                throw core::objectNotSet();
         } catch (...) {
             // The whole attempt is recorded, so that no error of an earlier attempt stays behind.
             const core::Error error = core::currentError();
-            rec->LastErrorDescription = rec->ErrorDescription;
-            storeError(*rec, error, QString::fromUtf16(kPlaceGetDocumentsTask), 9);
+            rec->beginAttempt();
+            rec->storeError(error, QString::fromUtf16(kPlaceGetDocumentsTask), 9);
             return false;
         }
 
@@ -392,7 +349,7 @@ bool AsyncTasks::ЗапуститьЗапрос(const Record& rec)
 bool AsyncTasks::InitNewTask(platform::diadoc::DiadocDocumentsTask& task, const Record& rec)
 {
     try {
-        startAttempt(*rec);
+        rec->beginAttempt();
         std::shared_ptr<platform::diadoc::DiadocAsyncResult> operation;
         try {
             operation = task.GetDocumentsAsync();
@@ -407,7 +364,7 @@ bool AsyncTasks::InitNewTask(platform::diadoc::DiadocDocumentsTask& task, const 
             // A retried error leaves the fields clear, unless this was the last attempt: then the
             // request ends failed and keeps the error for the protocols.
             if (!retried || attemptsExhausted(rec))
-                storeError(*rec, error, QString::fromUtf16(kPlaceGetDocumentsAsync), 9);
+                rec->storeError(error, QString::fromUtf16(kPlaceGetDocumentsAsync), 9);
             return false;
         }
         if (operation) {
@@ -415,9 +372,7 @@ bool AsyncTasks::InitNewTask(platform::diadoc::DiadocDocumentsTask& task, const 
             rec->State = 3;
             return true;
         }
-        rec->ErrorDescription = QString::fromUtf16(kNothingStarted);
-        rec->ErrorPlace = QString::fromUtf16(kPlaceGetDocumentsAsync);
-        rec->State = 9;
+        rec->storeFailure(QString::fromUtf16(kNothingStarted), QString::fromUtf16(kPlaceGetDocumentsAsync), 9);
         return false;
     } catch (...) {
         core::PropagateError(kModule, u"InitNewTask");
@@ -430,124 +385,139 @@ bool AsyncTasks::РазобратьРаботающиеЗапросы()
         bool result = false;
         // Events may add, start and read requests: the size is read again on every pass and no
         // reference into a list is held across an event.
-        int i = 0;
-        while (i < m_executingList.Count() && !m_cancel) {
-            Record rec = m_executingList.at(static_cast<std::size_t>(i));
+        std::size_t i = 0;
+        while (i < m_executingList.size() && !m_cancel) {
+            const Record rec = m_executingList.at(i);
             ++m_statistics.polls;
-            bool late = false;
-            if (rec->TaskObject && !rec->TaskObject->IsCompleted()) {
-                if (!timedOut(rec)) {
-                    ++i;
-                    continue;
-                }
-                late = true;
+            const bool running = rec->TaskObject && !rec->TaskObject->IsCompleted();
+            if (running && !timedOut(rec)) {
+                ++i;
+                continue;
             }
-            m_executingList.takeAt(static_cast<std::size_t>(i));
-            m_startedAt.erase(rec.get());
-            ++m_progress;
-            raiseRecord(&AsyncTasksListener::OnRemovedFromExecutingList, rec);
-            startAttempt(*rec);
-
-            if (late) {
-                // The operation is let go: its list, should it still come, is not waited for.
-                rec->TaskObject.reset();
-                rec->ErrorDescription = QString::fromUtf16(kOperationTimeOutText);
-                rec->ErrorPlace = QString::fromUtf16(kPlaceCompleted);
-                rec->State = 2;
-                toSecondaryQueue(rec);
+            takeFromExecuting(i, rec);
+            if (running) {
+                judgeTimedOut(rec);
                 raiseChanged();
                 continue;
             }
-
-            const QString place = QString::fromUtf16(kPlaceResult);
-            Variant value;
-            std::optional<core::Error> readError;
-            try {
-                value = rec->TaskObject ? rec->TaskObject->Result() : Variant::nothing();
-            } catch (...) {
-                readError = core::currentError();
-            }
-
-            if (readError) {
-                storeError(*rec, *readError, place, 2);
-                if (m_errors->RangError(QVariant(readError->description()), QString::fromUtf16(kInvalidTypesPrefix),
-                                        QString::fromUtf16(kInvalidTypesPhrase), QString())
-                    == 1) {
-                    rec->TaskObject.reset();
-                    rec->State = 5;
-                    ++m_dropped;
-                    forget(rec);
-                } else {
-                    toSecondaryQueue(rec);
-                }
-            } else if (!value.isObject()) {
-                rec->ErrorDescription = QString::fromUtf16(kResultNotObject);
-                rec->ErrorPlace = place;
-                rec->State = 2;
-                toSecondaryQueue(rec);
-            } else if (value.isNothing()) {
-                rec->ErrorDescription = QString::fromUtf16(kResultNothing);
-                rec->ErrorPlace = place;
-                rec->State = 2;
-                toSecondaryQueue(rec);
-            } else {
-                const auto list = value.as<platform::diadoc::DiadocList>();
-                if (!list)
-                    throw core::Error(kNoSuchMember, u"Object doesn't support this property or method"_s);
-                rec->DocumentsCount = list->Count();
-                if (rec->DocumentsCount == 0) {
-                    rec->TaskObject.reset();
-                    rec->State = 5;
-                    ++m_dropped;
-                    forget(rec);
-                } else if (rec->DocumentsCount < kTop || !rec->Top100) {
-                    rec->State = 4;
-                } else {
-                    // The list may have been cut at 100: ask again in smaller pieces. A piece that
-                    // cannot be cut further is asked for once more without the limit, so that no
-                    // document past the hundredth is lost. Should nothing be added, the list stays.
-                    int added = 0;
-                    if (rec->CanItemizingByType()) {
-                        added = ДобавлениеЗапросовВОчередьByTypes(
-                            rec->KeyОрганизацииВКоллекции, rec->DepartmentId, rec->DepartmentName, rec->CategoryClass,
-                            rec->CategoryStatus, rec->DateFrom, rec->DateTo, rec->Top100);
-                    } else if (rec->CanItemizingByDates()) {
-                        const int days =
-                            std::max(1, static_cast<int>(core::vbRoundHalfEven(rec->DateTo - rec->DateFrom + 1)) / 3);
-                        added = addByDates(rec->KeyОрганизацииВКоллекции, rec->DepartmentId, rec->DepartmentName,
-                                           rec->CategoryType, rec->CategoryClass, rec->CategoryStatus, days,
-                                           rec->DateFrom, rec->DateTo, days > 1);
-                    } else {
-                        added = AddNewTaskInQueue(rec->KeyОрганизацииВКоллекции, rec->DepartmentId, rec->DepartmentName,
-                                                  rec->CategoryType, rec->CategoryClass, rec->CategoryStatus,
-                                                  rec->DateFrom, rec->DateTo, false)
-                                    ? 1
-                                    : 0;
-                    }
-                    if (added > 0) {
-                        rec->TaskObject.reset();
-                        forget(rec);
-                    } else {
-                        rec->State = 4;
-                    }
-                }
-            }
-
-            if (rec->State == 4) {
-                forget(rec);
-                m_executedList.append(rec);
-                raiseRecord(&AsyncTasksListener::OnAddedInExecutedList, rec);
-                m_totalDocuments += rec->DocumentsCount;
+            judgeResult(rec);
+            const bool listed = rec->State == 4;
+            if (listed) {
+                toExecutedList(rec);
                 result = true;
             }
             raiseChanged();
-            if (!m_cancel && rec->State == 4)
+            if (!m_cancel && listed)
                 raiseRecord(&AsyncTasksListener::OnExecutedTask, rec);
         }
         return result;
     } catch (...) {
         core::PropagateError(kModule, u"РазобратьРаботающиеЗапросы");
     }
+}
+
+void AsyncTasks::takeFromExecuting(std::size_t index, const Record& rec)
+{
+    m_executingList.takeAt(index);
+    m_startedAt.erase(rec.get());
+    ++m_progress;
+    raiseRecord(&AsyncTasksListener::OnRemovedFromExecutingList, rec);
+    rec->beginAttempt();
+}
+
+void AsyncTasks::judgeTimedOut(const Record& rec)
+{
+    // The operation is let go: its list, should it still come, is not waited for.
+    rec->TaskObject.reset();
+    rec->storeFailure(QString::fromUtf16(kOperationTimeOutText), QString::fromUtf16(kPlaceCompleted), 2);
+    ++m_timeOuts[rec.get()];
+    toSecondaryQueue(rec);
+}
+
+void AsyncTasks::judgeResult(const Record& rec)
+{
+    const QString place = QString::fromUtf16(kPlaceResult);
+    Variant value;
+    std::optional<core::Error> readError;
+    try {
+        value = rec->TaskObject ? rec->TaskObject->Result() : Variant::nothing();
+    } catch (...) {
+        readError = core::currentError();
+    }
+
+    if (readError) {
+        rec->storeError(*readError, place, 2);
+        const bool invalidTypes =
+            m_errors->RangError(QVariant(readError->description()), QString::fromUtf16(kInvalidTypesPrefix),
+                                QString::fromUtf16(kInvalidTypesPhrase), QString())
+            == 1;
+        if (invalidTypes)
+            drop(rec);
+        else
+            toSecondaryQueue(rec);
+    } else if (!value.isObject()) {
+        rec->storeFailure(QString::fromUtf16(kResultNotObject), place, 2);
+        toSecondaryQueue(rec);
+    } else if (value.isNothing()) {
+        rec->storeFailure(QString::fromUtf16(kResultNothing), place, 2);
+        toSecondaryQueue(rec);
+    } else {
+        const auto list = value.as<platform::diadoc::DiadocList>();
+        if (!list)
+            throw core::Error(kNoSuchMember, u"Object doesn't support this property or method"_s);
+        takeList(rec, list->Count());
+    }
+}
+
+void AsyncTasks::takeList(const Record& rec, int documents)
+{
+    rec->DocumentsCount = documents;
+    if (documents == 0) {
+        drop(rec);
+    } else if (documents < kTop || !rec->Top100) {
+        rec->State = 4;
+    } else if (askAgainInPieces(*rec) > 0) {
+        rec->TaskObject.reset();
+        forget(rec);
+    } else {
+        // Nothing could be asked for instead: the list stays as it came.
+        rec->State = 4;
+    }
+}
+
+int AsyncTasks::askAgainInPieces(const AsyncTskRecord& rec)
+{
+    // A piece that cannot be cut further is asked for once more without the limit, so that no
+    // document past the hundredth is lost.
+    if (rec.CanItemizingByType())
+        return ДобавлениеЗапросовВОчередьByTypes(rec.KeyОрганизацииВКоллекции, rec.DepartmentId, rec.DepartmentName,
+                                                 rec.CategoryClass, rec.CategoryStatus, rec.DateFrom, rec.DateTo,
+                                                 rec.Top100);
+    if (rec.CanItemizingByDates()) {
+        const int days = std::max(1, static_cast<int>(core::vbRoundHalfEven(rec.DateTo - rec.DateFrom + 1)) / 3);
+        return addByDates(rec.KeyОрганизацииВКоллекции, rec.DepartmentId, rec.DepartmentName, rec.CategoryType,
+                          rec.CategoryClass, rec.CategoryStatus, days, rec.DateFrom, rec.DateTo, days > 1);
+    }
+    return AddNewTaskInQueue(rec.KeyОрганизацииВКоллекции, rec.DepartmentId, rec.DepartmentName, rec.CategoryType,
+                             rec.CategoryClass, rec.CategoryStatus, rec.DateFrom, rec.DateTo, false)
+               ? 1
+               : 0;
+}
+
+void AsyncTasks::drop(const Record& rec)
+{
+    rec->TaskObject.reset();
+    rec->State = 5;
+    ++m_dropped;
+    forget(rec);
+}
+
+void AsyncTasks::toExecutedList(const Record& rec)
+{
+    forget(rec);
+    m_executedList.append(rec);
+    raiseRecord(&AsyncTasksListener::OnAddedInExecutedList, rec);
+    m_totalDocuments += rec->DocumentsCount;
 }
 
 bool AsyncTasks::timedOut(const Record& rec) const
@@ -559,7 +529,7 @@ bool AsyncTasks::timedOut(const Record& rec) const
 void AsyncTasks::toSecondaryQueue(const Record& rec)
 {
     int position = 0;
-    if (attemptsExhausted(rec)) {
+    if (givenUp(rec)) {
         m_secondaryQueue.insertAt(static_cast<std::size_t>(m_failedInSecondary), rec);
         ++m_failedInSecondary;
         position = m_failedInSecondary;
@@ -576,6 +546,12 @@ int AsyncTasks::retryableCount() const
     return m_secondaryQueue.Count() - m_failedInSecondary;
 }
 
+bool AsyncTasks::givenUp(const Record& rec) const
+{
+    const auto timeOuts = m_timeOuts.find(rec.get());
+    return attemptsExhausted(rec) || (timeOuts != m_timeOuts.end() && timeOuts->second >= kTimeOutsBeforeGivingUp);
+}
+
 bool AsyncTasks::attemptsExhausted(const Record& rec) const
 {
     const auto found = m_attempts.find(rec.get());
@@ -585,16 +561,17 @@ bool AsyncTasks::attemptsExhausted(const Record& rec) const
 void AsyncTasks::forget(const Record& rec)
 {
     m_attempts.erase(rec.get());
+    m_timeOuts.erase(rec.get());
 }
 
 void AsyncTasks::raiseChanged()
 {
-    m_cancel = raiseCancelEvent(m_listeners, &AsyncTasksListener::OnChanged);
+    m_cancel = m_listeners.raiseCancel(&AsyncTasksListener::OnChanged);
 }
 
 void AsyncTasks::raiseWait()
 {
-    m_cancel = raiseCancelEvent(m_listeners, &AsyncTasksListener::OnWait);
+    m_cancel = m_listeners.raiseCancel(&AsyncTasksListener::OnWait);
 }
 
 template <typename Method, typename... Args>
@@ -603,8 +580,7 @@ void AsyncTasks::raiseRecord(Method method, const Record& rec, Args... args)
     // The record is passed as a copy of the reference, so that a listener that moves records
     // cannot pull it from under the others.
     const Record held = rec;
-    for (AsyncTasksListener* listener : std::vector(m_listeners))
-        (listener->*method)(held, args...);
+    m_listeners.raise(method, held, args...);
 }
 
 } // namespace diadoc

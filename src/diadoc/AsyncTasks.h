@@ -6,9 +6,12 @@
 
 #include <QString>
 
-#include "AsyncTskList.h"
+#include "AsyncTasksListener.h"
+#include "RecordList.h"
+#include "ResultPolling.h"
 #include "core/KeyAndName.h"
 #include "core/KeyedCollection.h"
+#include "core/ListenerList.h"
 
 namespace core {
 class Clock;
@@ -23,7 +26,6 @@ class Variant;
 
 namespace diadoc {
 
-class AsyncTasksListener;
 class AsyncTskRecord;
 class PersonRecord;
 class mDiadocErrors;
@@ -41,7 +43,8 @@ public:
     using Record = std::shared_ptr<AsyncTskRecord>;
 
     // A request that cannot be started or read after this many attempts stays failed in the
-    // secondary queue and is not tried again.
+    // secondary queue and is not tried again; one whose list did not come in time
+    // (kTimeOutsBeforeGivingUp) stays so after its second time-out.
     static constexpr int kMaxAttempts = 10;
     // The pause of the polling loop while requests run and none finished.
     static constexpr int kPollPauseMs = 250;
@@ -60,9 +63,11 @@ public:
     AsyncTasks(const AsyncTasks&) = delete;
     AsyncTasks& operator=(const AsyncTasks&) = delete;
 
-    // Listeners are called in the order they were attached; the queue does not own them.
-    void attach(AsyncTasksListener* listener);
-    void detach(AsyncTasksListener* listener);
+    // Listeners are called in the order they were attached; the queue does not own them. A
+    // listener that may outlive the queue, or go before it, attaches through listeners().
+    void attach(AsyncTasksListener* listener) { m_listeners.attach(listener); }
+    void detach(AsyncTasksListener* listener) { m_listeners.detach(listener); }
+    core::ListenerList<AsyncTasksListener>& listeners() { return m_listeners; }
 
     void SetOrg(PersonsCollection& aOrg);
     void SetDateTypeSelect(int aПоКакимДатамВыбирать) { m_dateTypeSelect = aПоКакимДатамВыбирать; }
@@ -112,6 +117,17 @@ private:
     bool ЗапуститьЗапрос(const Record& rec);
     bool InitNewTask(platform::diadoc::DiadocDocumentsTask& task, const Record& rec);
     bool РазобратьРаботающиеЗапросы();
+    // Out of the executing list, for the judgement of its outcome.
+    void takeFromExecuting(std::size_t index, const Record& rec);
+    // The request's list did not come in time: the operation is let go and the request fails.
+    void judgeTimedOut(const Record& rec);
+    // The request's operation completed: its list is taken, split, dropped, or the request fails.
+    void judgeResult(const Record& rec);
+    void takeList(const Record& rec, int documents);
+    // A list that may have been cut at 100 is asked for again in smaller pieces; answers how many.
+    int askAgainInPieces(const AsyncTskRecord& rec);
+    void drop(const Record& rec);
+    void toExecutedList(const Record& rec);
     // True when the running request has waited for its list longer than the operation time-out.
     bool timedOut(const Record& rec) const;
     int addByDates(const QString& key, const QString& departmentId, const QString& departmentName, const QString& type,
@@ -122,8 +138,12 @@ private:
     // attempt cap, among the failed records at its front that are not tried again.
     void toSecondaryQueue(const Record& rec);
     int retryableCount() const;
+    // At the attempt cap, or past the time-outs allowed: not tried again.
+    bool givenUp(const Record& rec) const;
     bool attemptsExhausted(const Record& rec) const;
     void forget(const Record& rec);
+    // One pass of the polling loop; true when the loop should wait before the next.
+    bool pollPass();
 
     void raiseChanged();
     void raiseWait();
@@ -145,16 +165,19 @@ private:
     AsyncTskList m_executedList;
     int m_failedInSecondary = 0; // records at the front of the secondary queue that are not retried
     int m_dropped = 0;
-    int m_cursor = 0;
     int m_totalDocuments = 0;
     bool m_cancel = false;
 
     std::unordered_map<const AsyncTskRecord*, int> m_attempts;
+    std::unordered_map<const AsyncTskRecord*, int> m_timeOuts;
     // When each running request was started, on the clock.
     std::unordered_map<const AsyncTskRecord*, qint64> m_startedAt;
     qint64 m_progress = 0; // starts that succeeded and records taken out of the executing list
     Statistics m_statistics;
-    std::vector<AsyncTasksListener*> m_listeners;
+    ResultPolling<AsyncTskList> m_results;
+    // Declared last, so that it goes first: a listener told that the queue goes finds its lists
+    // still standing.
+    core::ListenerList<AsyncTasksListener> m_listeners;
 };
 
 } // namespace diadoc

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include "RecordOutcome.h"
+
 namespace platform::diadoc {
 class DiadocAsyncResult;
 }
@@ -14,7 +16,7 @@ namespace diadoc {
 // class the list is asked, the running operation, how many documents came back, where the request
 // stands and its last error. The request queue fills it and owns it through std::shared_ptr;
 // listeners receive it by reference.
-class AsyncTskRecord final
+class AsyncTskRecord final : public RecordOutcome
 {
 public:
     // Key of the organisation's PersonRecord in the persons collection.
@@ -33,15 +35,10 @@ public:
     QString DepartmentName;
     bool ExcludeSubdepartments = false;
     bool Top100 = false;
-    // 0 new or waiting, 2 unusable result, 3 running, 4 listed, 5 dropped, 9 failed start.
-    qint32 State = 0;
     // -1 until a result has been read.
     qint32 DocumentsCount = -1;
-    QString ErrorNumber;
-    QString ErrorDescription;
-    QString ErrorSource;
-    QString ErrorPlace;
-    QString LastErrorDescription;
+    // State (of RecordOutcome): 0 new or waiting, 2 unusable result, 3 running, 4 listed, 5 dropped,
+    // 9 failed start.
 
     // The period spans more than one day, so the request can be split into shorter periods.
     bool CanItemizingByDates() const;

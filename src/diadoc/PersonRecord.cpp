@@ -23,11 +23,6 @@ constexpr char16_t kCrLf[] = u"\r\n";
 
 using TypesCollection = core::KeyedCollection<KeyAndName>;
 
-[[noreturn]] void objectNotSet()
-{
-    throw core::Error(91, u"Object variable or With block variable not set"_s);
-}
-
 QString boxTitle()
 {
     return QString::fromUtf16(core::kApplicationTitle) + u" Диадок АПИ."_s;
@@ -45,7 +40,7 @@ PersonRecord::LoadOutcome PersonRecord::loadDocumentTypes()
     std::shared_ptr<platform::diadoc::DiadocList> list;
     try {
         if (!DiadocOrganization)
-            objectNotSet();
+            throw core::objectNotSet();
         list = DiadocOrganization->GetDocumentTypes();
         m_lastLoadError.clear();
     } catch (...) {
@@ -60,11 +55,11 @@ PersonRecord::LoadOutcome PersonRecord::loadDocumentTypes()
     // added so far.
     m_documentTypes = std::make_shared<TypesCollection>();
     if (!list)
-        objectNotSet();
+        throw core::objectNotSet();
     for (int i = 0; i < list->Count(); ++i) {
         const auto type = list->itemAs<DiadocDocumentType>(i);
         if (!type)
-            objectNotSet();
+            throw core::objectNotSet();
         const QString key = type->Name();
         // The service may list a type twice; the first one stays rather than failing the sign-in.
         if (m_documentTypes->Contains(key))

@@ -30,16 +30,11 @@ constexpr char16_t kModule[] = u"mDiadoc";
 // Day number of 1 January of the year 1, the other date that stands for no date.
 constexpr double kFirstDayNumber = -693593.0;
 
-[[noreturn]] void objectNotSet()
-{
-    throw core::Error(91, u"Object variable or With block variable not set"_s);
-}
-
 template <typename T> std::shared_ptr<T> objectOf(const Variant& value)
 {
     auto object = value.as<T>();
     if (!object)
-        objectNotSet();
+        throw core::objectNotSet();
     return object;
 }
 
@@ -322,10 +317,10 @@ bool mDiadocDocuments::IsFinished(const DiadocDocument& doc)
             return false;
         const auto docflow = doc.DocflowStatus();
         if (!docflow)
-            objectNotSet();
+            throw core::objectNotSet();
         const auto primary = docflow->PrimaryStatus();
         if (!primary)
-            objectNotSet();
+            throw core::objectNotSet();
         const QString severity = primary->Severity();
         if (severity == u"Success"_s || severity == u"Error"_s)
             return true;

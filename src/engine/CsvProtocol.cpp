@@ -96,7 +96,7 @@ bool CsvProtocol::write(QIODevice& device, const QString& aFileName)
 QString CsvProtocol::line(const diadoc::AsyncDocRecord& doc) const
 {
     if (m_source.persons == nullptr)
-        throw core::Error(91, u"Object variable or With block variable not set"_s);
+        throw core::objectNotSet();
     const auto person = ProtocolTexts::personOf(*m_source.persons, doc);
     // The statuses of a type the tables do not know are the service's codes, and the folder is
     // built from names: both count as text from outside.

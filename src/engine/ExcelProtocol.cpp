@@ -22,11 +22,6 @@ namespace {
 constexpr char16_t kCrLf[] = u"\r\n";
 constexpr double kListRowHeight = 30;
 
-[[noreturn]] void objectNotSet()
-{
-    throw core::Error(91, u"Object variable or With block variable not set"_s);
-}
-
 } // namespace
 
 ExcelProtocol::ExcelProtocol(const ProtocolSource& source, ProtocolProgress& progress)
@@ -189,7 +184,7 @@ bool ExcelProtocol::writeSheets(platform::excel::Workbook& book, const SummaryRo
         for (const auto& record : sheet.list) {
             const int row = nextRecordRow();
             if (!record)
-                objectNotSet();
+                throw core::objectNotSet();
             mark();
             const bool withDepartments = documents.writeRow(*m_sheet, row, sheet.kind, *record);
             if (sheet.kind == DocSheet::Unloaded && withDepartments)
@@ -210,7 +205,7 @@ bool ExcelProtocol::writeSheets(platform::excel::Workbook& book, const SummaryRo
         for (const auto& record : sheet.list) {
             const int row = nextRecordRow();
             if (!record)
-                objectNotSet();
+                throw core::objectNotSet();
             mark();
             requests.writeRow(*m_sheet, row, sheet.kind, *record);
             ++m_numberStep;

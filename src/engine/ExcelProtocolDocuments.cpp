@@ -50,10 +50,10 @@ ExcelProtocolColumn linkColumn()
 diadoc::PersonRecord& protocolPerson(const PersonsCollection* persons, const QString& key)
 {
     if (!persons)
-        throw core::Error(91, u"Object variable or With block variable not set"_s);
+        throw core::objectNotSet();
     const std::shared_ptr<diadoc::PersonRecord>& person = persons->Item(key);
     if (!person)
-        throw core::Error(91, u"Object variable or With block variable not set"_s);
+        throw core::objectNotSet();
     return *person;
 }
 

@@ -42,7 +42,6 @@ namespace engine {
 namespace {
 
 constexpr char16_t kModule[] = u"Fetchling";
-constexpr int kObjectNotSet = 91;
 constexpr int kTypeMismatch = 13;
 
 const QString kNotFinished = u"Документооборот не завершен"_s;
@@ -55,10 +54,7 @@ const QString kExcludedTitle = u"Название документа подпа�
 
 template <typename Method, typename... Args> void Fetchling::raise(Method method, Args&&... args)
 {
-    // A listener may detach itself or another one; the event still goes to those attached when it
-    // was raised.
-    for (FetchlingListener* listener : std::vector(m_listeners))
-        (listener->*method)(args...);
+    m_listeners.raise(method, args...);
 }
 
 // The engine's handlers of the request queue's events.
@@ -179,17 +175,6 @@ Fetchling::~Fetchling()
     m_docs.reset();
     m_path.clear();
     m_layout.reset();
-}
-
-void Fetchling::attach(FetchlingListener* listener)
-{
-    if (listener != nullptr && std::find(m_listeners.cbegin(), m_listeners.cend(), listener) == m_listeners.cend())
-        m_listeners.push_back(listener);
-}
-
-void Fetchling::detach(FetchlingListener* listener)
-{
-    m_listeners.erase(std::remove(m_listeners.begin(), m_listeners.end(), listener), m_listeners.end());
 }
 
 void Fetchling::takeCancel(bool cancel)
@@ -446,7 +431,7 @@ int Fetchling::ПостановкаДокументовВОчередьНаВы�
         for (int p = 0; p < count; ++p) {
             const auto doc = list->itemAs<DiadocDocument>(p);
             if (!doc)
-                throw core::Error(kObjectNotSet, u"Object variable or With block variable not set"_s);
+                throw core::objectNotSet();
             if (const QString reason = ignoreReason(*doc); !reason.isEmpty()) {
                 m_docs->AddDocInListIgnored(*rec, doc, reason);
             } else {
@@ -507,7 +492,7 @@ void Fetchling::fAsyncDocs_OnBeforeAddInUnloadedList(const std::shared_ptr<diado
     try {
         diadoc::AsyncDocRecord& rec = *rDocRecord;
         if (!rec.DiadocDocument)
-            throw core::Error(kObjectNotSet, u"Object variable or With block variable not set"_s);
+            throw core::objectNotSet();
         if (m_excludeMHD)
             m_powersOfAttorney->УдалениеФайловМЧД(rec.Path, rec.PathForDownload, *rec.DiadocDocument);
         const QString text = m_metadata->SaveN7L(rec.Path, *rec.DiadocDocument, rec.KeyОрганизацииВКоллекции);

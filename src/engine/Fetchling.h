@@ -6,6 +6,7 @@
 #include <QString>
 
 #include "ProtocolSource.h"
+#include "core/ListenerList.h"
 #include "core/mFetchlingOptions.h"
 
 namespace core {
@@ -61,9 +62,11 @@ public:
     Fetchling(const Fetchling&) = delete;
     Fetchling& operator=(const Fetchling&) = delete;
 
-    // Listeners are called in the order they were attached; the engine does not own them.
-    void attach(FetchlingListener* listener);
-    void detach(FetchlingListener* listener);
+    // Listeners are called in the order they were attached; the engine does not own them. A
+    // listener that may outlive the engine, or go before it, attaches through listeners().
+    void attach(FetchlingListener* listener) { m_listeners.attach(listener); }
+    void detach(FetchlingListener* listener) { m_listeners.detach(listener); }
+    core::ListenerList<FetchlingListener>& listeners() { return m_listeners; }
 
     // Starts a new run: clears the stop flag, takes the run's flags and a snapshot of the options,
     // and replaces both queues with new empty ones. aWithNoSended has no effect.
@@ -163,7 +166,7 @@ private:
     std::unique_ptr<FolderLayout> m_layout;
     std::unique_ptr<MetadataFile> m_metadata;
     std::unique_ptr<PowerOfAttorneyFiles> m_powersOfAttorney;
-    std::vector<FetchlingListener*> m_listeners;
+    core::ListenerList<FetchlingListener> m_listeners;
     // The handlers outlive the queues they are attached to.
     std::unique_ptr<TasksHandler> m_tasksHandler;
     std::unique_ptr<DocsHandler> m_docsHandler;

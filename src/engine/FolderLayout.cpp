@@ -27,7 +27,6 @@ namespace engine {
 namespace {
 
 constexpr char16_t kModule[] = u"Fetchling";
-constexpr int kObjectNotSet = 91;
 
 const QString kHeadDepartment = u"Головная организация"_s;
 const QString kNoCounterpartyInn = u"0000000000"_s;
@@ -41,7 +40,7 @@ std::shared_ptr<platform::diadoc::DiadocOrganization> organizationOf(const Diado
 {
     auto organization = doc.Organization().as<platform::diadoc::DiadocOrganization>();
     if (!organization)
-        throw core::Error(kObjectNotSet, u"Object variable or With block variable not set"_s);
+        throw core::objectNotSet();
     return organization;
 }
 
@@ -203,7 +202,7 @@ QString FolderLayout::MoldPath(const diadoc::AsyncTskRecord& record, DiadocDocum
                 level += clean(name.isEmpty() ? kNoCounterpartyName : name);
             } else if (element == u"Тип документа"_s) {
                 if (m_persons == nullptr)
-                    throw core::Error(kObjectNotSet, u"Object variable or With block variable not set"_s);
+                    throw core::objectNotSet();
                 const auto& person = m_persons->Item(record.KeyОрганизацииВКоллекции);
                 level += NameCleaning::cleanElement(person->GetDocTypeName(doc.TypeNamedId()));
             } else if (element == u"Входящие/Исходящие/Внутренние"_s) {

@@ -235,7 +235,7 @@ QString HtmlProtocol::documentRow(const diadoc::AsyncDocRecord& doc, LastCell la
            + u"</a></td>"_s;
     row += u"<td>"_s + ProtocolTexts::dateReceivedText(doc.Timestamp) + u"</td>"_s;
     if (m_source.persons == nullptr)
-        throw core::Error(91, u"Object variable or With block variable not set"_s);
+        throw core::objectNotSet();
     const auto person = ProtocolTexts::personOf(*m_source.persons, doc);
     row += u"<td>"_s + escaped(ProtocolTexts::organisationTextHtml(*person, doc)) + u"</td>"_s;
     row += u"<td>"_s + escaped(doc.DocumentDate) + u"</td>"_s;

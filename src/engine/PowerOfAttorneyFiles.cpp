@@ -22,12 +22,11 @@ namespace engine {
 namespace {
 
 constexpr char16_t kModule[] = u"Fetchling";
-constexpr int kObjectNotSetNumber = 91;
 
 template <typename T> const T& required(const std::shared_ptr<T>& object)
 {
     if (!object)
-        throw core::Error(kObjectNotSetNumber, u"Object variable or With block variable not set"_s);
+        throw core::objectNotSet();
     return *object;
 }
 

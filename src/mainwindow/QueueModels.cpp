@@ -4,11 +4,10 @@
 #include <exception>
 
 #include "base/Error.h"
-#include "diadoc/AsyncDocList.h"
 #include "diadoc/AsyncDocRecord.h"
-#include "diadoc/AsyncTskList.h"
 #include "diadoc/AsyncTskRecord.h"
 #include "diadoc/PersonRecord.h"
+#include "diadoc/RecordList.h"
 #include "diadoc/VbDate.h"
 #include "diadoc/mDiadocDocuments.h"
 #include "diadoc/mDiadocStatusTexts.h"
@@ -21,7 +20,6 @@ namespace mainwindow {
 
 namespace {
 
-constexpr int kObjectNotSet = 91;
 const QString kErrorSeparator = u" | "_s;
 
 QString key(const char16_t* tabKey)
@@ -44,7 +42,7 @@ QString trimBlanks(const QString& text)
 diadoc::PersonRecord& personOf(const diadoc::PersonsCollection* persons, const QString& organisationKey)
 {
     if (persons == nullptr)
-        throw core::Error(kObjectNotSet, u"Object variable or With block variable not set"_s);
+        throw core::objectNotSet();
     return *persons->Item(organisationKey);
 }
 

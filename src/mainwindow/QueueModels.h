@@ -7,11 +7,10 @@
 #include <QStringList>
 
 #include "diadoc/AsyncTasks.h"
+#include "diadoc/RecordList.h"
 
 namespace diadoc {
-class AsyncDocList;
 class AsyncDocRecord;
-class AsyncTskList;
 class AsyncTskRecord;
 } // namespace diadoc
 

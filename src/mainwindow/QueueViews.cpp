@@ -15,9 +15,8 @@
 #include "core/UiServices.h"
 #include "core/mErrorHandling.h"
 #include "diadoc/AsyncContents.h"
-#include "diadoc/AsyncDocList.h"
 #include "diadoc/AsyncTasks.h"
-#include "diadoc/AsyncTskList.h"
+#include "diadoc/RecordList.h"
 #include "dialogs/UnboundBookmark.h"
 
 using namespace Qt::StringLiterals;
@@ -136,11 +135,8 @@ QueueViews::QueueViews(QTabBar& tabsTasks, QTableView& gridTasks, QTabBar& tabsD
 
 QueueViews::~QueueViews()
 {
-    if (m_tasks != nullptr)
-        m_tasks->detach(this);
-    if (m_docs != nullptr)
-        m_docs->detach(this);
-    // The grids outlive this: they must not ask the models that go with it.
+    // The attachments let go of the queues that still stand. The grids outlive this: they must not
+    // ask the models that go with it.
     m_gridTasks.setModel(nullptr);
     m_gridDocs.setModel(nullptr);
 }
@@ -159,18 +155,19 @@ void QueueViews::bind(diadoc::AsyncTasks& tasks, diadoc::AsyncContents& docs)
     unbind();
     m_tasks = &tasks;
     m_docs = &docs;
-    m_tasks->attach(this);
-    m_docs->attach(this);
+    // A queue that goes first takes both views with it: neither grid keeps a list of a run whose
+    // queue is gone. Nothing here reaches back into the queue that goes.
+    const auto gone = [this] { unbind(); };
+    m_tasksAttachment = tasks.listeners().attachScoped(*this, gone);
+    m_docsAttachment = docs.listeners().attachScoped(*this, gone);
     TabsTasksUpdate();
     TabsDocsUpdate();
 }
 
 void QueueViews::unbind()
 {
-    if (m_tasks != nullptr)
-        m_tasks->detach(this);
-    if (m_docs != nullptr)
-        m_docs->detach(this);
+    m_tasksAttachment.release();
+    m_docsAttachment.release();
     m_tasks = nullptr;
     m_docs = nullptr;
     m_paceTimer.stop();

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "QueueModels.h"
+#include "core/ListenerList.h"
 #include "diadoc/AsyncContentsListener.h"
 #include "diadoc/AsyncTasksListener.h"
 
@@ -38,7 +39,8 @@ namespace mainwindow {
 // waits for a timer instead, so that a stream of events costs the grid and the painting the same at
 // 100 rows as at 100,000, and the grid is never more than one pace behind its list.
 //
-// The queues must stay alive while bound: unbind (the run's release of its engine) comes first.
+// It listens through attachments that let go by themselves: the queues and this may go in either
+// order. A queue that goes while bound leaves both grids empty, as unbind does.
 class QueueViews final : public QObject, public diadoc::AsyncTasksListener, public diadoc::AsyncContentsListener
 {
     Q_OBJECT
@@ -137,8 +139,11 @@ private:
     const core::Clock& m_clock;
     TasksQueueModel* m_tasksModel = nullptr;
     DocsQueueModel* m_docsModel = nullptr;
+    // Set while bound, and cleared the moment either queue goes.
     diadoc::AsyncTasks* m_tasks = nullptr;
     diadoc::AsyncContents* m_docs = nullptr;
+    core::ListenerList<diadoc::AsyncTasksListener>::Attachment m_tasksAttachment;
+    core::ListenerList<diadoc::AsyncContentsListener>::Attachment m_docsAttachment;
     Pending m_tasksPending;
     Pending m_docsPending;
     int m_paceMs = kRefreshPaceMs;

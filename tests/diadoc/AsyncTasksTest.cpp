@@ -550,8 +550,9 @@ TEST_F(AsyncTasksTest, TheSecondaryQueuesEventsNameTheRowsTheRecordsTakeAndLeave
 }
 
 // A list that never comes holds its request no longer than the operation time-out: it is judged
-// failed with its own text, tried again, and given up at the cap; the queue never waits for ever.
-TEST_F(AsyncTasksTest, AListThatNeverComesIsJudgedFailedAtTheTimeOutAndTriedAgain)
+// failed with its own text, tried again, and given up at its second time-out, failed for good; the
+// queue never waits for ever.
+TEST_F(AsyncTasksTest, AListThatNeverComesIsGivenUpAtItsSecondTimeOut)
 {
     for (const int neverAttempts : {1, 0}) {
         SCOPED_TRACE(neverAttempts);
@@ -576,7 +577,7 @@ TEST_F(AsyncTasksTest, AListThatNeverComesIsJudgedFailedAtTheTimeOutAndTriedAgai
         const auto results = q.drain();
 
         EXPECT_FALSE(q.tasks.isCancelled());
-        const std::size_t attempts = neverAttempts == 0 ? diadoc::AsyncTasks::kMaxAttempts : 1;
+        const std::size_t attempts = neverAttempts == 0 ? diadoc::kTimeOutsBeforeGivingUp : 1;
         ASSERT_EQ(failures.size(), attempts);
         for (std::size_t i = 0; i < attempts; ++i) {
             EXPECT_EQ(failures[i].state, 2);
@@ -590,12 +591,58 @@ TEST_F(AsyncTasksTest, AListThatNeverComesIsJudgedFailedAtTheTimeOutAndTriedAgai
         if (neverAttempts == 0) {
             EXPECT_TRUE(results.empty());
             EXPECT_EQ(q.tasks.FailedCount(), 1);
+            EXPECT_EQ(q.tasks.statistics().starts, diadoc::kTimeOutsBeforeGivingUp);
         } else {
             ASSERT_EQ(results.size(), 1U);
             EXPECT_EQ(results.front()->DocumentsCount, 2);
             EXPECT_EQ(q.tasks.FailedCount(), 0);
         }
         EXPECT_EQ(q.tasks.Count(3), 0);
+    }
+}
+
+// A request whose list timed out once and whose later reads fail otherwise keeps the attempt cap;
+// one that failed otherwise before it hung is given up at its second time-out.
+TEST_F(AsyncTasksTest, OnlyTheSecondTimeOutCutsTheAttemptsShort)
+{
+    const QString failed = u"COM1C[0x80004005]Unspecified error"_s;
+    struct Case
+    {
+        const char* name;
+        std::vector<std::pair<FaultEffect, int>> rules; // effect and the attempts it takes, 0 for all
+        int attempts;
+        QString reason;
+    };
+    const Case cases[] = {
+        {"hangs once, then fails",
+         {{FaultEffect::Never, 1}, {FaultEffect::Error, 0}},
+         diadoc::AsyncTasks::kMaxAttempts,
+         failed},
+        {"fails three times, then hangs",
+         {{FaultEffect::Error, 3}, {FaultEffect::Never, 0}},
+         5,
+         QString::fromUtf16(diadoc::kOperationTimeOutText)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ListSandbox local;
+        local.addDocuments(u"Invoice"_s, kJan1, 2);
+        for (const auto& [effect, firstAttempts] : c.rules) {
+            FaultRule rule = fault(u"GetDocumentsResult"_s, effect, effect == FaultEffect::Error ? failed : QString());
+            rule.firstAttempts = firstAttempts;
+            local.service().addFault(rule);
+        }
+        SandboxQueue q(local, options, ui);
+        q.trace.onWait = [&](bool& cancel) { cancel = local.nowMs > 24LL * 3600 * 1000; };
+        q.add(u"Invoice"_s, kJan1, kJan1);
+
+        EXPECT_TRUE(q.drain().empty());
+
+        EXPECT_FALSE(q.tasks.isCancelled());
+        EXPECT_EQ(q.tasks.FailedCount(), 1);
+        EXPECT_EQ(q.tasks.statistics().starts, c.attempts);
+        ASSERT_EQ(q.tasks.SecondaryQueue().Count(), 1);
+        EXPECT_EQ(q.tasks.SecondaryQueue().Item(1)->ErrorDescription, c.reason);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "FakeDiadoc.h"
 #include "SandboxFixture.h"
+#include "base/FailureTexts.h"
 #include "core/MsgBox.h"
 #include "core/mFetchlingOptions.h"
 #include "diadoc/PersonRecord.h"
@@ -210,7 +211,7 @@ TEST_F(PersonRecordTest, ARecordWithoutOrganisationFailsToLoad)
     PersonRecord orphan(ui);
     EXPECT_FALSE(orphan.APIPayed());
     EXPECT_EQ(orphan.loadState(), PersonRecord::LoadFailed);
-    EXPECT_EQ(orphan.GetDocumentTypesError(), u"Object variable or With block variable not set"_s);
+    EXPECT_EQ(orphan.GetDocumentTypesError(), QString::fromUtf16(core::failure::kObjectNotSet));
 }
 
 TEST_F(PersonRecordTest, TheRecordFeedsTheDocumentTypeSetting)

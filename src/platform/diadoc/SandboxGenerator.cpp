@@ -165,13 +165,8 @@ void makeHostile(QJsonObject& doc, int n, const QString& folder)
         QJsonArray{QJsonObject{{u"key"_s, u"Комментарий"_s}, {u"value"_s, u"=1+1\r\nвторая строка"_s}}};
 }
 
-} // namespace
-
-void SandboxGenerator::write(const QString& folder, const Settings& settings)
+QList<Type> documentTypes()
 {
-    Dice dice(settings.seed);
-    // The statuses have dice of their own, so that the other values follow the seed as before.
-    Dice statusDice(settings.seed ^ 0x5A7u);
     // Most documents reach the state the protocols mark as normal (signed by the other side, or
     // finished); the others are spread over the remaining statuses of the type.
     const Statuses bilateral{
@@ -183,7 +178,7 @@ void SandboxGenerator::write(const QString& folder, const Settings& settings)
          {u"InternalWaitingForRecipientSignature"_s, 1},
          {u"InternalWaitingForSenderSignature"_s, 1}},
     };
-    const QList<Type> types = {
+    return {
         {u"Nonformalized"_s,
          u"Неформализованный документ"_s,
          {{{u"InboundWithRecipientSignature"_s, 10},
@@ -225,19 +220,27 @@ void SandboxGenerator::write(const QString& folder, const Settings& settings)
          {u"content/Акт.xml"_s, u"content/Акт.xml.sgn"_s}},
         {u"Contract"_s, u"Договор"_s, bilateral, {u"content/Договор.pdf"_s}},
     };
+}
+
+// The content files that documents of a type share, and the transfer protocol all share.
+void writeSharedContent(const QString& folder, const QList<Type>& types, bool hostileContent)
+{
     for (const Type& type : types) {
         for (const QString& file : type.content)
             writeFile(QDir(folder).filePath(file),
                       (u"Содержимое файла «"_s + QFileInfo(file).fileName() + u"» (пример)\n"_s).toUtf8());
     }
     writeFile(QDir(folder).filePath(u"content/Протокол передачи.pdf"_s), u"Протокол передачи документа\n"_s.toUtf8());
-    if (settings.hostileContent) {
+    if (hostileContent) {
         writeFile(QDir(folder).filePath(u"hostile/DCInfo.n7l"_s),
                   QByteArrayLiteral("content named like the metadata file\n"));
         writeFile(QDir(folder).filePath(u"hostile/dcinfo.N7L"_s),
                   QByteArrayLiteral("the same name in other letters\n"));
     }
+}
 
+QList<Party> counterpartiesOf(const SandboxGenerator::Settings& settings)
+{
     QList<Party> counterparties = {
         {u"7707083893"_s, u"773601001"_s, u"ПАО «Сбыт-Энерго»"_s},
         {u"7728168971"_s, u"770801001"_s, u"АО \"Альфа Поставка\""_s},
@@ -248,12 +251,16 @@ void SandboxGenerator::write(const QString& folder, const Settings& settings)
     for (int i = 1; i <= settings.extraCounterparties; ++i)
         counterparties.append(
             {QString::number(7700000000LL + i * 7), QString::number(770000000 + i), u"ООО «Контрагент № %1»"_s.arg(i)});
-    const QJsonArray docTypes = [&] {
-        QJsonArray a;
-        for (const Type& t : types)
-            a.append(QJsonObject{{u"name"_s, t.name}, {u"title"_s, t.title}});
-        return a;
-    }();
+    return counterparties;
+}
+
+// The organisations, each with a guid from the dice; paidBoxes gets those that documents go to.
+QJsonArray organizationsOf(const SandboxGenerator::Settings& settings, const QList<Type>& types, Dice& dice,
+                           QStringList& paidBoxes)
+{
+    QJsonArray docTypes;
+    for (const Type& t : types)
+        docTypes.append(QJsonObject{{u"name"_s, t.name}, {u"title"_s, t.title}});
     const QJsonArray departments{
         QJsonObject{{u"id"_s, u"dep-sever"_s}, {u"name"_s, u"Филиал «Север»"_s}, {u"kpp"_s, u"290101001"_s}},
         QJsonObject{
@@ -281,7 +288,7 @@ void SandboxGenerator::write(const QString& folder, const Settings& settings)
                     {u"name"_s, u"ООО «Лютик»"_s},
                     {u"tariff"_s, u"unpaid"_s}},
     };
-    QStringList paidBoxes{u"box-romashka"_s, u"box-vasilek"_s};
+    paidBoxes = QStringList{u"box-romashka"_s, u"box-vasilek"_s};
     for (int i = 1; i <= settings.extraOrganizations; ++i) {
         const QString id = u"box-extra-%1"_s.arg(i);
         organizations.append(QJsonObject{{u"id"_s, id},
@@ -292,38 +299,57 @@ void SandboxGenerator::write(const QString& folder, const Settings& settings)
                                          {u"documentTypes"_s, docTypes}});
         paidBoxes.append(id);
     }
-    // Titles from other organisations that must not choose where a document lands.
-    const QStringList hostileTitles{u"../../../etc/passwd"_s,
-                                    u"..\\..\\Windows\\System32"_s,
-                                    u"CON"_s,
-                                    u"Акт <script>alert(1)</script> & \"кавычки\""_s,
-                                    QString(300, u'Ж'),
-                                    u"  .  "_s,
-                                    u"/абсолютный/путь"_s,
-                                    u"a:b*c?d|e"_s};
-    const QStringList departmentIds{QString(), QString(), u"dep-sever"_s, u"dep-sever-sklad"_s, u"dep-yug"_s};
-    const QStringList directions{u"Inbound"_s, u"Inbound"_s, u"Outbound"_s, u"Internal"_s};
+    return organizations;
+}
 
-    QJsonArray documents;
-    int poaNumber = 0;
-    QString packageId;
-    int packageLeft = 0;
-    for (int n = 0; n < settings.documents; ++n) {
-        const QString box = paidBoxes.at(dice.below(paidBoxes.size()));
-        const Type& type = types.at(dice.below(types.size()));
-        QString direction = directions.at(dice.below(directions.size()));
+// Makes the documents one by one. Every value comes from the dice in the same order as ever: one
+// seed gives one sandbox, and the bundled sample stays what it is.
+class DocumentMaker final
+{
+public:
+    DocumentMaker(const QString& folder, const SandboxGenerator::Settings& settings, const QList<Type>& types,
+                  const QList<Party>& counterparties, const QStringList& paidBoxes, Dice& dice, Dice& statusDice)
+        : m_folder(folder)
+        , m_settings(settings)
+        , m_types(types)
+        , m_counterparties(counterparties)
+        , m_paidBoxes(paidBoxes)
+        , m_dice(dice)
+        , m_statusDice(statusDice)
+    {
+    }
+
+    QJsonObject make(int n)
+    {
+        QJsonObject doc = ordinary(n);
+        joinPackage(doc);
+        if (m_settings.hostileContent && n < SandboxGenerator::kHostileDocuments)
+            makeHostile(doc, n, m_folder);
+        // A few documents come with machine-readable powers of attorney and their files.
+        if (n % 60 == 7)
+            attachPowerOfAttorney(doc);
+        return doc;
+    }
+
+private:
+    QJsonObject ordinary(int n)
+    {
+        Dice& dice = m_dice;
+        const QString box = m_paidBoxes.at(dice.below(m_paidBoxes.size()));
+        const Type& type = m_types.at(dice.below(m_types.size()));
+        QString direction = kDirections.at(dice.below(kDirections.size()));
         // A type that is never internal goes in or out instead; what it needs beyond that comes from
         // the status dice, so that the main dice keep their sequence.
         const bool madeExternal = type.statuses.of(direction).isEmpty();
         if (madeExternal)
-            direction = statusDice.below(2) == 0 ? u"Inbound"_s : u"Outbound"_s;
+            direction = m_statusDice.below(2) == 0 ? u"Inbound"_s : u"Outbound"_s;
         const QString messageId = dice.guid();
         const QString entityId = dice.guid();
         // Counted on a clock without summer time, then written as that clock reads, so that the same
         // seed gives the same sandbox in every zone.
         const QDateTime counted =
             QDateTime(QDate(2024, 1, 1), QTime(8, 0), Qt::UTC)
-                .addSecs(qint64(dice.below(365 * std::max(1, settings.years))) * 86400 + dice.below(36000));
+                .addSecs(qint64(dice.below(365 * std::max(1, m_settings.years))) * 86400 + dice.below(36000));
         const QDateTime timestamp(counted.date(), counted.time());
         const QDate documentDate = timestamp.date().addDays(-dice.below(5));
         QJsonObject doc{
@@ -338,7 +364,7 @@ void SandboxGenerator::write(const QString& folder, const Settings& settings)
             {u"fileName"_s, QFileInfo(type.content.first()).fileName()},
             {u"pathUrl"_s,
              QString(u"/"_s + box + u"/Document/Show?letterId="_s + messageId + u"&documentId="_s + entityId)},
-            {u"status"_s, statusDice.pick(type.statuses.of(direction))},
+            {u"status"_s, m_statusDice.pick(type.statuses.of(direction))},
             {u"docflow"_s,
              dice.below(6) == 0
                  ? QJsonObject{{u"severity"_s, u"Info"_s}, {u"text"_s, u"Ожидается подпись получателя"_s}}
@@ -346,16 +372,23 @@ void SandboxGenerator::write(const QString& folder, const Settings& settings)
             {u"content"_s, QJsonArray::fromStringList(type.content)},
             {u"protocol"_s, u"content/Протокол передачи.pdf"_s},
         };
-        if (settings.hostileTitles && n % 50 == 13)
-            doc[u"title"_s] = hostileTitles.at((n / 50) % hostileTitles.size());
+        if (m_settings.hostileTitles && n % 50 == 13)
+            doc[u"title"_s] = kHostileTitles.at((n / 50) % kHostileTitles.size());
         // Unformalised documents often carry no date of their own.
         if (type.name != u"Nonformalized"_s || dice.below(2) == 0)
             doc[u"documentDate"_s] = documentDate.toString(Qt::ISODate);
         if (box == u"box-romashka"_s) {
-            const QString dep = departmentIds.at(dice.below(departmentIds.size()));
+            const QString dep = kDepartmentIds.at(dice.below(kDepartmentIds.size()));
             if (!dep.isEmpty())
                 doc[u"department"_s] = dep;
         }
+        addParties(doc, box, direction, madeExternal);
+        addMarks(doc, type, direction);
+        return doc;
+    }
+
+    void addParties(QJsonObject& doc, const QString& box, const QString& direction, bool madeExternal)
+    {
         if (direction == u"Internal"_s) {
             doc[u"counteragent"_s] = QJsonValue::Null;
             if (box == u"box-romashka"_s) {
@@ -363,10 +396,16 @@ void SandboxGenerator::write(const QString& folder, const Settings& settings)
                 doc[u"toDepartment"_s] = u"dep-yug"_s;
             }
         } else {
-            Dice& partyDice = madeExternal ? statusDice : dice;
-            const Party& p = counterparties.at(partyDice.below(counterparties.size()));
+            Dice& partyDice = madeExternal ? m_statusDice : m_dice;
+            const Party& p = m_counterparties.at(partyDice.below(m_counterparties.size()));
             doc[u"counteragent"_s] = QJsonObject{{u"inn"_s, p.inn}, {u"kpp"_s, p.kpp}, {u"name"_s, p.name}};
         }
+    }
+
+    // Deleted, revoked and refused documents, and the metadata some carry.
+    void addMarks(QJsonObject& doc, const Type& type, const QString& direction)
+    {
+        Dice& dice = m_dice;
         if (dice.below(25) == 0)
             doc[u"deleted"_s] = true;
         if (dice.below(30) == 0)
@@ -379,49 +418,78 @@ void SandboxGenerator::write(const QString& folder, const Settings& settings)
                 QJsonArray{QJsonObject{{u"key"_s, u"ИтоговаяСумма"_s},
                                        {u"value"_s, QString(QString::number(dice.below(900000) + 100) + u",00"_s)}},
                            QJsonObject{{u"key"_s, u"Комментарий"_s}, {u"value"_s, u"Оплата по счёту \"№ 5\""_s}}};
-        // Runs of two or three documents form a package.
-        if (packageLeft == 0 && dice.below(10) == 0) {
-            packageId = dice.guid();
-            packageLeft = 2 + dice.below(2);
-        }
-        if (packageLeft > 0) {
-            doc[u"packageId"_s] = packageId;
-            --packageLeft;
-        }
-        if (settings.hostileContent && n < kHostileDocuments)
-            makeHostile(doc, n, folder);
-        // A few documents come with machine-readable powers of attorney and their files.
-        if (n % 60 == 7) {
-            ++poaNumber;
-            const QString number = u"1b2c3d4e-0000-4000-8000-%1"_s.arg(poaNumber, 12, 10, QChar(u'0'));
-            const QString fileId = u"ON_EMCHD_20240110_"_s + number;
-            const QString xmlName = (poaNumber % 2 == 1)
-                                        ? QString(fileId + u".xml"_s)
-                                        : QString(u"Иванов_"_s + QString::number(poaNumber) + u" МЧД.xml"_s);
-            const QString signature = (poaNumber % 2 == 1) ? QString(fileId + u".sig"_s) : QString(xmlName + u".sgn"_s);
-            writeFile(QDir(folder).filePath(u"poa/"_s + xmlName),
-                      powerOfAttorneyXml(fileId, number, u"Иванов Иван Иванович"_s));
-            writeFile(QDir(folder).filePath(u"poa/"_s + signature), QByteArrayLiteral("signature"));
-            QJsonArray content = doc.value(u"content"_s).toArray();
-            content.append(QString(u"poa/"_s + xmlName));
-            content.append(QString(u"poa/"_s + signature));
-            doc[u"content"_s] = content;
-            QJsonObject poa{{u"registrationNumber"_s, number}, {u"issuerInn"_s, u"7701234567"_s}};
-            if (poaNumber % 2 == 1)
-                poa[u"confidant"_s] =
-                    QJsonObject{{u"inn"_s, u"770112345678"_s}, {u"name"_s, u"Иванов Иван Иванович"_s}};
-            poa[u"status"_s] =
-                QJsonObject{{u"severity"_s, u"Success"_s}, {u"id"_s, u"IsValid"_s}, {u"text"_s, u"Действительна"_s}};
-            doc[u"powersOfAttorney"_s] = QJsonArray{poa};
-        }
-        documents.append(doc);
     }
 
+    // Runs of two or three documents form a package.
+    void joinPackage(QJsonObject& doc)
+    {
+        if (m_packageLeft == 0 && m_dice.below(10) == 0) {
+            m_packageId = m_dice.guid();
+            m_packageLeft = 2 + m_dice.below(2);
+        }
+        if (m_packageLeft > 0) {
+            doc[u"packageId"_s] = m_packageId;
+            --m_packageLeft;
+        }
+    }
+
+    void attachPowerOfAttorney(QJsonObject& doc)
+    {
+        ++m_poaNumber;
+        const QString number = u"1b2c3d4e-0000-4000-8000-%1"_s.arg(m_poaNumber, 12, 10, QChar(u'0'));
+        const QString fileId = u"ON_EMCHD_20240110_"_s + number;
+        const bool odd = m_poaNumber % 2 == 1;
+        const QString xmlName =
+            odd ? QString(fileId + u".xml"_s) : QString(u"Иванов_"_s + QString::number(m_poaNumber) + u" МЧД.xml"_s);
+        const QString signature = odd ? QString(fileId + u".sig"_s) : QString(xmlName + u".sgn"_s);
+        writeFile(QDir(m_folder).filePath(u"poa/"_s + xmlName),
+                  powerOfAttorneyXml(fileId, number, u"Иванов Иван Иванович"_s));
+        writeFile(QDir(m_folder).filePath(u"poa/"_s + signature), QByteArrayLiteral("signature"));
+        QJsonArray content = doc.value(u"content"_s).toArray();
+        content.append(QString(u"poa/"_s + xmlName));
+        content.append(QString(u"poa/"_s + signature));
+        doc[u"content"_s] = content;
+        QJsonObject poa{{u"registrationNumber"_s, number}, {u"issuerInn"_s, u"7701234567"_s}};
+        if (odd)
+            poa[u"confidant"_s] = QJsonObject{{u"inn"_s, u"770112345678"_s}, {u"name"_s, u"Иванов Иван Иванович"_s}};
+        poa[u"status"_s] =
+            QJsonObject{{u"severity"_s, u"Success"_s}, {u"id"_s, u"IsValid"_s}, {u"text"_s, u"Действительна"_s}};
+        doc[u"powersOfAttorney"_s] = QJsonArray{poa};
+    }
+
+    // Titles from other organisations that must not choose where a document lands.
+    inline static const QStringList kHostileTitles{u"../../../etc/passwd"_s,
+                                                   u"..\\..\\Windows\\System32"_s,
+                                                   u"CON"_s,
+                                                   u"Акт <script>alert(1)</script> & \"кавычки\""_s,
+                                                   QString(300, u'Ж'),
+                                                   u"  .  "_s,
+                                                   u"/абсолютный/путь"_s,
+                                                   u"a:b*c?d|e"_s};
+    inline static const QStringList kDepartmentIds{QString(), QString(), u"dep-sever"_s, u"dep-sever-sklad"_s,
+                                                   u"dep-yug"_s};
+    inline static const QStringList kDirections{u"Inbound"_s, u"Inbound"_s, u"Outbound"_s, u"Internal"_s};
+
+    const QString& m_folder;
+    const SandboxGenerator::Settings& m_settings;
+    const QList<Type>& m_types;
+    const QList<Party>& m_counterparties;
+    const QStringList& m_paidBoxes;
+    Dice& m_dice;
+    Dice& m_statusDice;
+    int m_poaNumber = 0;
+    QString m_packageId;
+    int m_packageLeft = 0;
+};
+
+QJsonObject sandboxRoot(const SandboxGenerator::Settings& settings, const QJsonArray& organizations,
+                        const QJsonArray& documents)
+{
     // A service latency is written only when asked for: the bundled sample stays as it is.
     QJsonObject asyncPolicy{{u"polls"_s, settings.polls}};
     if (settings.delayMs > 0)
         asyncPolicy.insert(u"delayMs"_s, settings.delayMs);
-    const QJsonObject root{
+    return {
         {u"version"_s, u"2.14.6.210"_s},
         {u"apiClientIds"_s, QJsonArray{u"tallowGrange-3f9a1c7e52d04b8a9e6f21c4d8b07a5e"_s}},
         {u"listAsync"_s, asyncPolicy},
@@ -446,7 +514,27 @@ void SandboxGenerator::write(const QString& folder, const Settings& settings)
         {u"organizations"_s, organizations},
         {u"documents"_s, documents},
     };
-    writeFile(QDir(folder).filePath(u"sandbox.json"_s), QJsonDocument(root).toJson(QJsonDocument::Indented));
+}
+
+} // namespace
+
+void SandboxGenerator::write(const QString& folder, const Settings& settings)
+{
+    Dice dice(settings.seed);
+    // The statuses have dice of their own, so that the other values follow the seed as before.
+    Dice statusDice(settings.seed ^ 0x5A7u);
+    const QList<Type> types = documentTypes();
+    writeSharedContent(folder, types, settings.hostileContent);
+    const QList<Party> counterparties = counterpartiesOf(settings);
+    QStringList paidBoxes;
+    const QJsonArray organizations = organizationsOf(settings, types, dice, paidBoxes);
+
+    DocumentMaker maker(folder, settings, types, counterparties, paidBoxes, dice, statusDice);
+    QJsonArray documents;
+    for (int n = 0; n < settings.documents; ++n)
+        documents.append(maker.make(n));
+    writeFile(QDir(folder).filePath(u"sandbox.json"_s),
+              QJsonDocument(sandboxRoot(settings, organizations, documents)).toJson(QJsonDocument::Indented));
 }
 
 } // namespace platform::diadoc
