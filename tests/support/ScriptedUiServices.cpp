@@ -44,6 +44,8 @@ int ScriptedUiServices::msgBox(const QString& prompt, int style, const QString& 
 {
     boxes.push_back({prompt, style, title});
     pointerDuringBoxes.push_back(m_pointer);
+    if (onBox)
+        onBox(Box{prompt, style, title});
     if (unattended)
         return core::msgbox::defaultAnswer(style);
     if (m_answers.empty()) {

@@ -43,6 +43,9 @@ public:
     int processEventsCalls = 0;
     // Runs each time the messages are let through: a test acts here as a person would meanwhile.
     std::function<void()> onProcessEvents;
+    // Runs while a box is shown, before its answer is given: what a person or another program
+    // might do while the box waits.
+    std::function<void(const Box&)> onBox;
 
     bool isUnattended() const override { return unattended; }
     int msgBox(const QString& prompt, int style, const QString& title) override;
