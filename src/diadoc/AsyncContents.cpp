@@ -1,6 +1,5 @@
 #include "AsyncContents.h"
 
-#include <algorithm>
 #include <optional>
 
 #include "AsyncContentsListener.h"

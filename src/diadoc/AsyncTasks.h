@@ -1,8 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <unordered_map>
-#include <vector>
 
 #include <QString>
 
