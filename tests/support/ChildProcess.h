@@ -7,7 +7,8 @@
 
 namespace testsupport {
 
-// Runs the check in a forked copy of the test and answers its value (0 for success), or nothing
+// Runs the check, a function of the test itself, in a forked copy of the test (runLimited of
+// LimitedChild.h runs a whole program instead) and answers its value (0 for success), or nothing
 // when no process can be made. The check reports through its value, not through gtest: a fault
 // that may take the process down (a limit, a crash) stays in the copy.
 std::optional<int> inChildProcess(const std::function<int()>& check);
