@@ -58,7 +58,7 @@ UnattendedRun::UnattendedRun(const Services& services, RunObserver& observer, Di
 engine::Fetchling& UnattendedRun::fetchling()
 {
     if (m_start.run().engine() == nullptr)
-        throw core::Error(91, u"Object variable or With block variable not set"_s);
+        throw core::objectNotSet();
     return *m_start.run().engine();
 }
 
