@@ -194,7 +194,7 @@ private:
             return;
         }
         if (!hasWildcards(info.fileName()))
-            return; // not matched: left out, as the original tools warn and go on
+            return; // a name that names nothing is left out; the rest of the list is still added
         const QDir folder = info.dir();
         const QString givenFolder = given.left(given.size() - info.fileName().size());
         const QStringList children =
