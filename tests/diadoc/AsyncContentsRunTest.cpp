@@ -108,7 +108,7 @@ TEST_P(TimeOutTest, ADownloadThatNeverCompletesIsJudgedFailedAtTheTimeOutAndTrie
         failures.append(QString::number(numberOf(r)) + u' ' + r->ErrorDescription + u" @ "_s + r->ErrorPlace);
     };
     // A queue that still waits after two hours would wait for ever: it is cancelled.
-    trace.onWait = [&](bool& cancel) { cancel = nowMs > 2LL * 3600 * 1000; };
+    trace.onWait = [&](bool& cancel) { cancel = clock.nowMs() > 2LL * 3600 * 1000; };
     for (int n = 1; n <= 4; ++n)
         add(n, zip);
 
@@ -127,7 +127,7 @@ TEST_P(TimeOutTest, ADownloadThatNeverCompletesIsJudgedFailedAtTheTimeOutAndTrie
     EXPECT_EQ(failures.count(u"2 "_s + failure), 1);
     EXPECT_EQ(failures.count(u"3 "_s + failure), diadoc::AsyncContents::kMaxAttempts - 1);
     EXPECT_EQ(failures.size(), diadoc::AsyncContents::kMaxAttempts);
-    EXPECT_GE(nowMs, qint64{diadoc::AsyncContents::kMaxAttempts} * diadoc::kOperationTimeOutMs);
+    EXPECT_GE(clock.nowMs(), qint64{diadoc::AsyncContents::kMaxAttempts} * diadoc::kOperationTimeOutMs);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothModes, TimeOutTest, ::testing::Values(false, true),

@@ -86,7 +86,7 @@ TEST_F(SignInDialogTest, ListsQualifiedCertificatesStillValidOncePerThumbprint)
         EXPECT_EQ(node(0)->text(0), u"Алексеев (действителен c 01.01.2024 по 01.01.2026)"_s);
         EXPECT_EQ(node(0)->checkState(0), Qt::Unchecked);
         EXPECT_TRUE(option(u"theOptionCertificate"_s)->isEnabled());
-        dialogstest::screenshot(dialog, u"signin-dialog"_s);
+        testsupport::screenshot(dialog, u"signin-dialog"_s);
         button(u"theCancel"_s)->click();
     });
     EXPECT_FALSE(dialog.Execute());
@@ -491,7 +491,7 @@ TEST_F(SignInDialogTest, LayoutAtTheDesignSizeAndTheLeastSize)
         const QRect certificates = tree()->geometry();
         EXPECT_EQ(automatic.top() - (certificates.top() + certificates.height()), 10);
         EXPECT_EQ(panel->width() - (certificates.left() + certificates.width()), 10);
-        dialogstest::screenshot(dialog, u"signin-dialog-design-size"_s);
+        testsupport::screenshot(dialog, u"signin-dialog-design-size"_s);
 
         dialog.resize(300, 200);
         QApplication::processEvents();

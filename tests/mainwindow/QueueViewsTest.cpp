@@ -17,7 +17,6 @@
 
 #include "MainWindowFixture.h"
 #include "core/ApplicationTitle.h"
-#include "core/VirtualClock.h"
 #include "core/mFetchlingOptions.h"
 #include "core/mLogFile.h"
 #include "core/mUnzipper.h"
@@ -39,6 +38,7 @@
 #include "platform/zip/LibzipLibraries.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestRegistry.h"
+#include "support/VirtualClock.h"
 
 using namespace Qt::StringLiterals;
 
@@ -187,7 +187,7 @@ protected:
     QMainWindow window;
     MainWindowControls c;
     testsupport::ScriptedUiServices ui;
-    core::VirtualClock clock;
+    testsupport::VirtualClock clock;
     diadoc::PersonsCollection persons;
     const diadoc::PersonsCollection* shownPersons = &persons;
     QStringList logLines;
