@@ -30,6 +30,7 @@
 #include "base/FailureTexts.h"
 #include "base/LinkAddress.h"
 #include "base/PrintableText.h"
+#include "base/SystemErrorText.h"
 
 using namespace Qt::StringLiterals;
 
@@ -51,7 +52,7 @@ bool isDiskFull(int errorNumber, const QString& errorText)
 {
     if (errorNumber == ENOSPC || errorNumber == EDQUOT)
         return true;
-    return errorText == QString::fromLocal8Bit(std::strerror(ENOSPC));
+    return errorText == core::systemErrorText(ENOSPC);
 }
 
 [[noreturn]] void raiseWriteFailure(const QString& fileName, int errorNumber, const QString& detail)

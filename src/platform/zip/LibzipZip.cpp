@@ -175,7 +175,7 @@ public:
 
         if (zip_close(archive.get()) != 0)
             return codeOfCloseError(zip_error_code_zip(zip_get_error(archive.get())));
-        archive.release();
+        static_cast<void>(archive.release()); // closed, and freed by closing
 
         if (m_options.fLatestTime)
             setLatestTime(zipPath, added);
@@ -355,7 +355,7 @@ private:
             return ZE_NONE;
         if (zip_close(archive.get()) != 0)
             return codeOfCloseError(zip_error_code_zip(zip_get_error(archive.get())));
-        archive.release();
+        static_cast<void>(archive.release()); // closed, and freed by closing
         return ZE_OK;
     }
 
