@@ -3,6 +3,7 @@
 #   BUILD_DIR          build folder (default: build)
 #   FETCHLING_SANITIZE set to 1 for the AddressSanitizer + UndefinedBehaviorSanitizer build
 #   FETCHLING_BENCH    set to 1 to build the benchmarks as well (they are never run here)
+#   CTEST_PARALLEL_LEVEL  tests run at once (default: one per processor)
 # Arguments go to ctest, e.g. `scripts/test.sh -LE slow` leaves out the tests labelled slow.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -24,5 +25,5 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/scripts/lsan.supp:print_suppressions=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 started=$SECONDS
-ctest --test-dir "$build" --output-on-failure -j"$(nproc)" "$@"
+ctest --test-dir "$build" --output-on-failure -j"${CTEST_PARALLEL_LEVEL:-$(nproc)}" "$@"
 echo "test.sh: ran the tests of $build in $((SECONDS - started)) s"
