@@ -225,7 +225,7 @@ TEST_F(MainWindowSignInTest, AFailedSignInByCertificateShowsItsWholeText)
     QCoreApplication::processEvents();
     const MainWindowControls& c = window->controls();
     const QLabel& label = *c.theLabelAuthorization;
-    screenshot(*window, u"mainwindow-signin-certificate-refused"_s);
+    testsupport::screenshot(*window, u"mainwindow-signin-certificate-refused"_s);
 
     EXPECT_TRUE(label.text().startsWith(kNotSignedIn + u"\r\nПопытка авторизации "_s + kByCertificate))
         << label.text().toStdString();
