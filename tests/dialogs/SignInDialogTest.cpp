@@ -314,8 +314,11 @@ TEST_F(SignInDialogTest, WithoutStoredPlacementTheDialogOpensCentredAtItsDesignS
         button(u"theCancel"_s)->click();
     });
     dialog.Execute();
-    EXPECT_EQ(frame.x(), qRound((screen.width() - 11235) / 2 / 15.0));
-    EXPECT_EQ(frame.y(), qRound((screen.height() - 7830) / 2 / 15.0));
+    // Centred in whole twips, then drawn in pixels.
+    const int left = (screen.width() - 11235) / 2;
+    const int top = (screen.height() - 7830) / 2;
+    EXPECT_EQ(frame.x(), qRound(left / 15.0));
+    EXPECT_EQ(frame.y(), qRound(top / 15.0));
     // 11235 x 7830 with the frame it was designed with, whatever frame the desktop draws.
     EXPECT_EQ(inner, QSize(10995 / 15, 7260 / 15));
 }
@@ -395,7 +398,8 @@ TEST_F(SignInDialogTest, EscapeAndEnterDoNotLeaveTheDialog)
     bool open = false;
     dialogstest::whenShown([&] {
         QTest::keyClick(&dialog, Qt::Key_Escape);
-        QTest::keyClick(edit(u"theLogin"_s), Qt::Key_Return);
+        // The analyzer takes the fixture itself for null after the key event; it cannot be.
+        QTest::keyClick(edit(u"theLogin"_s), Qt::Key_Return); // NOLINT(clang-analyzer-core.CallAndMessage)
         open = dialog.isVisible();
         button(u"theCancel"_s)->click();
     });
