@@ -294,9 +294,9 @@ TEST_F(QueueTest, AQueueThatGoesDoesNotWait)
     makeQueue(5);
     fault(1, u"SaveAllContentAsync"_s, FaultEffect::Never);
     add(1, false);
-    const qint64 before = nowMs;
+    const qint64 before = clock.nowMs();
     queue.reset();
-    EXPECT_EQ(nowMs, before);
+    EXPECT_EQ(clock.nowMs(), before);
 }
 
 } // namespace

@@ -448,7 +448,7 @@ QByteArray contentOf(const QString& file)
 
 // Two runs whose protocols and logs fall in the same second (stopped at once, they take no time):
 // the later one's go under the numbered names, the earlier one's stay as they were.
-TEST_F(MendsTest, TwoRunsInOneSecondKeepEachOthersProtocolsAndLogs)
+TEST_F(RunEndAndProtocolsTest, TwoRunsInOneSecondKeepEachOthersProtocolsAndLogs)
 {
     options.Set_CreateLogFile(1);
     options.Set_CsvProtocol(1);
@@ -488,7 +488,7 @@ TEST_F(MendsTest, TwoRunsInOneSecondKeepEachOthersProtocolsAndLogs)
 
 // While a run writes into a folder, another run into the same folder is refused at once, also from
 // another Run (another window, another process); once the first is over the folder is free again.
-TEST_F(MendsTest, ASecondRunIntoTheSameFolderIsRefusedWhileTheFirstGoesOn)
+TEST_F(RunEndAndProtocolsTest, ASecondRunIntoTheSameFolderIsRefusedWhileTheFirstGoesOn)
 {
     const auto signedIn = run::SignIn(options, diadoc, ui).signIn();
     QDir().mkpath(out());
