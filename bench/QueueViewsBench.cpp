@@ -49,7 +49,6 @@
 #include "base/Error.h"
 #include "core/ApplicationTitle.h"
 #include "core/SystemClock.h"
-#include "core/VirtualClock.h"
 #include "core/mFetchlingOptions.h"
 #include "core/mLogFile.h"
 #include "core/mUnzipper.h"
@@ -67,6 +66,7 @@
 #include "platform/family/SplashWindow.h"
 #include "platform/registry/JsonRegistry.h"
 #include "platform/zip/LibzipLibraries.h"
+#include "support/VirtualClock.h"
 
 using namespace Qt::StringLiterals;
 
@@ -397,7 +397,7 @@ private:
     QString m_work;
     core::QtUiServices m_ui{true};
     CountingUi m_viewsUi{m_ui};
-    core::VirtualClock m_queueClock;
+    testsupport::VirtualClock m_queueClock;
     core::SystemClock m_paceClock;
     platform::zip::LibzipLibraries m_libraries;
     core::mUnzipper m_unzipper{m_libraries, m_ui, QString::fromUtf16(core::kApplicationTitle)};

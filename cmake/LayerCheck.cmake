@@ -1,3 +1,10 @@
+# The layers of the program, proven at configure time rather than hoped for.
+
+# The floors of src/, lowest first. A target stands on the floor of the folder that defines it
+# (src/platform/zip stands on "platform", src/core/widgets on "core") and may link only targets
+# on its own floor or below.
+set(_fetchling_floors base platform core diadoc engine run dialogs mainwindow app)
+
 # The logic layers must never reach a widget: walk each target's link closure and stop the
 # configuration when Qt's Gui or Widgets module turns up in it.
 function(_fetchling_collect_links target out_var)
@@ -30,5 +37,73 @@ function(fetchling_check_no_widgets)
                 message(FATAL_ERROR "${target} is a logic target but links ${lib}")
             endif()
         endforeach()
+    endforeach()
+endfunction()
+
+# The floor of a target defined under src/, as an index into _fetchling_floors; -1 elsewhere.
+function(_fetchling_floor_of target out_var)
+    set(floor -1)
+    if(TARGET ${target})
+        get_target_property(aliased ${target} ALIASED_TARGET)
+        if(aliased)
+            set(target ${aliased})
+        endif()
+        get_target_property(imported ${target} IMPORTED)
+        if(NOT imported)
+            get_target_property(dir ${target} SOURCE_DIR)
+            file(RELATIVE_PATH relative "${PROJECT_SOURCE_DIR}/src" "${dir}")
+            if(relative AND NOT relative MATCHES "^\\.\\.")
+                string(REGEX REPLACE "/.*" "" folder "${relative}")
+                list(FIND _fetchling_floors "${folder}" floor)
+                if(floor EQUAL -1)
+                    message(FATAL_ERROR "src/${folder} is on no floor: add it to _fetchling_floors in ${CMAKE_CURRENT_FUNCTION_LIST_FILE}")
+                endif()
+            endif()
+        endif()
+    endif()
+    set(${out_var} ${floor} PARENT_SCOPE)
+endfunction()
+
+function(_fetchling_targets_under dir out_var)
+    get_directory_property(targets DIRECTORY "${dir}" BUILDSYSTEM_TARGETS)
+    get_directory_property(subdirs DIRECTORY "${dir}" SUBDIRECTORIES)
+    foreach(subdir IN LISTS subdirs)
+        _fetchling_targets_under("${subdir}" more)
+        list(APPEND targets ${more})
+    endforeach()
+    set(${out_var} ${targets} PARENT_SCOPE)
+endfunction()
+
+# Stops the configuration when a target under src/ links a target on a higher floor. Direct links
+# are enough: when none of them points up, no chain of them can.
+function(fetchling_check_floors)
+    _fetchling_targets_under("${PROJECT_SOURCE_DIR}/src" targets)
+    foreach(target IN LISTS targets)
+        _fetchling_floor_of(${target} floor)
+        if(floor EQUAL -1)
+            continue()
+        endif()
+        get_target_property(links ${target} LINK_LIBRARIES)
+        get_target_property(ilinks ${target} INTERFACE_LINK_LIBRARIES)
+        foreach(lib IN LISTS links ilinks)
+            string(REGEX REPLACE "^\\$<LINK_ONLY:(.*)>$" "\\1" lib "${lib}")
+            _fetchling_floor_of("${lib}" lib_floor)
+            if(lib_floor GREATER floor)
+                list(GET _fetchling_floors ${floor} own)
+                list(GET _fetchling_floors ${lib_floor} above)
+                message(FATAL_ERROR "${target} (floor ${own}) links ${lib} (floor ${above}): links point down only")
+            endif()
+        endforeach()
+    endforeach()
+endfunction()
+
+# Stops the configuration when one of the targets reaches the library through its links.
+function(fetchling_check_lacks library)
+    foreach(target IN LISTS ARGN)
+        set(closure "")
+        _fetchling_collect_links(${target} closure)
+        if(library IN_LIST closure)
+            message(FATAL_ERROR "${target} must not link ${library}, yet its links reach it")
+        endif()
     endforeach()
 endfunction()

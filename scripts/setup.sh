@@ -10,7 +10,8 @@ packages=(
     libzip-dev zlib1g-dev libpugixml-dev libxlsxwriter-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     clang-format
-    # The Qt checks that CI runs over the tree (scripts/clazy.sh).
+    # The checks that CI runs over the tree (scripts/analyse.sh: clang-tidy, and clazy's Qt checks).
+    clang-tidy
     clazy
     fonts-dejavu-core
     # Qt's own Russian texts for the standard boxes and the folder browser (qtbase_ru).

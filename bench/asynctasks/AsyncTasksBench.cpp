@@ -14,7 +14,6 @@
 #include <QUrl>
 
 #include "core/UiServices.h"
-#include "core/VirtualClock.h"
 #include "core/mFetchlingOptions.h"
 #include "diadoc/AsyncTasks.h"
 #include "diadoc/AsyncTasksListener.h"
@@ -29,6 +28,7 @@
 #include "platform/family/GlobalUtility.h"
 #include "platform/family/SplashWindow.h"
 #include "platform/registry/JsonRegistry.h"
+#include "support/VirtualClock.h"
 
 using namespace Qt::StringLiterals;
 
@@ -108,7 +108,7 @@ int main()
     platform::family::GlobalUtility utility(registry);
     core::mFetchlingOptions options(utility);
     SilentUi ui;
-    core::VirtualClock clock;
+    testsupport::VirtualClock clock;
     platform::diadoc::SandboxClientFactory factory([&clock] { return clock.nowMs(); });
 
     try {

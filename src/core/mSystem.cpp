@@ -9,6 +9,7 @@
 
 #include "base/Error.h"
 #include "base/FailureTexts.h"
+#include "base/SystemErrorText.h"
 #include "mErrorHandling.h"
 
 using namespace Qt::StringLiterals;
@@ -192,7 +193,7 @@ QString GetApiErrorMessage(int code)
     try {
         // strerrorname_np knows exactly the numbers that the system has a text for.
         if (strerrorname_np(code) != nullptr)
-            return QString::fromLocal8Bit(std::strerror(code));
+            return systemErrorText(code);
         return u"Unknown API error "_s + QString::number(code) + u" (0x"_s
                + QString::number(static_cast<quint32>(code), 16).toUpper() + u')';
     } catch (...) {

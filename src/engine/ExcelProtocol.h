@@ -1,7 +1,5 @@
 #pragma once
 
-#include <source_location>
-
 #include <QString>
 
 #include "ExcelProtocolColumns.h"
@@ -42,7 +40,9 @@ private:
                         const ExcelProtocolColumns& columns);
     // Formats the record row that follows the current row and makes it the current row.
     int nextRecordRow();
-    void mark(std::source_location where = std::source_location::current()) { m_line = static_cast<int>(where.line()); }
+    // Keeps the caller's line for the failure text. The builtin stands in for std::source_location,
+    // which clang 14 cannot compile over the installed standard library.
+    void mark(int line = __builtin_LINE()) { m_line = line; }
 
     bool writeSheets(platform::excel::Workbook& book, const SummaryRows& summary);
 

@@ -23,8 +23,6 @@ namespace engine {
 
 namespace {
 
-constexpr char16_t kCrLf[] = u"\r\n";
-
 ExcelProtocolColumns commonColumns()
 {
     return {

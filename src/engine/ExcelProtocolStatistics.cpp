@@ -213,7 +213,7 @@ ExcelProtocolStatistics::Table ExcelProtocolStatistics::compute(Worksheet& sourc
         record.column = static_cast<int>(found - columnItems.begin());
         if (found == columnItems.end())
             columnItems.push_back(columnItem);
-        records.push_back(std::move(record));
+        records.push_back(record);
     }
 
     // The column items sorted descending, blank last, as the column field's AutoSort asks.
@@ -276,7 +276,7 @@ void ExcelProtocolStatistics::write(platform::excel::Workbook& book, const Summa
     int row = 2;
     for (const Row& item : table.rows) {
         ++row;
-        const QString label = QString(item.level * kIndentPerLevel, u' ') + item.label;
+        const QString label = QString(qsizetype{item.level} * kIndentPerLevel, u' ') + item.label;
         widest = std::max(widest, label.size());
         // Items are written as texts, so that an item such as "2024/03" or "123" is never read as a number.
         sheet.Cells(row, 1).setNumberFormat(u"@"_s);

@@ -57,6 +57,9 @@ public:
     void OnChangedTasks(diadoc::AsyncTasks&, bool& rCancel) override { rCancel = m_stop; }
     void OnChangedDocs(diadoc::AsyncContents&, bool& rCancel) override { rCancel = m_stop; }
     void OnWait(bool& rCancel) override { rCancel = m_stop; }
+    // The engine's count of folders moved aside is watched; the queue's own event of the same name
+    // keeps the listener's default.
+    using diadoc::AsyncContentsListener::OnBadUnloadDoc;
     void OnBadUnloadDoc(int& count, bool& rCancel) override;
     void OnExecutedTask(const std::shared_ptr<diadoc::AsyncTskRecord>& rec) override;
     void OnAddedInSecondaryQueue(const AsyncTasksListener::Record& rec, int position) override;

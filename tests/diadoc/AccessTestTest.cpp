@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "core/VirtualClock.h"
 #include "diadoc/AccessTest.h"
 #include "platform/diadoc/SandboxClientFactory.h"
+#include "support/VirtualClock.h"
 
 using namespace Qt::StringLiterals;
 using Kind = diadoc::AccessTest::Kind;
@@ -52,7 +52,7 @@ TEST(AccessTestTest, TheStepsAreToldAsLinesOfTheirKinds)
     };
     for (const AccessCase& c : cases) {
         SCOPED_TRACE(c.name);
-        core::VirtualClock clock(QDateTime(QDate(2025, 1, 10), QTime(12, 0)));
+        testsupport::VirtualClock clock(QDateTime(QDate(2025, 1, 10), QTime(12, 0)));
         platform::diadoc::SandboxClientFactory factory([&clock] { return clock.nowMs(); });
         const diadoc::AccessTest test(factory, clock);
         diadoc::AccessTest::Arguments arguments;

@@ -51,7 +51,7 @@ TEST_F(QueueTest, EmptyQueueHandsOutNothingAtOnceAndSilently)
     EXPECT_EQ(q.GetNextResult(), nullptr);
     EXPECT_EQ(q.GetFirstResult(), nullptr);
     EXPECT_TRUE(trace.events.isEmpty());
-    EXPECT_EQ(clock.sleeps, 0);
+    EXPECT_EQ(clock.sleeps(), 0);
 }
 
 TEST_F(QueueTest, UnloadedDocumentsComeBackInOrderThenNone)
@@ -211,9 +211,9 @@ TEST_F(QueueTest, WaitingRaisesWaitAndPausesOnTheClock)
     makeQueue(5);
     add(1, false);
     drain();
-    EXPECT_GE(clock.sleeps, 1);
-    EXPECT_EQ(trace.events.count(u"Wait"_s), clock.sleeps);
-    EXPECT_EQ(nowMs, 250 * clock.sleeps);
+    EXPECT_GE(clock.sleeps(), 1);
+    EXPECT_EQ(trace.events.count(u"Wait"_s), clock.sleeps());
+    EXPECT_EQ(clock.nowMs(), 250 * clock.sleeps());
 }
 
 TEST_F(QueueTest, CancelAnsweredToWaitEndsTheResultsWithoutPause)
@@ -223,7 +223,7 @@ TEST_F(QueueTest, CancelAnsweredToWaitEndsTheResultsWithoutPause)
     add(1, false);
     trace.onWait = [](bool& cancel) { cancel = true; };
     EXPECT_EQ(q.GetFirstResult(), nullptr);
-    EXPECT_EQ(clock.sleeps, 0);
+    EXPECT_EQ(clock.sleeps(), 0);
     EXPECT_EQ(q.Count(3), 1);
 }
 
@@ -283,8 +283,8 @@ TEST_F(QueueTest, TheReleaseStepGivesUpOnDownloadsThatNeverEnd)
     fault(1, u"SaveAllContentAsync"_s, FaultEffect::Never);
     add(1, false);
     q.FinishRunningDownloads();
-    EXPECT_GE(nowMs, diadoc::AsyncContents::kReleaseWaitMs);
-    EXPECT_LT(nowMs, diadoc::AsyncContents::kReleaseWaitMs + 1000);
+    EXPECT_GE(clock.nowMs(), diadoc::AsyncContents::kReleaseWaitMs);
+    EXPECT_LT(clock.nowMs(), diadoc::AsyncContents::kReleaseWaitMs + 1000);
 }
 
 // The wait may let a window's messages through: a queue that goes without its owner's release
@@ -294,9 +294,9 @@ TEST_F(QueueTest, AQueueThatGoesDoesNotWait)
     makeQueue(5);
     fault(1, u"SaveAllContentAsync"_s, FaultEffect::Never);
     add(1, false);
-    const qint64 before = nowMs;
+    const qint64 before = clock.nowMs();
     queue.reset();
-    EXPECT_EQ(nowMs, before);
+    EXPECT_EQ(clock.nowMs(), before);
 }
 
 } // namespace

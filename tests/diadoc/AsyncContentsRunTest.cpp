@@ -110,7 +110,7 @@ TEST_P(TimeOutTest, ADownloadThatNeverCompletesIsGivenUpAtItsSecondTimeOut)
         failures.append(QString::number(numberOf(r)) + u' ' + r->ErrorDescription + u" @ "_s + r->ErrorPlace);
     };
     // A queue that still waits after two hours would wait for ever: it is cancelled.
-    trace.onWait = [&](bool& cancel) { cancel = nowMs > 2LL * 3600 * 1000; };
+    trace.onWait = [&](bool& cancel) { cancel = clock.nowMs() > 2LL * 3600 * 1000; };
     for (int n = 1; n <= 4; ++n)
         add(n, zip);
 
@@ -127,8 +127,8 @@ TEST_P(TimeOutTest, ADownloadThatNeverCompletesIsGivenUpAtItsSecondTimeOut)
         QString::fromUtf16(diadoc::kOperationTimeOutText)
         + u" @ AsyncContents.РазобратьРаботающиеЗапросы() - dDoc.AsyncResultContentDoc.IsCompleted"_s;
     EXPECT_EQ(failures, (QStringList{u"2 "_s + failure, u"3 "_s + failure}));
-    EXPECT_GE(nowMs, qint64{diadoc::kTimeOutsBeforeGivingUp} * diadoc::kOperationTimeOutMs);
-    EXPECT_LT(nowMs, qint64{diadoc::kTimeOutsBeforeGivingUp + 1} * diadoc::kOperationTimeOutMs);
+    EXPECT_GE(clock.nowMs(), qint64{diadoc::kTimeOutsBeforeGivingUp} * diadoc::kOperationTimeOutMs);
+    EXPECT_LT(clock.nowMs(), qint64{diadoc::kTimeOutsBeforeGivingUp + 1} * diadoc::kOperationTimeOutMs);
 }
 
 // Time-outs and other failures of one document: the second time-out gives it up whatever failed
@@ -162,8 +162,8 @@ TEST_P(TimeOutTest, OnlyTheSecondTimeOutCutsTheAttemptsShort)
         for (const auto& [effect, firstAttempts] : c.rules)
             fault(n, start, effect, effect == FaultEffect::Error ? failed : QString(), firstAttempts);
         auto& q = makeQueue(1);
-        const qint64 since = nowMs;
-        trace.onWait = [&](bool& cancel) { cancel = nowMs - since > 24LL * 3600 * 1000; };
+        const qint64 since = clock.nowMs();
+        trace.onWait = [&](bool& cancel) { cancel = clock.nowMs() - since > 24LL * 3600 * 1000; };
         add(n, zip);
 
         EXPECT_TRUE(drain().empty());

@@ -29,43 +29,15 @@
 #include "platform/diadoc/SandboxGenerator.h"
 #include "platform/diadoc/SandboxService.h"
 #include "platform/zip/LibzipLibraries.h"
+#include "support/QtPrinters.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestRegistry.h"
-
-// Readable texts in the failure messages.
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
+#include "support/VirtualClock.h"
 
 namespace contentstest {
 
 using namespace Qt::StringLiterals;
 using Record = diadoc::AsyncContents::Record;
-
-// Virtual time shared with the emulated service: a pause moves the service's clock.
-class SharedClock final : public core::Clock
-{
-public:
-    explicit SharedClock(qint64& nowMs)
-        : m_nowMs(nowMs)
-    {
-    }
-    qint64 nowMs() const override { return m_nowMs; }
-    QDateTime currentDateTime() const override
-    {
-        return QDateTime(QDate(2024, 3, 15), QTime(10, 30)).addMSecs(m_nowMs);
-    }
-    void sleep(int ms) override
-    {
-        ++sleeps;
-        m_nowMs += ms;
-    }
-    int sleeps = 0;
-
-private:
-    qint64& m_nowMs;
-};
 
 // Writes every event as a short line ("+Main 3", "-Unloading 3", "Before 3", "Changed", ...), the
 // number being the document's position in the sandbox; answers can be scripted per event.
@@ -154,7 +126,7 @@ class ContentsFixture : public ::testing::Test
 {
 protected:
     explicit ContentsFixture(int documents = 12, int contentPolls = 2, bool hostileContent = false)
-        : factory([this] { return nowMs; })
+        : factory([this] { return clock.nowMs(); })
     {
         const QString sandbox = dir.filePath(u"sandbox"_s);
         platform::diadoc::SandboxGenerator::Settings settings{documents, 20240301};
@@ -248,8 +220,7 @@ protected:
     }
 
     QTemporaryDir dir;
-    qint64 nowMs = 0;
-    SharedClock clock{nowMs};
+    testsupport::VirtualClock clock;
     platform::diadoc::SandboxClientFactory factory;
     std::shared_ptr<platform::diadoc::SandboxService> service;
     std::vector<std::shared_ptr<platform::diadoc::SandboxDocument>> docs;

@@ -148,7 +148,7 @@ void TraceListener::OnAddedInSecondaryQueue(const Record& rec, int position)
 }
 
 SandboxQueue::SandboxQueue(ListSandbox& sandbox, const core::mFetchlingOptions& options, core::UiServices& ui)
-    : clock(sandbox.nowMs)
+    : clock(testsupport::VirtualClock::defaultStart(), sandbox.nowMs)
     , tasks(options, clock, ui)
 {
     auto person = std::make_shared<diadoc::PersonRecord>(ui);

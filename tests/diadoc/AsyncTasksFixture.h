@@ -20,6 +20,7 @@
 #include "platform/diadoc/SandboxClientFactory.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestRegistry.h"
+#include "support/VirtualClock.h"
 
 namespace platform::diadoc {
 class DiadocOrganization;
@@ -28,30 +29,6 @@ struct FaultRule;
 } // namespace platform::diadoc
 
 namespace asynctaskstest {
-
-// Virtual time shared with the emulated service: a pause moves the service's clock.
-class SharedClock final : public core::Clock
-{
-public:
-    explicit SharedClock(qint64& nowMs)
-        : m_nowMs(nowMs)
-    {
-    }
-    qint64 nowMs() const override { return m_nowMs; }
-    QDateTime currentDateTime() const override
-    {
-        return QDateTime(QDate(2024, 3, 15), QTime(10, 30)).addMSecs(m_nowMs);
-    }
-    void sleep(int ms) override
-    {
-        ++sleeps;
-        m_nowMs += ms;
-    }
-    int sleeps = 0;
-
-private:
-    qint64& m_nowMs;
-};
 
 // A sandbox with one organisation ("box-1") of three document types and documents put in by the test.
 class ListSandbox
@@ -125,7 +102,7 @@ public:
     // Every result handed out, until nothing is.
     std::vector<diadoc::AsyncTasks::Record> drain();
 
-    SharedClock clock;
+    testsupport::VirtualClock clock;
     diadoc::PersonsCollection persons;
     TraceListener trace;
     diadoc::AsyncTasks tasks;
@@ -151,7 +128,7 @@ protected:
     core::mFetchlingOptions options{registry.utility};
     testsupport::ScriptedUiServices ui;
     ListSandbox sandbox;
-    SharedClock clock{sandbox.nowMs};
+    testsupport::VirtualClock clock{testsupport::VirtualClock::defaultStart(), sandbox.nowMs};
     diadoc::PersonsCollection persons;
     TraceListener trace;
     std::unique_ptr<diadoc::AsyncTasks> queue;

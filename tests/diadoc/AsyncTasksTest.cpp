@@ -84,7 +84,7 @@ TEST_F(AsyncTasksTest, ACompletedListLeavesTheExecutingListBeforeItEntersTheExec
     ASSERT_EQ(results.size(), 1U);
     EXPECT_EQ(results[0]->State, 4);
     EXPECT_EQ(results[0]->DocumentsCount, 3);
-    EXPECT_EQ(clock.sleeps, 1);
+    EXPECT_EQ(clock.sleeps(), 1);
     EXPECT_EQ(sandbox.nowMs, diadoc::AsyncTasks::kPollPauseMs);
 }
 
@@ -245,8 +245,8 @@ TEST_F(AsyncTasksTest, APassThatNeitherFinishesNorStartsWaitsAndPauses)
     ASSERT_GE(events.size(), 6U);
     EXPECT_EQ(Events(events.begin(), events.begin() + 6),
               (Events{"Allow", "Wait", "Allow", "Wait", "Allow", "-Main 01.01-01.01/100"}));
-    EXPECT_GE(clock.sleeps, 2);
-    EXPECT_EQ(sandbox.nowMs, clock.sleeps * diadoc::AsyncTasks::kPollPauseMs);
+    EXPECT_GE(clock.sleeps(), 2);
+    EXPECT_EQ(sandbox.nowMs, clock.sleeps() * diadoc::AsyncTasks::kPollPauseMs);
 }
 
 // ---- Stop answers ------------------------------------------------------------------------------
@@ -279,7 +279,7 @@ TEST_F(AsyncTasksTest, ACancelFromTheWaitEventReturnsWithoutPausingAndStopsTheQu
     trace.onWait = [](bool& cancel) { cancel = true; };
 
     EXPECT_EQ(queue->GetFirstResult(), nullptr);
-    EXPECT_EQ(clock.sleeps, 0);
+    EXPECT_EQ(clock.sleeps(), 0);
     EXPECT_EQ(sandbox.nowMs, 0);
     const std::size_t stopped = trace.events.size();
     EXPECT_EQ(queue->GetNextResult(), nullptr);
@@ -499,7 +499,7 @@ TEST_F(AsyncTasksTest, ARequestThatKeepsFailingEndsFailedAtTheCapWithoutBlocking
         }
         // Only the retry at the end of the pass in which the last list finished had no pause.
         EXPECT_EQ(retriesWithoutWait, 1);
-        EXPECT_EQ(local.nowMs, q.clock.sleeps * diadoc::AsyncTasks::kPollPauseMs);
+        EXPECT_EQ(local.nowMs, q.clock.sleeps() * diadoc::AsyncTasks::kPollPauseMs);
     }
 }
 
@@ -661,7 +661,7 @@ TEST_F(AsyncTasksTest, StartsThatAllFailArePacedByTheWaitAndThePause)
         expected.insert(expected.end(),
                         {"Allow", "-Second 01.01-01.01/100", "+Second 01.01-01.01/100", "Changed", "Wait"});
     EXPECT_EQ(eventsFrom(trace.events, added), expected);
-    EXPECT_EQ(clock.sleeps, diadoc::AsyncTasks::kMaxAttempts - 1);
+    EXPECT_EQ(clock.sleeps(), diadoc::AsyncTasks::kMaxAttempts - 1);
     EXPECT_EQ(sandbox.nowMs, (diadoc::AsyncTasks::kMaxAttempts - 1) * diadoc::AsyncTasks::kPollPauseMs);
     EXPECT_EQ(queue->Count(2), 1);
     EXPECT_EQ(queue->SecondaryQueue().Item(1)->ErrorDescription, kServerError);

@@ -408,7 +408,7 @@ protected:
         task->setCategory(category);
         const auto list = task->GetDocuments();
         for (int i = 0; i < list->Count(); ++i) {
-            const auto doc = list->itemAs<DiadocDocument>(i);
+            auto doc = list->itemAs<DiadocDocument>(i); // moved out when it is the one
             if (doc->DocumentId() == id)
                 return doc;
         }

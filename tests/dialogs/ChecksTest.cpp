@@ -79,7 +79,7 @@ QStringList runChecks(dialogstest::DialogsFixture& f, const Arguments& a, const 
         EXPECT_TRUE(ended) << "the test did not end";
         lines = logLines(*log);
         if (!picture.isEmpty())
-            dialogstest::screenshot(window, picture);
+            testsupport::screenshot(window, picture);
         poll.stop();
         close->click();
         if (window.isVisible())

@@ -49,11 +49,4 @@ void whenShown(std::function<void()> step)
     });
 }
 
-void screenshot(QWidget& widget, const QString& name)
-{
-    const QString folder = qEnvironmentVariable("FETCHLING_SCREENSHOT_DIR");
-    if (!folder.isEmpty())
-        widget.grab().save(QDir(folder).filePath(name + u".png"_s));
-}
-
 } // namespace dialogstest

@@ -8,19 +8,16 @@
 #include <QString>
 #include <QTemporaryDir>
 
-#include "core/VirtualClock.h"
 #include "core/mFetchlingOptions.h"
 #include "diadoc/mDiadoc.h"
 #include "platform/diadoc/SandboxClientFactory.h"
+#include "support/QtPrinters.h"
+#include "support/Screenshot.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestRegistry.h"
+#include "support/VirtualClock.h"
 
 class QWidget;
-
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace dialogstest {
 
@@ -42,7 +39,7 @@ struct DialogsFixture
     core::mFetchlingOptions options{registry.utility};
     platform::diadoc::SandboxClientFactory factory;
     diadoc::mDiadoc diadoc{factory, options};
-    core::VirtualClock clock{now()};
+    testsupport::VirtualClock clock{now()};
     testsupport::ScriptedUiServices ui;
 
 private:
@@ -51,8 +48,5 @@ private:
 
 // Runs step inside the modal loop that the next Execute starts.
 void whenShown(std::function<void()> step);
-
-// Saves a picture of the widget when FETCHLING_SCREENSHOT_DIR names a folder.
-void screenshot(QWidget& widget, const QString& name);
 
 } // namespace dialogstest

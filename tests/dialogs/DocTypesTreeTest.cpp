@@ -76,7 +76,7 @@ TEST_F(DocTypesTreeTest, TypesOfAllOrganisationsOnceSortedByTextWithTheirStoredT
         EXPECT_TRUE(tree()->isEnabled());
         child<QTabWidget>(u"theTabs"_s)->setCurrentIndex(1);
         tree()->setFocus();
-        dialogstest::screenshot(dialog, u"options-doctypes-filled"_s);
+        testsupport::screenshot(dialog, u"options-doctypes-filled"_s);
         button(u"theOK"_s)->click();
     });
     execute({&first, &without, &second});

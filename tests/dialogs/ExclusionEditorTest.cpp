@@ -105,7 +105,7 @@ TEST_F(ExclusionEditorTest, StoredRowsAreShownWithTheFolderKindsAsTexts)
         EXPECT_EQ(toolbarButton(u"delete_line"_s)->toolTip(), u"Удалить строку"_s);
         EXPECT_EQ(toolbarButton(QString())->toolTip(), u"Используйте контекстное меню таблицы"_s);
         focusCell(1, 0);
-        dialogstest::screenshot(dialog, u"options-exclude-filled"_s);
+        testsupport::screenshot(dialog, u"options-exclude-filled"_s);
         button(u"theOK"_s)->click();
     });
     execute();

@@ -176,7 +176,7 @@ TEST_F(FolderStructureTest, TheDialogGrowsToTheChainAndNeverShrinksWithIt)
         EXPECT_GT(dialog.height(), start.height());
         EXPECT_GE(frame->geometry().top() + 1, combo(8)->geometry().bottom() + 1 + 6);
 
-        dialogstest::screenshot(dialog, u"options-main-long-chain"_s);
+        testsupport::screenshot(dialog, u"options-main-long-chain"_s);
         const QSize grown = dialog.size();
         pick(0, u"Документ"_s);
         QApplication::processEvents();

@@ -41,7 +41,7 @@ TEST_F(OlderSignInTest, EveryVariantNamesCertificatesByTheYearTheyEnd)
         dialogstest::whenShown([&] {
             text = dialog.findChild<QTreeWidget*>(u"theTreeViewCertificates"_s)->topLevelItem(0)->text(0);
             caption = dialog.windowTitle();
-            dialogstest::screenshot(dialog, dialog.objectName());
+            testsupport::screenshot(dialog, dialog.objectName());
             dialog.findChild<QPushButton*>(u"theCancel"_s)->click();
         });
         EXPECT_FALSE(dialog.Execute());

@@ -90,7 +90,7 @@ TEST_F(OptionsDialogTest, FirstStartShowsTheDefaultsAndOkWritesEveryOptionAsShow
             EXPECT_EQ(tabs->tabText(i), captions[i]);
             tabs->setCurrentIndex(i);
             QApplication::processEvents();
-            dialogstest::screenshot(dialog, names[i]);
+            testsupport::screenshot(dialog, names[i]);
         }
         button(u"theOK"_s)->click();
     });

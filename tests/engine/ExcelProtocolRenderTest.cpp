@@ -6,6 +6,7 @@
 #include "XlsxReader.h"
 #include "engine/ExcelProtocolDocuments.h"
 #include "engine/WebAddresses.h"
+#include "support/Office.h"
 
 using namespace Qt::StringLiterals;
 using engine::ExcelProtocolDocuments;
@@ -109,7 +110,7 @@ TEST_F(ExcelProtocolRenderTest, ASampleProtocolOpensInLibreOffice)
                           u"csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false,-1"_s,
                           u"--outdir"_s, m_dir.path() + u"/converted"_s, file});
     process.start();
-    ASSERT_TRUE(process.waitForFinished(100000)) << "LibreOffice did not finish";
+    ASSERT_TRUE(process.waitForFinished(testsupport::kOfficeDeadlineMs)) << "LibreOffice did not finish";
     ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
 
     // With every sheet exported, each sheet gets its own file named after it.

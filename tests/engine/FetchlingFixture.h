@@ -34,36 +34,14 @@
 #include "platform/diadoc/SandboxService.h"
 #include "platform/diadoc/Variant.h"
 #include "platform/zip/LibzipLibraries.h"
+#include "support/QtPrinters.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestRegistry.h"
-
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
+#include "support/VirtualClock.h"
 
 namespace fetchlingtest {
 
 using namespace Qt::StringLiterals;
-
-// Virtual time shared with the emulated service: a pause moves the service's clock.
-class SharedClock final : public core::Clock
-{
-public:
-    explicit SharedClock(qint64& nowMs)
-        : m_nowMs(nowMs)
-    {
-    }
-    qint64 nowMs() const override { return m_nowMs; }
-    QDateTime currentDateTime() const override
-    {
-        return QDateTime(QDate(2025, 1, 15), QTime(10, 30)).addMSecs(m_nowMs);
-    }
-    void sleep(int ms) override { m_nowMs += ms; }
-
-private:
-    qint64& m_nowMs;
-};
 
 // Writes the engine's events as short lines; answers can be scripted per event.
 class EngineTrace final : public engine::FetchlingListener
@@ -126,7 +104,7 @@ protected:
     static constexpr char16_t kApiKey[] = u"engine-test-key";
 
     FetchlingFixture()
-        : factory([this] { return nowMs; })
+        : factory([this] { return clock.nowMs(); })
     {
         QDir().mkpath(dir.filePath(u"sandbox/content"_s));
         QFile content(dir.filePath(u"sandbox/content/a.txt"_s));
@@ -250,8 +228,7 @@ protected:
     }
 
     QTemporaryDir dir;
-    qint64 nowMs = 0;
-    SharedClock clock{nowMs};
+    testsupport::VirtualClock clock{QDateTime(QDate(2025, 1, 15), QTime(10, 30))};
     platform::diadoc::SandboxClientFactory factory;
     std::shared_ptr<platform::diadoc::SandboxService> service;
     QJsonObject json;

@@ -20,6 +20,7 @@
 #include "platform/excel/Workbooks.h"
 #include "platform/excel/Worksheet.h"
 #include "platform/zip/EntryName.h"
+#include "support/Office.h"
 
 using namespace fetchlingtest;
 using platform::diadoc::SandboxGenerator;
@@ -250,7 +251,7 @@ TEST_F(HostileSandboxTest, TheCsvProtocolOpensInLibreOfficeWithoutAnyFormula)
                           u"--infilter=CSV:59,34,34,1"_s, u"--convert-to"_s, u"xlsx"_s, u"--outdir"_s,
                           dir.path() + u"/converted"_s, csv});
     process.start();
-    ASSERT_TRUE(process.waitForFinished(100000)) << "LibreOffice did not finish";
+    ASSERT_TRUE(process.waitForFinished(testsupport::kOfficeDeadlineMs)) << "LibreOffice did not finish";
     ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
 
     const test::XlsxBook book = test::readXlsx(dir.path() + u"/converted/protocol.xlsx"_s);

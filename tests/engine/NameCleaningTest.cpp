@@ -3,16 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "engine/NameCleaning.h"
+#include "support/QtPrinters.h"
 #include "support/TestRegistry.h"
 
 using namespace Qt::StringLiterals;
 using engine::NameCleaning;
-
-// Readable failures: gtest would print a QString as its 16-bit units.
-static void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace {
 

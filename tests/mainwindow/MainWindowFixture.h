@@ -12,15 +12,16 @@
 
 #include <gtest/gtest.h>
 
-#include "core/VirtualClock.h"
 #include "core/mFetchlingOptions.h"
 #include "diadoc/mDiadoc.h"
 #include "mainwindow/Prerequisites.h"
 #include "mainwindow/frmDiadocUnloadDocs.h"
 #include "platform/diadoc/SandboxClientFactory.h"
 #include "platform/registry/Registry.h"
+#include "support/Screenshot.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestRegistry.h"
+#include "support/VirtualClock.h"
 
 namespace mainwindow::test {
 
@@ -86,7 +87,7 @@ protected:
                                    QString::fromUtf16(frmDiadocUnloadDocs::kPlacementKey), name);
     }
 
-    core::VirtualClock clock{QDateTime(QDate(2024, 3, 15), QTime(10, 30))};
+    testsupport::VirtualClock clock{QDateTime(QDate(2024, 3, 15), QTime(10, 30))};
     testsupport::TestRegistry store;
     core::mFetchlingOptions options{store.utility, [this] { return clock.currentDateTime().date(); }};
     testsupport::ScriptedUiServices ui;

@@ -111,7 +111,8 @@ TEST_P(SignInLabelOutcomeTest, TheLabelTellsTheOutcomeInItsTextPlaceAndColour)
     const auto window = load();
     window->show();
     QCoreApplication::processEvents();
-    screenshot(*window->controls().theBoxAuthorization, u"mainwindow-signin-label-"_s + QString::fromLatin1(c.name));
+    testsupport::screenshot(*window->controls().theBoxAuthorization,
+                            u"mainwindow-signin-label-"_s + QString::fromLatin1(c.name));
 
     expectLabel(*window, c.text, c.top, c.height, c.failed);
     const QTreeWidget& tree = *window->controls().theTreeViewPersons;
@@ -224,7 +225,7 @@ TEST_F(MainWindowSignInTest, AFailedSignInByCertificateShowsItsWholeText)
     QCoreApplication::processEvents();
     const MainWindowControls& c = window->controls();
     const QLabel& label = *c.theLabelAuthorization;
-    screenshot(*window, u"mainwindow-signin-certificate-refused"_s);
+    testsupport::screenshot(*window, u"mainwindow-signin-certificate-refused"_s);
 
     EXPECT_TRUE(label.text().startsWith(kNotSignedIn + u"\r\nПопытка авторизации "_s + kByCertificate))
         << label.text().toStdString();
@@ -322,7 +323,7 @@ TEST_F(MainWindowSignInTest, TheButtonSignsInWithWhatTheDialogStoredPasswordAsTy
         password->setFocus();
         // The password begins with a blank; it is stored and sent as typed.
         typeText(*password, kPassword);
-        screenshot(*dialog, u"mainwindow-signin-dialog"_s);
+        testsupport::screenshot(*dialog, u"mainwindow-signin-dialog"_s);
         QTest::mouseClick(dialog->findChild<QPushButton*>(u"theButtomAutorization"_s), Qt::LeftButton);
     });
     QTest::mouseClick(window->controls().theButtonAuthorization, Qt::LeftButton);

@@ -74,7 +74,7 @@ TEST_F(OrganisationTreeTest, TheTreeShowsTheOrganisationsWithTheirDepartmentsInT
               (QStringList{kAlpha, kNorth, kStore, kAlphaNoKpp, kShop}));
     EXPECT_EQ(window->organisationTree().nodes()[2].fullPath,
               u"ООО «Альфа» (7701000001/770101001)\\Филиал «Север»\\Склад"_s);
-    screenshot(*window, u"mainwindow-organisation-tree"_s);
+    testsupport::screenshot(*window, u"mainwindow-organisation-tree"_s);
 }
 
 // One row of the ticks table: the stored ticks, the user's changes, and what the tree then shows.

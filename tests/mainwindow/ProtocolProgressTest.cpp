@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "core/VirtualClock.h"
 #include "core/widgets/DProgressBar.h"
 #include "core/widgets/mN7GraphLight.h"
 #include "mainwindow/ProtocolProgress.h"
 #include "run/RunObserver.h"
 #include "support/ScriptedUiServices.h"
+#include "support/VirtualClock.h"
 
 using namespace Qt::StringLiterals;
 
@@ -88,7 +88,7 @@ TEST(ProtocolProgressTest, TheBarNamesEachProtocolFillsForHtmlAndCsvAndEmptiesFo
 {
     core::DProgressBar bar;
     bar.resize(1500 / core::TwipsPerPixelX(), 20);
-    core::VirtualClock clock;
+    testsupport::VirtualClock clock;
     testsupport::ScriptedUiServices ui;
     ProtocolProgress progress(bar, clock, ui);
     struct Case

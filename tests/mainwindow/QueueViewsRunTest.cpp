@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include "core/ApplicationTitle.h"
-#include "core/VirtualClock.h"
 #include "core/mAPI.h"
 #include "core/mFetchlingOptions.h"
 #include "core/mLogFile.h"
@@ -28,6 +27,7 @@
 #include "run/SignIn.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestRegistry.h"
+#include "support/VirtualClock.h"
 
 using namespace Qt::StringLiterals;
 
@@ -130,7 +130,7 @@ protected:
     QTemporaryDir dir;
     testsupport::TestRegistry registry;
     core::mFetchlingOptions options{registry.utility};
-    core::VirtualClock clock;
+    testsupport::VirtualClock clock;
     platform::diadoc::SandboxClientFactory factory{[this] { return clock.nowMs(); }};
     testsupport::ScriptedUiServices ui;
     diadoc::mDiadoc diadoc{factory, options};

@@ -17,7 +17,6 @@
 
 #include "MainWindowFixture.h"
 #include "core/ApplicationTitle.h"
-#include "core/VirtualClock.h"
 #include "core/mFetchlingOptions.h"
 #include "core/mLogFile.h"
 #include "core/mUnzipper.h"
@@ -38,6 +37,7 @@
 #include "platform/zip/LibzipLibraries.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestRegistry.h"
+#include "support/VirtualClock.h"
 
 using namespace Qt::StringLiterals;
 
@@ -186,7 +186,7 @@ protected:
     QMainWindow window;
     MainWindowControls c;
     testsupport::ScriptedUiServices ui;
-    core::VirtualClock clock;
+    testsupport::VirtualClock clock;
     diadoc::PersonsCollection persons;
     const diadoc::PersonsCollection* shownPersons = &persons;
     QStringList logLines;

@@ -165,14 +165,6 @@ protected:
         });
     }
 
-    // Saves a picture of the widget when FETCHLING_SCREENSHOT_DIR names a folder.
-    static void screenshot(QWidget& widget, const QString& name)
-    {
-        const QString folder = qEnvironmentVariable("FETCHLING_SCREENSHOT_DIR");
-        if (!folder.isEmpty())
-            widget.grab().save(QDir(folder).filePath(name + u".png"_s));
-    }
-
     QTemporaryDir m_sandbox;
     QTemporaryDir m_home;
     platform::zip::LibzipLibraries m_zipLibraries;

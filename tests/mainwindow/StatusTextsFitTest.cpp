@@ -1,5 +1,4 @@
 #include <QApplication>
-#include <QDir>
 
 #include "WindowRunFixture.h"
 
@@ -49,9 +48,7 @@ TEST_F(StatusTextsFitTest, TheRunsSpanAndTheMaximumCountShowWholeAtTheOpeningSiz
     const QLabel& failures = *c.theTasksFailureCounter;
     EXPECT_GT(caption.x(), failures.x() + textWidth(failures)) << "the caption stands clear of the failure count";
 
-    const QString folder = qEnvironmentVariable("FETCHLING_SCREENSHOT_DIR");
-    if (!folder.isEmpty())
-        window->grab().save(QDir(folder).filePath(u"mainwindow-after-run-942x598.png"_s));
+    testsupport::screenshot(*window, u"mainwindow-after-run-942x598"_s);
 }
 
 } // namespace mainwindow::test

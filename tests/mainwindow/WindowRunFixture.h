@@ -22,7 +22,6 @@
 #include "base/TextCodec.h"
 #include "core/ApplicationTitle.h"
 #include "core/MsgBox.h"
-#include "core/VirtualClock.h"
 #include "core/mAPI.h"
 #include "core/mFetchlingOptions.h"
 #include "core/mLogFile.h"
@@ -39,6 +38,7 @@
 #include "run/Services.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestRegistry.h"
+#include "support/VirtualClock.h"
 
 namespace mainwindow::test {
 
@@ -117,7 +117,7 @@ protected:
     };
 
     QTemporaryDir dir;
-    core::VirtualClock clock{QDateTime(QDate(2025, 1, 15), QTime(9, 5, 7))};
+    testsupport::VirtualClock clock{QDateTime(QDate(2025, 1, 15), QTime(9, 5, 7))};
     testsupport::TestRegistry store;
     core::mFetchlingOptions options{store.utility, [this] { return clock.currentDateTime().date(); }};
     testsupport::ScriptedUiServices ui;

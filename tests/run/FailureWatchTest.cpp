@@ -12,7 +12,6 @@
 #include "core/ApplicationTitle.h"
 #include "core/MsgBox.h"
 #include "core/UiServices.h"
-#include "core/VirtualClock.h"
 #include "core/mFetchlingOptions.h"
 #include "diadoc/AsyncDocRecord.h"
 #include "diadoc/AsyncTskRecord.h"
@@ -23,6 +22,7 @@
 #include "run/PumpingClock.h"
 #include "run/RunObserver.h"
 #include "support/TestRegistry.h"
+#include "support/VirtualClock.h"
 
 using namespace Qt::StringLiterals;
 
@@ -145,7 +145,7 @@ protected:
 
     testsupport::TestRegistry registry;
     core::mFetchlingOptions options{registry.utility};
-    core::VirtualClock clock;
+    testsupport::VirtualClock clock;
     RecordingUi ui;
     run::PumpingClock pumping{clock, ui};
     StepObserver observer{clock};

@@ -31,6 +31,7 @@
 #include "run/UnattendedRun.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestRegistry.h"
+#include "support/VirtualClock.h"
 
 namespace testsupport {
 
@@ -38,34 +39,6 @@ using namespace Qt::StringLiterals;
 
 inline const QString kSample = QStringLiteral(FETCHLING_SAMPLE_SANDBOX);
 inline const QString kProtocolPrefix = u"Протокол выгрузки документов из Диадок от "_s;
-
-// Virtual time shared with the emulated service: a pause moves the service's clock. A run that
-// still waits past the deadline (when one is set) waits without end: the first pause after it
-// raises an error, so that the test fails instead of hanging.
-class VirtualClock final : public core::Clock
-{
-public:
-    qint64 nowMs() const override { return m_nowMs; }
-    QDateTime currentDateTime() const override
-    {
-        return QDateTime(QDate(2025, 1, 15), QTime(10, 30)).addMSecs(m_nowMs);
-    }
-    void sleep(int ms) override
-    {
-        m_nowMs += ms;
-        if (deadlineMs > 0 && m_nowMs > deadlineMs && !m_late) {
-            m_late = true;
-            throw core::Error(5,
-                              u"The run still waits at "_s + QString::number(m_nowMs / 1000) + u" s of virtual time"_s);
-        }
-    }
-
-    qint64 deadlineMs = 0;
-
-private:
-    qint64 m_nowMs = 0;
-    bool m_late = false;
-};
 
 // A folder that refuses files even to this process: read-only by its mode, or, for a user that
 // writes anywhere, a read-only file system mounted on it. Not ready when neither can be had.
@@ -207,7 +180,7 @@ protected:
     QTemporaryDir dir;
     testsupport::TestRegistry registry;
     core::mFetchlingOptions options{registry.utility};
-    VirtualClock clock;
+    VirtualClock clock{QDateTime(QDate(2025, 1, 15), QTime(10, 30))};
     platform::diadoc::SandboxClientFactory factory{[this] { return clock.nowMs(); }};
     testsupport::ScriptedUiServices ui;
     diadoc::mDiadoc diadoc{factory, options};

@@ -193,7 +193,8 @@ TEST_F(RunTest, AWindowsWaitIsCutIntoSlicesBetweenWhichItsMessagesAreHandled)
 
 namespace {
 
-using MendsTest = testsupport::RunFixture;
+// What a run reports at its end (summary, protocols, stop reason) and what of it reaches the next run.
+using RunEndAndProtocolsTest = testsupport::RunFixture;
 
 // An observer that records the protocol events and can act when a protocol begins.
 class ProtocolObserver final : public run::RunObserver
@@ -225,7 +226,7 @@ QString rowValue(const engine::SummaryRows& rows, const QString& caption)
     return u"<missing>"_s;
 }
 
-TEST_F(MendsTest, ARunStoppedBeforeItsFirstNodeWritesItsProtocolsIntoTheUnloadFolder)
+TEST_F(RunEndAndProtocolsTest, ARunStoppedBeforeItsFirstNodeWritesItsProtocolsIntoTheUnloadFolder)
 {
     ProtocolObserver watching;
     run::Run runner(services, watching);
@@ -241,7 +242,7 @@ TEST_F(MendsTest, ARunStoppedBeforeItsFirstNodeWritesItsProtocolsIntoTheUnloadFo
     EXPECT_TRUE(outcome.endMessage.contains(u"В папке выгрузки ("_s + out() + u")"_s));
 }
 
-TEST_F(MendsTest, TheStopReasonOfOneRunDoesNotFollowTheNext)
+TEST_F(RunEndAndProtocolsTest, TheStopReasonOfOneRunDoesNotFollowTheNext)
 {
     options.Set_TimeOut(1);
     platform::diadoc::FaultRule rule;
@@ -268,7 +269,7 @@ TEST_F(MendsTest, TheStopReasonOfOneRunDoesNotFollowTheNext)
 
 // The summary times read as the status bar does: hours without a leading zero; the program is the
 // caller's caption when it names one.
-TEST_F(MendsTest, TheSummaryTellsTimesAsTheStatusBarAndTheCallersProgram)
+TEST_F(RunEndAndProtocolsTest, TheSummaryTellsTimesAsTheStatusBarAndTheCallersProgram)
 {
     run::RunObserver quiet;
     run::Run runner(services, quiet);
@@ -286,7 +287,7 @@ TEST_F(MendsTest, TheSummaryTellsTimesAsTheStatusBarAndTheCallersProgram)
     EXPECT_TRUE(rows.at(0).value.endsWith(u" 10:"_s + rows.at(0).value.right(5))) << "the first row keeps two digits";
 }
 
-TEST_F(MendsTest, TheProtocolStopLeavesTheWorkbookOutAndIsHandedToEveryLaterRow)
+TEST_F(RunEndAndProtocolsTest, TheProtocolStopLeavesTheWorkbookOutAndIsHandedToEveryLaterRow)
 {
     ProtocolObserver watching;
     run::Run runner(services, watching);
@@ -348,7 +349,7 @@ void PrintTo(const UnsavedCase& c, std::ostream* out)
     *out << c.name;
 }
 
-class UnsavedWorkbookTest : public MendsTest, public testing::WithParamInterface<UnsavedCase>
+class UnsavedWorkbookTest : public RunEndAndProtocolsTest, public testing::WithParamInterface<UnsavedCase>
 {
 protected:
     QString folder(const char* kind, const QString& name)
@@ -447,7 +448,7 @@ QByteArray contentOf(const QString& file)
 
 // Two runs whose protocols and logs fall in the same second (stopped at once, they take no time):
 // the later one's go under the numbered names, the earlier one's stay as they were.
-TEST_F(MendsTest, TwoRunsInOneSecondKeepEachOthersProtocolsAndLogs)
+TEST_F(RunEndAndProtocolsTest, TwoRunsInOneSecondKeepEachOthersProtocolsAndLogs)
 {
     options.Set_CreateLogFile(1);
     options.Set_CsvProtocol(1);
@@ -487,7 +488,7 @@ TEST_F(MendsTest, TwoRunsInOneSecondKeepEachOthersProtocolsAndLogs)
 
 // While a run writes into a folder, another run into the same folder is refused at once, also from
 // another Run (another window, another process); once the first is over the folder is free again.
-TEST_F(MendsTest, ASecondRunIntoTheSameFolderIsRefusedWhileTheFirstGoesOn)
+TEST_F(RunEndAndProtocolsTest, ASecondRunIntoTheSameFolderIsRefusedWhileTheFirstGoesOn)
 {
     const auto signedIn = run::SignIn(options, diadoc, ui).signIn();
     QDir().mkpath(out());
@@ -514,7 +515,7 @@ TEST_F(MendsTest, ASecondRunIntoTheSameFolderIsRefusedWhileTheFirstGoesOn)
 }
 
 // Kept as it always was: the count of moved-aside folders is not reset when a run starts.
-TEST_F(MendsTest, TheFolderRemovalCountCarriesOverToTheNextRunsSummary)
+TEST_F(RunEndAndProtocolsTest, TheFolderRemovalCountCarriesOverToTheNextRunsSummary)
 {
     options.Set_TimeOut(1);
     // A download that cannot even start has its new folder moved aside.
@@ -543,38 +544,23 @@ TEST_F(MendsTest, TheFolderRemovalCountCarriesOverToTheNextRunsSummary)
 
 namespace {
 
-// A clock on which the person asks to stop while the run sleeps.
-class StoppingClock final : public core::Clock
-{
-public:
-    std::function<void()> duringSleep;
-    qint64 slept = 0;
-    qint64 nowMs() const override { return slept; }
-    QDateTime currentDateTime() const override { return QDateTime(QDate(2025, 1, 15), QTime(10, 30)).addMSecs(slept); }
-    void sleep(int ms) override
-    {
-        slept += ms;
-        if (duringSleep)
-            duringSleep();
-    }
-};
-
 TEST_F(RunTest, APauseBeforeARetryEndsWhenTheRunIsStopped)
 {
     options.Set_TimeOut(999);
-    StoppingClock pausing;
+    testsupport::VirtualClock pausing;
     run::RunObserver quiet;
     run::FailureWatch watch(options, pausing, ui, quiet, run::diskFreeSpace);
     auto record = std::make_shared<diadoc::AsyncTskRecord>();
     record->ErrorDescription = u"##100[Ошибка сервера Диадок]code:500, HTTP error: Internal Server Error"_s;
 
     watch.OnAddedInSecondaryQueue(record, 1);
-    EXPECT_EQ(pausing.slept, 9990) << "unstopped, the whole pause";
+    EXPECT_EQ(pausing.nowMs(), 9990) << "unstopped, the whole pause";
 
-    pausing.slept = 0;
+    const qint64 before = pausing.nowMs();
+    // The person asks to stop while the run sleeps.
     pausing.duringSleep = [&] { watch.requestStop(); };
     watch.OnAddedInSecondaryQueue(record, 1);
-    EXPECT_EQ(pausing.slept, run::FailureWatch::kPauseSliceMs);
+    EXPECT_EQ(pausing.nowMs() - before, run::FailureWatch::kPauseSliceMs);
     EXPECT_EQ(watch.listFailures(), 2);
 }
 

@@ -209,8 +209,10 @@ void DProgressBar::DrawBar()
     const auto right = static_cast<qint64>(layout.right);
     const auto bottom = static_cast<qint64>(layout.bottom);
     const auto end = static_cast<qint64>(layout.barEnd);
-    const QPointF textAt(static_cast<double>(layout.textX / tppX),
-                         static_cast<double>(layout.textY / tppY) + metrics.ascent());
+    // The text stands on whole pixels.
+    const qint64 textLeft = layout.textX / tppX;
+    const qint64 textTop = layout.textY / tppY;
+    const QPointF textAt(static_cast<double>(textLeft), static_cast<double>(textTop) + metrics.ascent());
 
     // The text is drawn twice at one place, each time clipped to its part of the bar.
     const auto drawPart = [&](qint64 from, qint64 to, const QColor& fill, const QColor& ink) {
@@ -220,7 +222,7 @@ void DProgressBar::DrawBar()
         painter.drawText(textAt, m_text);
         VBResetClipRect(painter);
     };
-    if (layout.barEnd > bc)
+    if (layout.barEnd > static_cast<double>(bc))
         drawPart(bc, end, colorFromOle(m_barColor, colors), colorFromOle(m_textOverBarColor, colors));
     if (layout.barEnd < layout.right)
         drawPart(end, right, back, colorFromOle(m_textOverBackColor, colors));

@@ -44,7 +44,7 @@ std::shared_ptr<SandboxService> SandboxHub::resolve(const QString& serverUrl)
     }
     auto service = std::make_shared<SandboxService>(SandboxLoader::load(key), m_clockMs);
     const std::lock_guard lock(m_mutex);
-    return *m_services.insert(key, std::move(service));
+    return *m_services.insert(key, service);
 }
 
 std::shared_ptr<SandboxService> SandboxHub::tryResolve(const QString& serverUrl)

@@ -241,7 +241,7 @@ void addPacked(zip_t* archive, const QString& name, PackedPart part, time_t mtim
     zip_source_t* source = zip_source_function(archive, &PackedSource::callback, state.get());
     if (!source)
         raiseZip(fileName, archive);
-    state.release(); // the source owns it now and frees it with itself
+    static_cast<void>(state.release()); // the source owns it now and frees it with itself
     const zip_int64_t index = zip_file_add(archive, name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8);
     if (index < 0) {
         zip_source_free(source);
@@ -336,7 +336,7 @@ void XlsxPackageLinks::insert(const QString& path, const QString& tempFolder,
     errno = 0;
     if (zip_close(target.get()) != 0)
         raiseZip(linkedPath, target.get());
-    target.release();
+    static_cast<void>(target.release()); // closed, and freed by closing
     errno = 0;
     if (std::rename(QFile::encodeName(linkedPath).constData(), QFile::encodeName(path).constData()) != 0)
         raiseFailure(path, errno);

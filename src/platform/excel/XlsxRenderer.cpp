@@ -30,6 +30,7 @@
 #include "base/FailureTexts.h"
 #include "base/LinkAddress.h"
 #include "base/PrintableText.h"
+#include "base/SystemErrorText.h"
 
 using namespace Qt::StringLiterals;
 
@@ -51,7 +52,7 @@ bool isDiskFull(int errorNumber, const QString& errorText)
 {
     if (errorNumber == ENOSPC || errorNumber == EDQUOT)
         return true;
-    return errorText == QString::fromLocal8Bit(std::strerror(ENOSPC));
+    return errorText == core::systemErrorText(ENOSPC);
 }
 
 [[noreturn]] void raiseWriteFailure(const QString& fileName, int errorNumber, const QString& detail)
@@ -339,10 +340,11 @@ private:
         }
     }
 
-    void writeValue(int row, int column, const CellValue& value, CellFormat format)
+    void writeValue(int row, int column, const CellValue& value, const CellFormat& format)
     {
         const lxw_row_t r = static_cast<lxw_row_t>(row - 1);
         const lxw_col_t c = static_cast<lxw_col_t>(column - 1);
+        // One branch for each kind of value; they only look alike. NOLINTNEXTLINE(bugprone-branch-clone)
         if (const auto* text = std::get_if<QString>(&value)) {
             check(worksheet_write_string(m_target, r, c, cellText(*text).constData(), m_formats.get(column, format)));
         } else if (const auto* number = std::get_if<double>(&value)) {
@@ -568,7 +570,8 @@ void XlsxRenderer::copyFile(const QString& source, const QString& destination)
             raiseWriteFailure(destination, errno, output->errorString());
     }
     errno = 0;
-    if (auto* saveFile = dynamic_cast<QSaveFile*>(output.get())) {
+    // A saved file is committed, any other device flushed: the branches only look alike.
+    if (auto* saveFile = dynamic_cast<QSaveFile*>(output.get())) { // NOLINT(bugprone-branch-clone)
         if (!saveFile->commit())
             raiseWriteFailure(destination, errno, saveFile->errorString());
     } else if (!output->flush() || output->error() != QFileDevice::NoError) {

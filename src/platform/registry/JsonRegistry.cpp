@@ -18,6 +18,7 @@
 
 #include "base/Error.h"
 #include "base/FailureTexts.h"
+#include "base/SystemErrorText.h"
 
 using namespace Qt::StringLiterals;
 
@@ -156,7 +157,7 @@ JsonRegistry::Stamp JsonRegistry::stampOf(const QString& file) const
             return {};
         // A folder that cannot be searched, or a file where the folder should be: the store cannot be
         // read, which is not the same as an empty one.
-        throw unreadable(file, QString::fromLocal8Bit(std::strerror(errno)));
+        throw unreadable(file, core::systemErrorText(errno));
     }
     return {true, static_cast<qint64>(info.st_ino), static_cast<qint64>(info.st_size),
             static_cast<qint64>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec};
@@ -170,7 +171,7 @@ JsonRegistry::Keys JsonRegistry::loadFile(const QString& file) const
     if (descriptor < 0) {
         if (errno == ENOENT)
             return {};
-        throw unreadable(file, QString::fromLocal8Bit(std::strerror(errno)));
+        throw unreadable(file, core::systemErrorText(errno));
     }
     QFile input;
     if (!input.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
@@ -209,9 +210,9 @@ JsonRegistry::Keys JsonRegistry::loadFile(const QString& file) const
                 throw damaged(file, u"значение без имени или типа в ключе "_s + key.path);
             Entry entry{entryObject.value(u"name"_s).toString(),
                         valueFromJson(file, entryObject.value(u"type"_s).toString(), entryObject.value(u"data"_s))};
-            key.values.insert(folded(entry.name), std::move(entry));
+            key.values.insert(folded(entry.name), entry);
         }
-        keys.insert(folded(key.path), std::move(key));
+        keys.insert(folded(key.path), key);
     }
     return keys;
 }

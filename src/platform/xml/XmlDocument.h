@@ -22,7 +22,7 @@ class XmlDocument final
 {
 public:
     // Files larger than this are refused unread: the documents read here are a few kilobytes.
-    static constexpr qint64 kMaxFileSize = 4 * 1024 * 1024;
+    static constexpr qint64 kMaxFileSize = qint64{4} * 1024 * 1024;
 
     XmlDocument();
     ~XmlDocument();

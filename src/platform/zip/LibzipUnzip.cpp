@@ -282,7 +282,8 @@ private:
 
     void fail(int code)
     {
-        // The most serious problem of the run is its code, as with the original tools.
+        // The run answers with the code of its most serious problem: a lesser one met later does not
+        // lower it.
         m_code = std::max(m_code, code);
     }
 

@@ -175,7 +175,7 @@ public:
 
         if (zip_close(archive.get()) != 0)
             return codeOfCloseError(zip_error_code_zip(zip_get_error(archive.get())));
-        archive.release();
+        static_cast<void>(archive.release()); // closed, and freed by closing
 
         if (m_options.fLatestTime)
             setLatestTime(zipPath, added);
@@ -194,7 +194,7 @@ private:
             return;
         }
         if (!hasWildcards(info.fileName()))
-            return; // not matched: left out, as the original tools warn and go on
+            return; // a name that names nothing is left out; the rest of the list is still added
         const QDir folder = info.dir();
         const QString givenFolder = given.left(given.size() - info.fileName().size());
         const QStringList children =
@@ -355,7 +355,7 @@ private:
             return ZE_NONE;
         if (zip_close(archive.get()) != 0)
             return codeOfCloseError(zip_error_code_zip(zip_get_error(archive.get())));
-        archive.release();
+        static_cast<void>(archive.release()); // closed, and freed by closing
         return ZE_OK;
     }
 

@@ -26,7 +26,7 @@ struct DCL
     int fPrivilege = 0;
     const char* lpszZipFN = nullptr;
     const char* lpszExtractDir = nullptr;
-    // Beyond the original record: names that no extracted file may take directly in the target
+    // An addition to the unzip32 record: names that no extracted file may take directly in the target
     // folder (compared without regard to case), ended by a null pointer; null for none. An entry
     // of such a name is numbered as a second entry of one name is.
     const char* const* lpszReservedNames = nullptr;

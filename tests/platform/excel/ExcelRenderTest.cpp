@@ -28,6 +28,7 @@
 #include "platform/excel/Workbooks.h"
 #include "platform/excel/Worksheet.h"
 #include "platform/excel/XlsxRenderer.h"
+#include "support/Office.h"
 #include "support/RussianLocale.h"
 
 using namespace Qt::StringLiterals;
@@ -559,7 +560,7 @@ TEST_F(ExcelRenderTest, VisibleApplicationShowsSavedAndOpenedWorkbooksAndACopyOf
     EXPECT_THROW(viewer.Workbooks().Open(path(u"gone.xlsx"_s), true), core::Error);
 }
 
-TEST_F(ExcelRenderTest, OfficeSuiteReadsTheRenderedTexts)
+TEST_F(ExcelRenderTest, LibreOfficeReadsTheRenderedTexts)
 {
     const QString office = QStandardPaths::findExecutable(u"libreoffice"_s);
     if (office.isEmpty())
@@ -581,7 +582,7 @@ TEST_F(ExcelRenderTest, OfficeSuiteReadsTheRenderedTexts)
     convert.setProcessEnvironment(environment);
     convert.start(office, {u"--headless"_s, u"-env:UserInstallation=file://"_s + path(u"profile"_s), u"--convert-to"_s,
                            u"csv:Text - txt - csv (StarCalc):44,34,76"_s, u"--outdir"_s, path(u"out"_s), file});
-    ASSERT_TRUE(convert.waitForFinished(90000));
+    ASSERT_TRUE(convert.waitForFinished(testsupport::kOfficeDeadlineMs));
     QFile csv(path(u"out/office.csv"_s));
     ASSERT_TRUE(csv.open(QIODevice::ReadOnly)) << convert.readAllStandardError().toStdString();
     const QString content = QString::fromUtf8(csv.readAll());

@@ -64,7 +64,7 @@ TEST_F(GlobalUtilityTest, RegistryValuesRoundTripWithTheirDefaults)
     EXPECT_THROW(utility.RegistrySetValue(kKey, u"Bad"_s, QVariant(QDate(2026, 1, 1))), core::Error);
 }
 
-TEST_F(GlobalUtilityTest, TextFunctions)
+TEST_F(GlobalUtilityTest, FindsTextCutsTokensTrimsAndTellsTheQuarter)
 {
     EXPECT_EQ(utility.TextPosition(u"code:"_s, u"##100[Ошибка сервера Диадок]code:404"_s), 29);
     EXPECT_LT(utility.TextPosition(u"CODE:"_s, u"code:"_s), 1);

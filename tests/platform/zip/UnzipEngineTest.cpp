@@ -284,13 +284,20 @@ TEST_F(UnzipEngineTest, ADamagedArchiveGivesACodeAndLeavesNoFileOutsideOrHalfWri
         build(entries);
         const QByteArray whole = TestArchive::read(archive());
         ASSERT_EQ(whole.size() > 1024 * 1024, large);
-        for (const qsizetype length :
-             {qsizetype(0), qsizetype(10), qsizetype(100), whole.size() / 2, whole.size() - 22, whole.size() - 1}) {
-            SCOPED_TRACE(length);
+        // Cut anywhere, an archive loses its end record (the last 22 bytes), which is where reading
+        // starts: it is no archive at all, the code of a missing or foreign file.
+        struct Cut
+        {
+            qsizetype length;
+            int code;
+        };
+        using namespace platform::zip::unzipcode;
+        for (const Cut cut : {Cut{0, PK_NOZIP}, Cut{10, PK_NOZIP}, Cut{100, PK_NOZIP}, Cut{whole.size() / 2, PK_NOZIP},
+                              Cut{whole.size() - 22, PK_NOZIP}, Cut{whole.size() - 1, PK_NOZIP}}) {
+            SCOPED_TRACE(cut.length);
             QDir(target()).removeRecursively();
-            TestArchive::writeFile(archive(), whole.left(length));
-            const int code = extract();
-            EXPECT_TRUE(code == 9 || code == 3 || code == 51 || code == 2) << code;
+            TestArchive::writeFile(archive(), whole.left(cut.length));
+            EXPECT_EQ(extract(), cut.code);
             expectNothingOutside();
             for (const QString& name : TestArchive::filesBelow(target()))
                 EXPECT_FALSE(name.endsWith(u".tmp"_s)) << name.toStdString();
