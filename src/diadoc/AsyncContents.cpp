@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include <QScopedValueRollback>
+
 #include "AsyncContentsListener.h"
 #include "AsyncDocRecord.h"
 #include "AsyncTskRecord.h"
@@ -23,23 +25,6 @@ namespace {
 constexpr char16_t kModule[] = u"AsyncContents";
 constexpr char16_t kPlaceCompleted[] =
     u"AsyncContents.РазобратьРаботающиеЗапросы() - dDoc.AsyncResultContentDoc.IsCompleted";
-
-// Sets a flag for as long as it lives, so that an error leaving a pass cannot leave it set.
-class BusyGuard final
-{
-public:
-    explicit BusyGuard(bool& flag)
-        : m_flag(flag)
-    {
-        m_flag = true;
-    }
-    ~BusyGuard() { m_flag = false; }
-    BusyGuard(const BusyGuard&) = delete;
-    BusyGuard& operator=(const BusyGuard&) = delete;
-
-private:
-    bool& m_flag;
-};
 
 } // namespace
 
@@ -209,7 +194,7 @@ bool AsyncContents::РазобратьРаботающиеЗапросы()
     try {
         if (m_busy)
             return false;
-        const BusyGuard guard(m_busy);
+        const QScopedValueRollback<bool> guard(m_busy, true);
         bool result = false;
         std::size_t position = 0;
         while (position < m_unloadingList.size() && !m_cancel) {

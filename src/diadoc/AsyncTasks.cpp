@@ -474,13 +474,12 @@ void AsyncTasks::takeList(const Record& rec, int documents)
     rec->DocumentsCount = documents;
     if (documents == 0) {
         drop(rec);
-    } else if (documents < kTop || !rec->Top100) {
-        rec->State = 4;
-    } else if (askAgainInPieces(*rec) > 0) {
+    } else if (documents >= kTop && rec->Top100 && askAgainInPieces(*rec) > 0) {
+        // A full list of the first hundred is asked for again in smaller pieces.
         rec->TaskObject.reset();
         forget(rec);
     } else {
-        // Nothing could be asked for instead: the list stays as it came.
+        // A list that is whole, or one that nothing could be asked for instead of, stays as it came.
         rec->State = 4;
     }
 }
@@ -579,7 +578,7 @@ void AsyncTasks::raiseRecord(Method method, const Record& rec, Args... args)
 {
     // The record is passed as a copy of the reference, so that a listener that moves records
     // cannot pull it from under the others.
-    const Record held = rec;
+    const Record held = rec; // NOLINT(performance-unnecessary-copy-initialization): the copy holds the record
     m_listeners.raise(method, held, args...);
 }
 

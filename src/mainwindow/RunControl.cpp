@@ -1,5 +1,7 @@
 #include "RunControl.h"
 
+#include <QScopedValueRollback>
+
 #include "QueueViews.h"
 #include "RunStatus.h"
 #include "RunWindow.h"
@@ -29,23 +31,6 @@ template <typename Handler> void guarded(core::UiServices& ui, const char16_t* p
         core::ReportError(ui, kModule, procedure);
     }
 }
-
-// Set for as long as a start lasts, also when it ends by an error.
-class StartingGuard final
-{
-public:
-    explicit StartingGuard(bool& starting)
-        : m_starting(starting)
-    {
-        m_starting = true;
-    }
-    ~StartingGuard() { m_starting = false; }
-    StartingGuard(const StartingGuard&) = delete;
-    StartingGuard& operator=(const StartingGuard&) = delete;
-
-private:
-    bool& m_starting;
-};
 
 } // namespace
 
@@ -112,7 +97,7 @@ void RunControl::askToStopProtocols()
 
 void RunControl::startRun()
 {
-    const StartingGuard starting(m_starting);
+    const QScopedValueRollback<bool> starting(m_starting, true);
     core::UiServices& ui = m_services.ui;
     m_exitCode = run::StartSequence::kExitRefused;
     if (m_start.refusesNewRuns()) {

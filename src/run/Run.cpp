@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QFileInfo>
+#include <QScopedValueRollback>
 
 #include "base/Error.h"
 #include "base/FailureTexts.h"
@@ -44,23 +45,6 @@ QString yesNo(bool on)
 {
     return on ? u"Да"_s : u"Нет"_s;
 }
-
-// Marks the run busy for as long as it lasts, also when it ends by an error.
-class BusyGuard final
-{
-public:
-    explicit BusyGuard(bool& busy)
-        : m_busy(busy)
-    {
-        m_busy = true;
-    }
-    ~BusyGuard() { m_busy = false; }
-    BusyGuard(const BusyGuard&) = delete;
-    BusyGuard& operator=(const BusyGuard&) = delete;
-
-private:
-    bool& m_busy;
-};
 
 // Whether the error being handled is a failed allocation: the platform's own, or one that a
 // lower layer mapped onto the program's error and passed on. Call only inside a catch block.
@@ -217,7 +201,7 @@ void Run::release()
     try {
         if (m_busy)
             throw core::Error(kRunRefused, u"Выгрузка документов уже идёт."_s);
-        const BusyGuard busy(m_busy);
+        const QScopedValueRollback<bool> busy(m_busy, true);
         replaceSession();
     } catch (...) {
         core::PropagateError(kModule, u"release");
@@ -268,7 +252,7 @@ RunOutcome Run::execute(const RunRequest& request, const Organisations& organisa
             throw core::Error(kRunRefused, u"Период выгрузки не задан."_s);
         // A second run into the same folder would mix its files, protocols and log with this one's.
         const UnloadFolderLock folderLock(request.unloadFolder);
-        const BusyGuard busy(m_busy);
+        const QScopedValueRollback<bool> busy(m_busy, true);
 
         // The old engine goes before its listeners, and all of them before the new ones are made.
         replaceSession();

@@ -6,12 +6,13 @@
 #include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+
+#include "ChildProcess.h"
 
 namespace testsupport {
 
@@ -50,33 +51,20 @@ bool enterOwnNamespace()
 std::optional<int> onSmallDisk(const QString& folder, qint64 bytes, const std::function<int()>& check)
 {
     QDir().mkpath(folder);
-    std::fflush(nullptr);
-    const pid_t child = ::fork();
-    if (child < 0)
-        return std::nullopt;
-    if (child == 0) {
+    const std::optional<int> value = inChildProcess([&]() -> int {
         if (!enterOwnNamespace())
-            ::_exit(kCannotMount);
+            return kCannotMount;
         // Mounts made here must not reach the namespace the copy came from.
         ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr);
         const QByteArray target = QFile::encodeName(folder);
         const QByteArray size = "size=" + QByteArray::number(bytes);
         if (::mount("tmpfs", target.constData(), "tmpfs", 0, size.constData()) != 0)
-            ::_exit(kCannotMount);
-        const int value = check();
-        std::fflush(nullptr);
-        ::_exit(value);
-    }
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0) {
-        if (errno != EINTR)
-            return std::nullopt;
-    }
-    if (!WIFEXITED(status))
-        return 128 + (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
-    if (WEXITSTATUS(status) == kCannotMount)
+            return kCannotMount;
+        return check();
+    });
+    if (value == kCannotMount)
         return std::nullopt;
-    return WEXITSTATUS(status);
+    return value;
 }
 
 bool fillDisk(const QString& folder)

@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cmath>
-#include <cstring>
 #include <limits>
 
 #include <fcntl.h>
@@ -19,6 +18,7 @@
 
 #include "JsonOffsets.h"
 #include "base/Error.h"
+#include "base/SystemErrorText.h"
 
 using namespace Qt::StringLiterals;
 
@@ -394,7 +394,7 @@ QByteArray SandboxLoader::readFile(const QString& path)
     // hold the sign-in for ever on the first read.
     const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (descriptor < 0)
-        throw unreadable(QString::fromLocal8Bit(std::strerror(errno)));
+        throw unreadable(core::systemErrorText(errno));
     QFile file;
     if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(descriptor);

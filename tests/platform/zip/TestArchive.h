@@ -17,7 +17,7 @@ public:
         QByteArray data;
         bool directory = false;
         bool utf8Flag = false;
-        QByteArray password; // AES-256 when not empty
+        QByteArray password{}; // AES-256 when not empty
         qint64 mtime = 0;
     };
 
