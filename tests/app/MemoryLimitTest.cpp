@@ -13,7 +13,7 @@ namespace {
 using testsupport::ChildOutcome;
 
 const QString kSample = QStringLiteral(FETCHLING_SAMPLE_SANDBOX);
-const QString kMemoryCause = u"Вероятно исчерпана доступная процессу оперативная память."_s;
+const QString kMemoryCause = QString::fromUtf16(apptest::kMemoryCause);
 // The counts line of the run's summary: the run came to its end and said what it did.
 const QString kCounts = u"выгружено: "_s;
 

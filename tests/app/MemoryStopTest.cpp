@@ -20,7 +20,7 @@ namespace {
 using testsupport::ChildOutcome;
 
 const QString kSample = QStringLiteral(FETCHLING_SAMPLE_SANDBOX);
-const QString kMemoryCause = u"Вероятно исчерпана доступная процессу оперативная память."_s;
+const QString kMemoryCause = QString::fromUtf16(apptest::kMemoryCause);
 const QString kBadAllocation = u"\"bad allocation\""_s;
 const QString kCrash = u"Сбой программы"_s;
 

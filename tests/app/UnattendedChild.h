@@ -9,6 +9,9 @@
 
 namespace apptest {
 
+// What the program says of a stop for want of memory, whichever allocation failed.
+inline constexpr char16_t kMemoryCause[] = u"Вероятно исчерпана доступная процессу оперативная память.";
+
 // The program's unattended run (/AUTOSTART) in a child process, as a scheduler starts it: no
 // display, and a settings store, unload folder and home of its own below one folder, the store
 // pointed at a sandbox by --configure-demo.

@@ -22,6 +22,20 @@ const QString kTitle = u"Ларимо-9: Фетчлинг."_s;
 
 class MainWindowBusyTest : public MainWindowFixture
 {
+protected:
+    // The family's root as the machine's settings name it, with the archive viewer in it; answers
+    // the root.
+    QString installViewer()
+    {
+        const QString root = store.folder.filePath(u"family root"_s);
+        EXPECT_TRUE(QDir().mkpath(root));
+        QFile viewer(root + u"/N7_EDViewer.exe"_s);
+        EXPECT_TRUE(viewer.open(QIODevice::WriteOnly));
+        viewer.close();
+        store.registry.write(platform::registry::Hive::Machine, u"SOFTWARE\\Quorvel Labs\\Larimo9\\General"_s,
+                             u"RootPath"_s, root);
+        return root;
+    }
 };
 
 struct BusyCase
@@ -235,13 +249,7 @@ TEST_F(MainWindowBusyTest, ViewerMissingFromTheFamilyRootIsReportedAndTheWindowC
 
 TEST_F(MainWindowBusyTest, ViewerStartsWithTheArchiveAsOneArgument)
 {
-    const QString root = store.folder.filePath(u"family root"_s);
-    ASSERT_TRUE(QDir().mkpath(root));
-    QFile viewer(root + u"/N7_EDViewer.exe"_s);
-    ASSERT_TRUE(viewer.open(QIODevice::WriteOnly));
-    viewer.close();
-    store.registry.write(platform::registry::Hive::Machine, u"SOFTWARE\\Quorvel Labs\\Larimo9\\General"_s,
-                         u"RootPath"_s, root);
+    const QString root = installViewer();
     options.Set_Path(u"/srv/archive \"2024\"/"_s);
     const auto window = load();
     window->unloadedInLastRun = 1;
@@ -254,13 +262,7 @@ TEST_F(MainWindowBusyTest, ViewerStartsWithTheArchiveAsOneArgument)
 
 TEST_F(MainWindowBusyTest, AViewerThatCannotStartIsReportedAndTheWindowCloses)
 {
-    const QString root = store.folder.filePath(u"family root"_s);
-    ASSERT_TRUE(QDir().mkpath(root));
-    QFile viewer(root + u"/N7_EDViewer.exe"_s);
-    ASSERT_TRUE(viewer.open(QIODevice::WriteOnly));
-    viewer.close();
-    store.registry.write(platform::registry::Hive::Machine, u"SOFTWARE\\Quorvel Labs\\Larimo9\\General"_s,
-                         u"RootPath"_s, root);
+    const QString root = installViewer();
     programStarts = false;
     const auto window = load();
     window->show();
