@@ -1,5 +1,4 @@
 #include <QFile>
-#include <QProcess>
 #include <QStandardPaths>
 
 #include "ExcelProtocolTestFixture.h"
@@ -103,19 +102,17 @@ TEST_F(ExcelProtocolRenderTest, ASampleProtocolOpensInLibreOffice)
     sampleRun();
     const QString file = fillAndSave(u"sample.xlsx"_s);
 
-    QProcess process;
-    process.setProgram(office);
-    process.setArguments({u"-env:UserInstallation=file://"_s + m_dir.path() + u"/office-profile"_s, u"--headless"_s,
-                          u"--convert-to"_s,
-                          u"csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false,-1"_s,
-                          u"--outdir"_s, m_dir.path() + u"/converted"_s, file});
-    process.start();
-    ASSERT_TRUE(process.waitForFinished(testsupport::kOfficeDeadlineMs)) << "LibreOffice did not finish";
-    ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    const testsupport::OfficeRun converted = testsupport::convertWithOffice(
+        office,
+        {u"--convert-to"_s, u"csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false,-1"_s,
+         u"--outdir"_s, m_dir.path() + u"/converted"_s, file},
+        m_dir.path() + u"/office-profile"_s);
+    ASSERT_TRUE(converted.finished) << "LibreOffice did not finish";
+    ASSERT_EQ(converted.exitCode, 0) << converted.output.toStdString();
 
     // With every sheet exported, each sheet gets its own file named after it.
     QFile statistics(m_dir.path() + u"/converted/sample-Статистика.csv"_s);
-    ASSERT_TRUE(statistics.open(QIODevice::ReadOnly)) << process.readAllStandardOutput().toStdString();
+    ASSERT_TRUE(statistics.open(QIODevice::ReadOnly)) << converted.output.toStdString();
     const QString csv = QString::fromUtf8(statistics.readAll());
     EXPECT_TRUE(csv.contains(u"Статистика выгрузки за период с 01.03.2024 по 31.03.2024."_s)) << csv.toStdString();
     EXPECT_TRUE(csv.contains(u"Общий итог"_s));

@@ -2,7 +2,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QStringList>
 
@@ -244,15 +243,14 @@ TEST_F(HostileSandboxTest, TheCsvProtocolOpensInLibreOfficeWithoutAnyFormula)
     const QString csv = out + u"protocol.csv"_s;
     ASSERT_TRUE(engine->WriteProtocolCsv(csv));
 
-    QProcess process;
-    process.setProgram(office);
     // Semicolons, quotes, windows-1251 (34), from the first line.
-    process.setArguments({u"-env:UserInstallation=file://"_s + dir.path() + u"/office-profile"_s, u"--headless"_s,
-                          u"--infilter=CSV:59,34,34,1"_s, u"--convert-to"_s, u"xlsx"_s, u"--outdir"_s,
-                          dir.path() + u"/converted"_s, csv});
-    process.start();
-    ASSERT_TRUE(process.waitForFinished(testsupport::kOfficeDeadlineMs)) << "LibreOffice did not finish";
-    ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    const testsupport::OfficeRun converted =
+        testsupport::convertWithOffice(office,
+                                       {u"--infilter=CSV:59,34,34,1"_s, u"--convert-to"_s, u"xlsx"_s, u"--outdir"_s,
+                                        dir.path() + u"/converted"_s, csv},
+                                       dir.path() + u"/office-profile"_s);
+    ASSERT_TRUE(converted.finished) << "LibreOffice did not finish";
+    ASSERT_EQ(converted.exitCode, 0) << converted.output.toStdString();
 
     const test::XlsxBook book = test::readXlsx(dir.path() + u"/converted/protocol.xlsx"_s);
     ASSERT_EQ(book.sheets.size(), 1u);

@@ -6,7 +6,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -574,17 +573,15 @@ TEST_F(ExcelRenderTest, LibreOfficeReadsTheRenderedTexts)
     const QString file = path(u"office.xlsx"_s);
     book.SaveAs(file);
 
-    QProcess convert;
-    convert.setWorkingDirectory(m_dir.path());
     // The office suite writes numbers in its own user's settings: a fixed locale keeps the point.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(u"LC_ALL"_s, u"C.UTF-8"_s);
-    convert.setProcessEnvironment(environment);
-    convert.start(office, {u"--headless"_s, u"-env:UserInstallation=file://"_s + path(u"profile"_s), u"--convert-to"_s,
-                           u"csv:Text - txt - csv (StarCalc):44,34,76"_s, u"--outdir"_s, path(u"out"_s), file});
-    ASSERT_TRUE(convert.waitForFinished(testsupport::kOfficeDeadlineMs));
+    const testsupport::OfficeRun converted = testsupport::convertWithOffice(
+        office, {u"--convert-to"_s, u"csv:Text - txt - csv (StarCalc):44,34,76"_s, u"--outdir"_s, path(u"out"_s), file},
+        path(u"profile"_s), environment);
+    ASSERT_TRUE(converted.finished) << "LibreOffice did not finish";
     QFile csv(path(u"out/office.csv"_s));
-    ASSERT_TRUE(csv.open(QIODevice::ReadOnly)) << convert.readAllStandardError().toStdString();
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly)) << converted.output.toStdString();
     const QString content = QString::fromUtf8(csv.readAll());
     EXPECT_EQ(content.split(u'\n', Qt::SkipEmptyParts).value(0).trimmed(), u"\"Организация, подразделение\","_s);
     EXPECT_EQ(content.split(u'\n', Qt::SkipEmptyParts).value(1).trimmed(), u"007,12.5"_s);
